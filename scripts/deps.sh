@@ -1,0 +1,25 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build,
+# the tests and the tools around them need, when any is missing.
+horodex_packages=(
+  cmake make g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth python3 python3-xlib
+  desktop-file-utils appstream dpkg-dev file
+)
+
+horodex_install_deps() {
+  local missing=() p
+  for p in "${horodex_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Missing packages (${missing[*]}) and no sudo to install them." >&2; return 1; }
+    sudo=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
