@@ -6,7 +6,8 @@
 
 Q_DECLARE_METATYPE(ELKFrameRate_t)
 
-namespace {
+namespace
+{
 
 using Fields = std::array<int, 4>; // hours, minutes, seconds, frames
 
@@ -44,7 +45,8 @@ const uint32_t kNominal[] = { 24, 24, 25, 30, 30, 30 };
 
 } // namespace
 
-class TestTimecode : public QObject {
+class TestTimecode : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -165,26 +167,26 @@ private slots:
         QTest::newRow("23.976: one hour") << ELK_FR_2397 << 3 << Fields { 1, 0, 0, 0 } << 86400u;
         QTest::newRow("90 seconds carry into a minute") << ELK_FR_24 << 3 << Fields { 0, 0, 90, 0 } << 2160u;
         QTest::newRow("24 hours wrap to midnight") << ELK_FR_30 << 3 << Fields { 24, 0, 0, 0 } << 0u;
-        QTest::newRow("drop frame: first label after the drop") << ELK_FR_2997DF << 3 << Fields { 0, 1, 0, 2 }
-                                                                << 1800u;
+        QTest::newRow("drop frame: first label after the drop")
+            << ELK_FR_2997DF << 3 << Fields { 0, 1, 0, 2 } << 1800u;
         QTest::newRow("drop frame: ten minutes") << ELK_FR_2997DF << 3 << Fields { 0, 10, 0, 0 } << 17982u;
         QTest::newRow("drop frame: one hour") << ELK_FR_2997DF << 3 << Fields { 1, 0, 0, 0 } << 107892u;
-        QTest::newRow("drop frame: last label of the day") << ELK_FR_2997DF << 3 << Fields { 23, 59, 59, 29 }
-                                                           << 2589407u;
+        QTest::newRow("drop frame: last label of the day")
+            << ELK_FR_2997DF << 3 << Fields { 23, 59, 59, 29 } << 2589407u;
         QTest::newRow("drop frame: skipped label reads two earlier")
             << ELK_FR_2997DF << 3 << Fields { 0, 1, 0, 0 } << 1798u;
-        QTest::newRow("drop frame, count mode: nominal 30") << ELK_FR_2997DF << -3 << Fields { 0, 1, 0, 0 }
-                                                            << 1800u;
+        QTest::newRow("drop frame, count mode: nominal 30")
+            << ELK_FR_2997DF << -3 << Fields { 0, 1, 0, 0 } << 1800u;
         QTest::newRow("drop frame, count mode: wraps at the drop-frame day")
             << ELK_FR_2997DF << -3 << Fields { 23, 59, 59, 29 } << 2591999u % ELK_DROPFRAME_DAY;
         QTest::newRow("drop frame: label 24:00:00;00 wraps to midnight")
             << ELK_FR_2997DF << 3 << Fields { 24, 0, 0, 0 } << 0u;
-        QTest::newRow("40,000 hours fold onto 16:00") << ELK_FR_30 << 3 << Fields { 40000, 0, 0, 0 }
-                                                      << 16u * 108000;
-        QTest::newRow("largest 32-bit frames field") << ELK_FR_30 << 3 << Fields { 0, 0, 0, -1 }
-                                                     << 4294967295u % 2592000;
-        QTest::newRow("largest 32-bit seconds field") << ELK_FR_30 << 3 << Fields { 0, 0, -1, 0 }
-                                                      << uint(4294967295ull * 30 % 2592000);
+        QTest::newRow("40,000 hours fold onto 16:00")
+            << ELK_FR_30 << 3 << Fields { 40000, 0, 0, 0 } << 16u * 108000;
+        QTest::newRow("largest 32-bit frames field")
+            << ELK_FR_30 << 3 << Fields { 0, 0, 0, -1 } << 4294967295u % 2592000;
+        QTest::newRow("largest 32-bit seconds field")
+            << ELK_FR_30 << 3 << Fields { 0, 0, -1, 0 } << uint(4294967295ull * 30 % 2592000);
         QTest::newRow("drop frame: largest 32-bit hours field")
             << ELK_FR_2997DF << 3 << Fields { -1, 0, 0, 0 }
             << ELKTimecode_DropFrameToCount(0, 0, 0, uint32_t(4294967295ull % 24));
@@ -196,13 +198,15 @@ private slots:
         QFETCH(Fields, fields);
         QFETCH(uint, frames);
         ELKTimecode_t tc = record(rate, 12345, int8_t(labelMode));
-        ELKTimecode_Set(&tc, uint32_t(fields[0]), uint32_t(fields[1]), uint32_t(fields[2]), uint32_t(fields[3]));
+        ELKTimecode_Set(
+            &tc, uint32_t(fields[0]), uint32_t(fields[1]), uint32_t(fields[2]), uint32_t(fields[3]));
         QCOMPARE(tc.frames, frames);
         QCOMPARE(tc.rate, rate);
         QCOMPARE(int(tc.labelMode), labelMode);
         // Setting is adding to zero.
         ELKTimecode_t added = record(rate, 0, int8_t(labelMode));
-        ELKTimecode_Add(&added, uint32_t(fields[3]), uint32_t(fields[2]), uint32_t(fields[1]), uint32_t(fields[0]));
+        ELKTimecode_Add(
+            &added, uint32_t(fields[3]), uint32_t(fields[2]), uint32_t(fields[1]), uint32_t(fields[0]));
         QCOMPARE(added.frames, frames);
     }
 
@@ -214,13 +218,17 @@ private slots:
         QTest::newRow("24: last frame") << ELK_FR_24 << 2073599u << Fields { 23, 59, 59, 23 };
         QTest::newRow("25: last frame") << ELK_FR_25 << 2159999u << Fields { 23, 59, 59, 24 };
         QTest::newRow("drop frame 1,799") << ELK_FR_2997DF << 1799u << Fields { 0, 0, 59, 29 };
-        QTest::newRow("drop frame 1,800 skips ;00 and ;01") << ELK_FR_2997DF << 1800u << Fields { 0, 1, 0, 2 };
+        QTest::newRow("drop frame 1,800 skips ;00 and ;01")
+            << ELK_FR_2997DF << 1800u << Fields { 0, 1, 0, 2 };
         QTest::newRow("drop frame 17,982") << ELK_FR_2997DF << 17982u << Fields { 0, 10, 0, 0 };
         QTest::newRow("drop frame last label") << ELK_FR_2997DF << 2589407u << Fields { 23, 59, 59, 29 };
-        QTest::newRow("drop frame day + 0 reads the next day") << ELK_FR_2997DF << 2589408u << Fields { 0, 0, 0, 0 };
+        QTest::newRow("drop frame day + 0 reads the next day")
+            << ELK_FR_2997DF << 2589408u << Fields { 0, 0, 0, 0 };
         QTest::newRow("drop frame 2,591,999") << ELK_FR_2997DF << 2591999u << Fields { 0, 1, 26, 13 };
-        QTest::newRow("30: beyond a day, hours kept to a byte") << ELK_FR_30 << 4294967295u << Fields { 88, 12, 56, 15 };
-        QTest::newRow("25: beyond a day, hours kept to a byte") << ELK_FR_25 << 4294967295u << Fields { 105, 51, 31, 20 };
+        QTest::newRow("30: beyond a day, hours kept to a byte")
+            << ELK_FR_30 << 4294967295u << Fields { 88, 12, 56, 15 };
+        QTest::newRow("25: beyond a day, hours kept to a byte")
+            << ELK_FR_25 << 4294967295u << Fields { 105, 51, 31, 20 };
         QTest::newRow("30: exactly one day") << ELK_FR_30 << 2592000u << Fields { 24, 0, 0, 0 };
         QTest::newRow("invalid rate gives zeros") << ELKFrameRate_t(6) << 5000u << Fields { 0, 0, 0, 0 };
         QTest::newRow("invalid rate -1 gives zeros") << ELKFrameRate_t(-1) << 5000u << Fields { 0, 0, 0, 0 };
@@ -260,7 +268,8 @@ private slots:
                     QFAIL(qPrintable(QString("rate %1 count %2 splits out of range").arg(r).arg(n)));
                 ELKTimecode_Set(&tc, f[0], f[1], f[2], f[3]);
                 if (tc.frames != n)
-                    QFAIL(qPrintable(QString("rate %1 count %2 sets back to %3").arg(r).arg(n).arg(tc.frames)));
+                    QFAIL(
+                        qPrintable(QString("rate %1 count %2 sets back to %3").arg(r).arg(n).arg(tc.frames)));
             }
         }
     }
@@ -295,15 +304,15 @@ private slots:
         QTest::newRow("00:10:00;00 keeps its labels") << Fields { 0, 10, 0, 0 } << 17982u;
         QTest::newRow("23:59:59;29") << Fields { 23, 59, 59, 29 } << 2589407u;
         QTest::newRow("fields out of range: 99 seconds") << Fields { 0, 0, 99, 0 } << 2968u;
-        QTest::newRow("frames field 2^32 - 1") << Fields { 0, 0, 0, -1 }
-                                               << ELKTimecode_DropFrameToCount(4294967295u % 2592000, 0, 0, 0);
+        QTest::newRow("frames field 2^32 - 1")
+            << Fields { 0, 0, 0, -1 } << ELKTimecode_DropFrameToCount(4294967295u % 2592000, 0, 0, 0);
     }
     void dropFrameToCount()
     {
         QFETCH(Fields, label);
         QFETCH(uint, count);
-        QCOMPARE(ELKTimecode_DropFrameToCount(uint32_t(label[3]), uint32_t(label[2]), uint32_t(label[1]),
-                     uint32_t(label[0])),
+        QCOMPARE(ELKTimecode_DropFrameToCount(
+                     uint32_t(label[3]), uint32_t(label[2]), uint32_t(label[1]), uint32_t(label[0])),
             count);
     }
 
@@ -317,7 +326,8 @@ private slots:
         QTest::addColumn<uint>("frames");
         QTest::newRow("30: last frame plus one wraps to midnight")
             << ELK_FR_30 << 3 << 2591999u << true << Fields { 0, 0, 0, 1 } << 0u;
-        QTest::newRow("25: midnight minus one") << ELK_FR_25 << 3 << 0u << false << Fields { 0, 0, 0, 1 } << 2159999u;
+        QTest::newRow("25: midnight minus one")
+            << ELK_FR_25 << 3 << 0u << false << Fields { 0, 0, 0, 1 } << 2159999u;
         QTest::newRow("drop frame: midnight minus one frame is 23:59:59;29")
             << ELK_FR_2997DF << -3 << 0u << false << Fields { 0, 0, 0, 1 } << 2589407u;
         QTest::newRow("drop frame: last label plus one frame is midnight")
@@ -328,22 +338,22 @@ private slots:
             << ELK_FR_2997DF << 3 << 17982u << false << Fields { 0, 1, 0, 2 } << 16182u;
         QTest::newRow("drop frame, count mode: fields at nominal 30")
             << ELK_FR_2997DF << -3 << 0u << true << Fields { 0, 1, 0, 0 } << 1800u;
-        QTest::newRow("30: subtract 40,000 hours") << ELK_FR_30 << 3 << 0u << false << Fields { 40000, 0, 0, 0 }
-                                                   << 8u * 108000;
+        QTest::newRow("30: subtract 40,000 hours")
+            << ELK_FR_30 << 3 << 0u << false << Fields { 40000, 0, 0, 0 } << 8u * 108000;
         QTest::newRow("30: subtract 2^32 - 1 frames is the true difference")
             << ELK_FR_30 << 3 << 0u << false << Fields { 0, 0, 0, -1 } << 2592000u - 23295u;
-        QTest::newRow("30: add 2^32 - 1 seconds") << ELK_FR_30 << 3 << 5u << true << Fields { 0, 0, -1, 0 }
-                                                  << 5u + 698850u;
-        QTest::newRow("30: a count beyond the day is reduced") << ELK_FR_30 << 3 << 4294967295u << true
-                                                               << Fields { 0, 0, 0, 1 } << 23296u;
-        QTest::newRow("30: subtract from a count beyond the day") << ELK_FR_30 << 3 << 4294967295u << false
-                                                                  << Fields { 0, 0, 0, 1 } << 23294u;
-        QTest::newRow("invalid rate: add changes nothing") << ELKFrameRate_t(6) << 3 << 77u << true
-                                                           << Fields { 1, 2, 3, 4 } << 77u;
-        QTest::newRow("invalid rate: subtract changes nothing") << ELKFrameRate_t(127) << 3 << 77u << false
-                                                                << Fields { 1, 2, 3, 4 } << 77u;
-        QTest::newRow("invalid rate -1: subtract changes nothing") << ELKFrameRate_t(-1) << 3 << 77u << false
-                                                                   << Fields { 1, 2, 3, 4 } << 77u;
+        QTest::newRow("30: add 2^32 - 1 seconds")
+            << ELK_FR_30 << 3 << 5u << true << Fields { 0, 0, -1, 0 } << 5u + 698850u;
+        QTest::newRow("30: a count beyond the day is reduced")
+            << ELK_FR_30 << 3 << 4294967295u << true << Fields { 0, 0, 0, 1 } << 23296u;
+        QTest::newRow("30: subtract from a count beyond the day")
+            << ELK_FR_30 << 3 << 4294967295u << false << Fields { 0, 0, 0, 1 } << 23294u;
+        QTest::newRow("invalid rate: add changes nothing")
+            << ELKFrameRate_t(6) << 3 << 77u << true << Fields { 1, 2, 3, 4 } << 77u;
+        QTest::newRow("invalid rate: subtract changes nothing")
+            << ELKFrameRate_t(127) << 3 << 77u << false << Fields { 1, 2, 3, 4 } << 77u;
+        QTest::newRow("invalid rate -1: subtract changes nothing")
+            << ELKFrameRate_t(-1) << 3 << 77u << false << Fields { 1, 2, 3, 4 } << 77u;
     }
     void arithmetic()
     {
@@ -354,8 +364,8 @@ private slots:
         QFETCH(Fields, amount);
         QFETCH(uint, frames);
         ELKTimecode_t tc = record(rate, start, int8_t(labelMode));
-        (add ? ELKTimecode_Add : ELKTimecode_Subtract)(&tc, uint32_t(amount[3]), uint32_t(amount[2]),
-            uint32_t(amount[1]), uint32_t(amount[0]));
+        (add ? ELKTimecode_Add : ELKTimecode_Subtract)(
+            &tc, uint32_t(amount[3]), uint32_t(amount[2]), uint32_t(amount[1]), uint32_t(amount[0]));
         QCOMPARE(tc.frames, frames);
     }
 
@@ -383,28 +393,29 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<uint>("frames");
         QTest::addColumn<int>("labelModeAfter");
-        QTest::newRow("label kept: 00:00:00:24 at 25 to 24") << ELK_FR_25 << 24u << 3 << ELK_FR_24 << 0 << 24u << 3;
-        QTest::newRow("label kept: 00:00:00:29 at 30 to 24 carries") << ELK_FR_30 << 29u << 3 << ELK_FR_24 << 0
-                                                                     << 29u << 3;
+        QTest::newRow("label kept: 00:00:00:24 at 25 to 24")
+            << ELK_FR_25 << 24u << 3 << ELK_FR_24 << 0 << 24u << 3;
+        QTest::newRow("label kept: 00:00:00:29 at 30 to 24 carries")
+            << ELK_FR_30 << 29u << 3 << ELK_FR_24 << 0 << 29u << 3;
         QTest::newRow("label kept: 00:01:00:00 at 30 to drop frame")
             << ELK_FR_30 << 1800u << 3 << ELK_FR_2997DF << 0 << 1798u << 3;
         QTest::newRow("label kept: 00:10:00;00 drop frame to 30")
             << ELK_FR_2997DF << 17982u << 3 << ELK_FR_30 << 3 << 18000u << 3;
-        QTest::newRow("label kept: 00:00:10:00 at 30 to 25") << ELK_FR_30 << 300u << -3 << ELK_FR_25 << 3 << 250u
-                                                             << 3;
+        QTest::newRow("label kept: 00:00:10:00 at 30 to 25")
+            << ELK_FR_30 << 300u << -3 << ELK_FR_25 << 3 << 250u << 3;
         QTest::newRow("label kept: 23:59:59:29 at 30 to drop frame")
             << ELK_FR_30 << 2591999u << 3 << ELK_FR_2997DF << 3 << 2589407u << 3;
         QTest::newRow("count kept: 30 to 24 modulo the day")
             << ELK_FR_30 << 2500000u << -3 << ELK_FR_24 << -3 << 426400u << -3;
         QTest::newRow("count kept: 30 to drop frame modulo the drop-frame day")
             << ELK_FR_30 << 2591999u << -3 << ELK_FR_2997DF << 0 << 2591999u % ELK_DROPFRAME_DAY << -3;
-        QTest::newRow("same rate: only labelMode changes") << ELK_FR_25 << 1234u << 3 << ELK_FR_25 << -3 << 1234u
-                                                           << -3;
+        QTest::newRow("same rate: only labelMode changes")
+            << ELK_FR_25 << 1234u << 3 << ELK_FR_25 << -3 << 1234u << -3;
         QTest::newRow("mode 0 keeps labelMode") << ELK_FR_25 << 1234u << -3 << ELK_FR_25 << 0 << 1234u << -3;
-        QTest::newRow("to an invalid rate leaves zero") << ELK_FR_30 << 1234u << 3 << ELKFrameRate_t(6) << 0
-                                                        << 0u << 3;
-        QTest::newRow("from an invalid rate reads midnight") << ELKFrameRate_t(-1) << 1234u << 3 << ELK_FR_30 << 0
-                                                             << 0u << 3;
+        QTest::newRow("to an invalid rate leaves zero")
+            << ELK_FR_30 << 1234u << 3 << ELKFrameRate_t(6) << 0 << 0u << 3;
+        QTest::newRow("from an invalid rate reads midnight")
+            << ELKFrameRate_t(-1) << 1234u << 3 << ELK_FR_30 << 0 << 0u << 3;
     }
     void setFrameRate()
     {

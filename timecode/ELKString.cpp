@@ -9,7 +9,8 @@ char* ELK_ArenaNext = nullptr;
 uint32_t ELK_ArenaRemaining = 0;
 uint32_t ELK_BytesRequested = 0;
 
-namespace {
+namespace
+{
 
 bool isDigit(char c)
 {

@@ -4,7 +4,8 @@
 
 #include "ELKString.h"
 
-namespace {
+namespace
+{
 
 struct RateInfo {
     double fps;
@@ -34,8 +35,8 @@ constexpr uint32_t kLabelsPerDroppedMinute = 1798;
 constexpr uint32_t kLabelsPerNominalDay = 86400 * 30;
 
 // The amount in frames, already reduced to less than the record's day.
-uint64_t amountInFrames(const ELKTimecode_t* tc, const RateInfo& r, uint32_t f, uint32_t s, uint32_t m,
-    uint32_t h)
+uint64_t amountInFrames(
+    const ELKTimecode_t* tc, const RateInfo& r, uint32_t f, uint32_t s, uint32_t m, uint32_t h)
 {
     if (tc->rate == ELK_FR_2997DF && tc->labelMode == ELK_TRUE)
         return ELKTimecode_DropFrameToCount(f, s, m, h);
@@ -97,8 +98,8 @@ uint32_t ELKTimecode_DropFrameToCount(uint32_t frames, uint32_t seconds, uint32_
 {
     // Label position in a day of 30 labels a second; 64-bit so that any
     // field values wrap at 24 hours rather than at 2^32.
-    const uint64_t pos = (uint64_t(frames) + 30 * uint64_t(seconds) + 1800 * uint64_t(minutes)
-                             + 108000 * uint64_t(hours))
+    const uint64_t pos
+        = (uint64_t(frames) + 30 * uint64_t(seconds) + 1800 * uint64_t(minutes) + 108000 * uint64_t(hours))
         % kLabelsPerNominalDay;
     const uint32_t t = uint32_t(pos);
     const uint32_t wholeMinutes = t / 1800;
@@ -113,7 +114,8 @@ void ELKTimecode_Add(ELKTimecode_t* tc, uint32_t frames, uint32_t seconds, uint3
     tc->frames = uint32_t((tc->frames + amount) % r.day);
 }
 
-void ELKTimecode_Subtract(ELKTimecode_t* tc, uint32_t frames, uint32_t seconds, uint32_t minutes, uint32_t hours)
+void ELKTimecode_Subtract(
+    ELKTimecode_t* tc, uint32_t frames, uint32_t seconds, uint32_t minutes, uint32_t hours)
 {
     const RateInfo& r = rateInfo(tc->rate);
     if (r.day == 0) return;

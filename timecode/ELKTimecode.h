@@ -66,7 +66,8 @@ uint32_t ELKTimecode_DropFrameToCount(uint32_t frames, uint32_t seconds, uint32_
 // labelMode ELK_TRUE the amount is read as a drop-frame label; otherwise at
 // the nominal frames per second. An invalid rate changes nothing.
 void ELKTimecode_Add(ELKTimecode_t* tc, uint32_t frames, uint32_t seconds, uint32_t minutes, uint32_t hours);
-void ELKTimecode_Subtract(ELKTimecode_t* tc, uint32_t frames, uint32_t seconds, uint32_t minutes, uint32_t hours);
+void ELKTimecode_Subtract(
+    ELKTimecode_t* tc, uint32_t frames, uint32_t seconds, uint32_t minutes, uint32_t hours);
 
 // Sets the record from fields, read as ELKTimecode_Add reads them.
 void ELKTimecode_Set(ELKTimecode_t* tc, uint32_t hours, uint32_t minutes, uint32_t seconds, uint32_t frames);

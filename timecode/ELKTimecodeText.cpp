@@ -1,6 +1,7 @@
 #include "ELKTimecodeText.h"
 
-namespace {
+namespace
+{
 
 bool isDigit(char c)
 {
