@@ -4,7 +4,7 @@ horodex_packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth python3 python3-xlib
+  xvfb xauth python3 python3-xlib libxcb1-dev
   desktop-file-utils appstream dpkg-dev file
 )
 

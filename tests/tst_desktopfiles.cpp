@@ -1,0 +1,133 @@
+// The files that carry Horodex onto a desktop: checked by the desktop's own
+// validators where they are installed, and against each other, since a
+// renamed id or a mis-rendered icon breaks the menu entry without a build error.
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace
+{
+
+const QString appDir = QStringLiteral(HORODEX_APP_DIR);
+const QString appId = QStringLiteral("example.horodex.Horodex");
+
+QString desktopFile()
+{
+    return appDir + QLatin1Char('/') + appId + QStringLiteral(".desktop");
+}
+QString metainfoFile()
+{
+    return appDir + QLatin1Char('/') + appId + QStringLiteral(".metainfo.xml");
+}
+
+QString desktopValue(const QString& key)
+{
+    QFile file(desktopFile());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return QString();
+    const QByteArray prefix = key.toLatin1() + '=';
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith(prefix)) return QString::fromUtf8(line.mid(prefix.size()));
+    }
+    return QString();
+}
+
+} // namespace
+
+class tst_DesktopFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void validators_data();
+    void validators();
+    void desktopEntryMatchesMetainfo();
+    void iconSizes_data();
+    void iconSizes();
+    void windowsIconGroup();
+};
+
+void tst_DesktopFiles::validators_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QStringList>("arguments");
+
+    QTest::newRow("desktop entry passes desktop-file-validate")
+        << QStringLiteral("desktop-file-validate") << QStringList { desktopFile() };
+    QTest::newRow("metainfo passes appstreamcli validate")
+        << QStringLiteral("appstreamcli") << QStringList { "validate", "--no-net", metainfoFile() };
+}
+
+void tst_DesktopFiles::validators()
+{
+    QFETCH(QString, tool);
+    QFETCH(QStringList, arguments);
+
+    const QString path = QStandardPaths::findExecutable(tool);
+    if (path.isEmpty()) QSKIP(qPrintable(tool + QStringLiteral(" is not installed")));
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(path, arguments);
+    QVERIFY(process.waitForFinished(60000));
+    const QString output = QString::fromUtf8(process.readAll());
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, qPrintable(output));
+    // Both tools exit 0 on warnings; a warning still hides the entry from some software centres.
+    QVERIFY2(!output.contains(QStringLiteral("warning"), Qt::CaseInsensitive), qPrintable(output));
+}
+
+void tst_DesktopFiles::desktopEntryMatchesMetainfo()
+{
+    QFile file(metainfoFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString metainfo = QString::fromUtf8(file.readAll());
+
+    QVERIFY(metainfo.contains(QStringLiteral("<id>") + appId + QStringLiteral("</id>")));
+    QVERIFY(metainfo.contains(QStringLiteral("<launchable type=\"desktop-id\">") + appId
+        + QStringLiteral(".desktop</launchable>")));
+    QCOMPARE(desktopValue(QStringLiteral("Icon")), appId);
+    // The installed binary is the executable target; a path here would break relocated installs.
+    QCOMPARE(desktopValue(QStringLiteral("Exec")), QStringLiteral("horodex"));
+    QVERIFY(metainfo.contains(QStringLiteral("<binary>horodex</binary>")));
+}
+
+void tst_DesktopFiles::iconSizes_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) QTest::addRow("%d pixel icon", size) << size;
+}
+
+void tst_DesktopFiles::iconSizes()
+{
+    QFETCH(int, size);
+
+    const QImage icon(appDir + QStringLiteral("/icons/horodex-%1.png").arg(size));
+    QVERIFY2(!icon.isNull(), "missing or unreadable");
+    QCOMPARE(icon.size(), QSize(size, size));
+    QVERIFY(icon.hasAlphaChannel());
+    // The corners lie outside the round face and must stay transparent on any panel colour.
+    QCOMPARE(qAlpha(icon.pixel(0, size - 1)), 0);
+    QCOMPARE(qAlpha(icon.pixel(size - 1, size - 1)), 0);
+    // The centre of the face is opaque artwork, not an empty render.
+    QCOMPARE(qAlpha(icon.pixel(size / 2, size / 2 + size / 16)), 255);
+}
+
+void tst_DesktopFiles::windowsIconGroup()
+{
+    QImageReader reader(appDir + QStringLiteral("/icons/horodex.ico"), "ico");
+    if (!reader.canRead() && !QImageReader::supportedImageFormats().contains("ico"))
+        QSKIP("this Qt has no ICO image plugin");
+    QList<QSize> sizes;
+    do {
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+        sizes << image.size();
+    } while (reader.jumpToNextImage());
+    QCOMPARE(sizes, (QList<QSize> { { 48, 48 }, { 32, 32 }, { 16, 16 } }));
+}
+
+QTEST_GUILESS_MAIN(tst_DesktopFiles)
+#include "tst_desktopfiles.moc"
