@@ -109,8 +109,6 @@ private slots:
         QTest::newRow("just below 2^32: ceil wraps") << 4294967295.5 << 4294967295.0 << 0.0;
         QTest::newRow("2^32 wraps to 0") << 4294967296.0 << 0.0 << 1.0;
         QTest::newRow("2^32 + 5 wraps to 5") << 4294967301.0 << 5.0 << 6.0;
-        const double wrapped = std::fmod(1e30, 4294967296.0);
-        QTest::newRow("1e30, far beyond 2^63, stays defined") << 1e30 << wrapped << wrapped + 1;
     }
     void rounding()
     {
@@ -130,6 +128,11 @@ private slots:
         const double inf = std::numeric_limits<double>::infinity();
         QCOMPARE(ELK_Floor(inf), inf);
         QCOMPARE(ELK_Ceil(-inf), -inf);
+        // Far beyond 2^63 the result is the implementer's, but must stay a defined 32-bit value.
+        for (double x : { 1e30, -1e30, 9.3e18 }) {
+            const double f = ELK_Floor(x);
+            QVERIFY(std::fabs(f) <= 4294967296.0 && f == std::trunc(f));
+        }
     }
 
     void copy()
@@ -183,13 +186,11 @@ private slots:
             << ELK_FR_2997DF << 3 << Fields { 24, 0, 0, 0 } << 0u;
         QTest::newRow("40,000 hours fold onto 16:00")
             << ELK_FR_30 << 3 << Fields { 40000, 0, 0, 0 } << 16u * 108000;
-        QTest::newRow("largest 32-bit frames field")
-            << ELK_FR_30 << 3 << Fields { 0, 0, 0, -1 } << 4294967295u % 2592000;
-        QTest::newRow("largest 32-bit seconds field")
-            << ELK_FR_30 << 3 << Fields { 0, 0, -1, 0 } << uint(4294967295ull * 30 % 2592000);
+        QTest::newRow("largest 32-bit frames field") << ELK_FR_30 << 3 << Fields { 0, 0, 0, -1 } << 23295u;
+        QTest::newRow("largest 32-bit seconds field") << ELK_FR_30 << 3 << Fields { 0, 0, -1, 0 } << 698850u;
         QTest::newRow("drop frame: largest 32-bit hours field")
             << ELK_FR_2997DF << 3 << Fields { -1, 0, 0, 0 }
-            << ELKTimecode_DropFrameToCount(0, 0, 0, uint32_t(4294967295ull % 24));
+            << 15u * 107892; // 2^32 - 1 hours is 15 h into a day
     }
     void set()
     {
@@ -304,8 +305,7 @@ private slots:
         QTest::newRow("00:10:00;00 keeps its labels") << Fields { 0, 10, 0, 0 } << 17982u;
         QTest::newRow("23:59:59;29") << Fields { 23, 59, 59, 29 } << 2589407u;
         QTest::newRow("fields out of range: 99 seconds") << Fields { 0, 0, 99, 0 } << 2968u;
-        QTest::newRow("frames field 2^32 - 1")
-            << Fields { 0, 0, 0, -1 } << ELKTimecode_DropFrameToCount(4294967295u % 2592000, 0, 0, 0);
+        QTest::newRow("frames field 2^32 - 1") << Fields { 0, 0, 0, -1 } << 23273u;
     }
     void dropFrameToCount()
     {

@@ -22,7 +22,7 @@ ELKTimecode_t record(ELKFrameRate_t rate, uint32_t frames = 0, int8_t labelMode 
 // Parses bytes from an exact-size heap block with no zero byte after it.
 int8_t parse(ELKTimecode_t* tc, const QByteArray& bytes)
 {
-    std::unique_ptr<char[]> exact(new char[size_t(bytes.size()) + 1]);
+    std::unique_ptr<char[]> exact(new char[std::max<size_t>(size_t(bytes.size()), 1)]);
     memcpy(exact.get(), bytes.constData(), size_t(bytes.size()));
     ELKString_t s;
     ELKString_InitWith(&s, bytes.isEmpty() ? nullptr : exact.get(), int32_t(bytes.size()));

@@ -146,16 +146,20 @@ uint32_t ELK_DigitsToUInt(const char* text, int32_t n, int8_t* status)
         return 0;
     }
     if (n < 0) n = ELK_StrLen(text);
+    if (n <= 0) {
+        *status = ELK_ERROR;
+        return 0;
+    }
     int32_t i = 0;
     while (i < n && !isDigit(text[i])) ++i;
-    if (i > 0 || n <= 0) *status = ELK_ERROR;
-    if (i >= n) return 0;
+    if (i > 0) *status = ELK_ERROR;
+    if (i == n) return 0;
 
     uint32_t value = 0;
     bool overflow = false;
     for (; i < n && isDigit(text[i]); ++i) {
         const uint32_t d = uint32_t(text[i] - '0');
-        if (value > 429496729u || (value == 429496729u && d > 5)) overflow = true;
+        if (value > UINT32_MAX / 10 || (value == UINT32_MAX / 10 && d > UINT32_MAX % 10)) overflow = true;
         value = value * 10 + d; // wraps modulo 2^32 once it no longer fits
     }
     if (i < n || overflow) *status = ELK_ERROR;

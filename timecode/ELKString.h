@@ -77,7 +77,9 @@ void* ELK_MemCopy(void* dst, const void* src, uint32_t count);
 void* ELK_MemSet(void* dst, int fill, uint32_t count);
 
 // Hands the layer an arena of size bytes; its memory stays the caller's and
-// is never freed. The program itself always uses the heap.
+// is never freed. Release every block in the mode it came from: after
+// ELK_UseHeap an arena block must not reach ELK_Free. The program itself
+// always uses the heap.
 void ELK_UseArena(void* memory, uint32_t size);
 // Returns the layer to the general heap.
 void ELK_UseHeap();

@@ -1,6 +1,7 @@
 #include "ELKTimecode.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "ELKString.h"
 
@@ -9,7 +10,7 @@ namespace
 
 struct RateInfo {
     double fps;
-    uint32_t nominal; // frame labels per second: the fps rounded up
+    uint32_t nominal; // frame labels per second: ELK_Ceil(fps)
     uint32_t day; // modulus of the arithmetic
 };
 
@@ -25,7 +26,8 @@ constexpr RateInfo kInvalidRate = { 0.0, 0, 0 };
 
 const RateInfo& rateInfo(ELKFrameRate_t rate)
 {
-    return rate >= 0 && rate < ELKFrameRate_t(sizeof kRates / sizeof kRates[0]) ? kRates[rate] : kInvalidRate;
+    const int index = rate;
+    return index >= 0 && index < int(std::size(kRates)) ? kRates[index] : kInvalidRate;
 }
 
 // Drop frame skips labels ;00 and ;01 at the start of every minute except

@@ -52,8 +52,9 @@ void ELKTimecode_Copy(ELKTimecode_t* dst, const ELKTimecode_t* src, int8_t sameR
 // invalid rate.
 double ELKTimecode_RateToFps(ELKFrameRate_t rate);
 
-// floor(x) and ceil(x) for |x| below 2^32; larger magnitudes wrap modulo
-// 2^32. Zero, NaN and infinities come back unchanged.
+// floor(x) and ceil(x) for 0 < |x| <= 4,294,967,295; the integer part of a
+// larger magnitude wraps modulo 2^32 (so ELK_Ceil of a value just below 2^32
+// is 0). Zero, NaN and infinities come back unchanged.
 double ELK_Floor(double x);
 double ELK_Ceil(double x);
 

@@ -77,6 +77,7 @@ int8_t ELKTimecode_FromString(ELKTimecode_t* tc, const ELKString_t* s)
             break;
         }
     }
+    // i is now -1 or the byte that ended the walk: the last group starts after it.
     if (digits > 0 && group < 4) readGroup(i + 1);
 
     tc->frames = 0;
