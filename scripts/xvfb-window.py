@@ -104,17 +104,20 @@ def write_png(path, width, height, rows):
         f.write(png)
 
 
-def settled_screenshot(disp, win, path):
-    """Saves the window once two grabs in a row agree, so the picture shows the
-    finished first paint rather than a half-drawn or blank window."""
+def settled_grab(disp, win, timeout):
+    """Grabs the window once it shows drawn content and two grabs in a row
+    agree: the program's event loop has then painted its first frame, so it is
+    running and will handle what a user does next."""
+    deadline = time.monotonic() + timeout
     last = None
-    for _ in range(50):
+    while time.monotonic() < deadline:
         time.sleep(0.1)
         shot = grab_rgb(disp, win)
-        if shot == last:
+        drawn = len(set(shot[2])) > 1  # a blank window is one row repeated
+        if drawn and shot == last:
             break
         last = shot
-    write_png(path, *last)
+    return last
 
 
 # Keysym names of the punctuation that timecode text uses; the shifted ones on a US layout.
@@ -165,7 +168,9 @@ def send_close(disp, win):
     delete = disp.intern_atom("WM_DELETE_WINDOW")
     event = protocol.event.ClientMessage(window=win, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     win.send_event(event, event_mask=X.NoEventMask)
-    disp.flush()
+    # A round trip, not just a flush: the server has then handled the request
+    # before this process (and its connection) can go away.
+    disp.sync()
 
 
 def drive_window(disp, title, timeout, screenshot, actions=(), alive=lambda: True, close=True):
@@ -175,11 +180,12 @@ def drive_window(disp, title, timeout, screenshot, actions=(), alive=lambda: Tru
         return False
     geom = win.get_geometry()
     print("window 0x%x %dx%d" % (win.id, geom.width, geom.height), flush=True)
+    # A window manager sends nothing before the user can see the window; nor do we.
+    settled_grab(disp, win, timeout)
     if actions:
-        time.sleep(0.2)  # let the first paint settle before input arrives
         play(disp, win, actions)
     if screenshot:
-        settled_screenshot(disp, win, screenshot)
+        write_png(screenshot, *settled_grab(disp, win, timeout))
     if close:
         send_close(disp, win)
     return True
