@@ -49,10 +49,10 @@ void Horodex2::Horodex_About()
     QString text;
     text += tr("Horodex\n");
     text += tr("Version 2.0\n\n");
-    text += tr("The Horodex Project\n");
+    text += tr("The Horodex developers\n");
     text += tr("Timecode arithmetic for film and video editors\n\n");
-    text += tr("Copyright (C) 2025-2026 The Horodex Project\n");
-    text += tr("Made by its developers around the world. All rights reserved.\n\n");
+    text += tr("Copyright (C) 2025-2026 The Horodex developers\n");
+    text += tr("At home on horodex.example. All rights reserved.\n\n");
     text += tr("https://horodex.example");
     QMessageBox::information(this, tr("About"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }

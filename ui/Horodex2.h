@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "ELKMetaTypes.h"
 #include "ELKTimecode.h"
 #include "ui_Horodex2.h"
 

@@ -163,6 +163,8 @@ bool TimeEntry_w::eventFilter(QObject* watched, QEvent* event)
     // Qt 6 reports editingFinished on focus loss only if the text was set or
     // edited since the last report; let the line edit handle the loss, then
     // finish here if it did not, so that every loss finishes exactly once.
+    // The event is delivered here directly, so a filter installed on the line
+    // edit before this one would not see it.
     m_AbsFramesFinished = false;
     ui->m_AbsFrames->event(event);
     const QWidget* popup = QApplication::activePopupWidget();

@@ -18,7 +18,8 @@ class TimeEntry_w : public QWidget
 {
     Q_OBJECT
 
-    Ui::TimeEntry_w* ui;
+private:
+    Ui::TimeEntry_w* ui; // owned; declared first, before the record
 
 public:
     explicit TimeEntry_w(QWidget* parent = nullptr);

@@ -1,18 +1,27 @@
 #include "TimeFPS_w.h"
 
+#include <array>
+
 #include "ui_TimeFPS_w.h"
+
+namespace
+{
+
+// The buttons in rate order: a button's index is its ELKFrameRate_t value.
+std::array<QRadioButton*, 6> buttonsOf(const Ui::TimeFPS_w* ui)
+{
+    return { ui->m_F2397, ui->m_F24, ui->m_F25, ui->m_F2997, ui->m_F30D, ui->m_F30 };
+}
+
+} // namespace
 
 TimeFPS_w::TimeFPS_w(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::TimeFPS_w)
 {
     ui->setupUi(this);
-    connect(ui->m_F2397, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
-    connect(ui->m_F24, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
-    connect(ui->m_F25, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
-    connect(ui->m_F2997, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
-    connect(ui->m_F30D, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
-    connect(ui->m_F30, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
+    for (QRadioButton* button : buttonsOf(ui))
+        connect(button, SIGNAL(toggled(bool)), this, SLOT(_TimeFPS_Changed(bool)));
     TimeFPS_SetFrameRate(ELK_FR_30);
 }
 
@@ -23,28 +32,9 @@ TimeFPS_w::~TimeFPS_w()
 
 void TimeFPS_w::TimeFPS_SetFrameRate(ELKFrameRate_t rate)
 {
-    QRadioButton* button;
-    switch (rate) {
-    case ELK_FR_2397:
-        button = ui->m_F2397;
-        break;
-    case ELK_FR_24:
-        button = ui->m_F24;
-        break;
-    case ELK_FR_25:
-        button = ui->m_F25;
-        break;
-    case ELK_FR_2997:
-        button = ui->m_F2997;
-        break;
-    case ELK_FR_2997DF:
-        button = ui->m_F30D;
-        break;
-    default:
-        button = ui->m_F30;
-        break;
-    }
-    button->setChecked(true);
+    const auto buttons = buttonsOf(ui);
+    const int index = rate;
+    buttons[index >= 0 && index < int(buttons.size()) ? index : ELK_FR_30]->setChecked(true);
 }
 
 void TimeFPS_w::TimeFPS_ShowDropFrame(bool show)
@@ -58,19 +48,12 @@ void TimeFPS_w::_TimeFPS_Changed(bool checked)
     if (!checked) return;
 
     const ELKFrameRate_t previous = m_Rate;
-    const QObject* button = sender();
-    if (button == ui->m_F2397)
-        m_Rate = ELK_FR_2397;
-    else if (button == ui->m_F24)
-        m_Rate = ELK_FR_24;
-    else if (button == ui->m_F25)
-        m_Rate = ELK_FR_25;
-    else if (button == ui->m_F2997)
-        m_Rate = ELK_FR_2997;
-    else if (button == ui->m_F30D)
-        m_Rate = ELK_FR_2997DF;
-    else if (button == ui->m_F30)
-        m_Rate = ELK_FR_30;
-
+    const auto buttons = buttonsOf(ui);
+    for (int i = 0; i < int(buttons.size()); ++i) {
+        if (sender() == buttons[i]) {
+            m_Rate = ELKFrameRate_t(i);
+            break;
+        }
+    }
     if (m_Rate != previous) emit TimeFPS_Changed(m_Rate);
 }
