@@ -2,8 +2,6 @@
 // that a change of frame rate sets off (three conversions, two recomputations).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 #include <memory>
 
 #include "Horodex2.h"
@@ -54,14 +52,3 @@ void BM_RateChangeToDropFrame(benchmark::State& state)
 BENCHMARK(BM_RateChangeToDropFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: installs the Debian packages the build,
+# Sourced by the scripts here: installs the Debian packages the build,
 # the tests and the tools around them need, when any is missing.
 horodex_packages=(
   cmake make g++ pkg-config
@@ -23,4 +23,10 @@ horodex_install_deps() {
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Configures and builds the Release program in build/ (used by run.sh and screenshot.sh).
+horodex_build_app() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build -j "$(nproc)" --target horodex >/dev/null
 }

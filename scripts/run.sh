@@ -7,8 +7,7 @@ cd "$(dirname "$0")/.."
 . scripts/deps.sh
 horodex_install_deps
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target horodex >/dev/null
+horodex_build_app
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/app/horodex "$@"

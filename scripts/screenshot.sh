@@ -6,8 +6,7 @@ cd "$(dirname "$0")/.."
 . scripts/deps.sh
 horodex_install_deps
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target horodex >/dev/null
+horodex_build_app
 
 # Clicks are window coordinates of the default layout with the DejaVu fonts:
 # the 29.97 Drop Frame button, then each operand's Absolute Frames field.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "ELKString.h"
+#include "elk_test_support.h"
 
 namespace
 {
@@ -19,12 +20,6 @@ std::unique_ptr<char[]> exactCopy(const QByteArray& bytes)
 QByteArray textOf(const ELKString_t& s)
 {
     return QByteArray(s.data, s.length);
-}
-
-// Compares addresses; QCOMPARE would compare char pointers as C strings.
-const void* ptr(const void* p)
-{
-    return p;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ELKTimecode.h"
+#include "elk_test_support.h"
 
 Q_DECLARE_METATYPE(ELKFrameRate_t)
 
@@ -10,16 +11,6 @@ namespace
 {
 
 using Fields = std::array<int, 4>; // hours, minutes, seconds, frames
-
-ELKTimecode_t record(ELKFrameRate_t rate, uint32_t frames = 0, int8_t labelMode = ELK_TRUE)
-{
-    ELKTimecode_t tc;
-    ELKTimecode_Init(&tc);
-    tc.rate = rate;
-    tc.frames = frames;
-    tc.labelMode = labelMode;
-    return tc;
-}
 
 Fields fieldsOf(const ELKTimecode_t& tc)
 {

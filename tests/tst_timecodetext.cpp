@@ -3,21 +3,12 @@
 #include <memory>
 
 #include "ELKTimecodeText.h"
+#include "elk_test_support.h"
 
 Q_DECLARE_METATYPE(ELKFrameRate_t)
 
 namespace
 {
-
-ELKTimecode_t record(ELKFrameRate_t rate, uint32_t frames = 0, int8_t labelMode = ELK_TRUE)
-{
-    ELKTimecode_t tc;
-    ELKTimecode_Init(&tc);
-    tc.rate = rate;
-    tc.frames = frames;
-    tc.labelMode = labelMode;
-    return tc;
-}
 
 // Parses bytes from an exact-size heap block with no zero byte after it.
 int8_t parse(ELKTimecode_t* tc, const QByteArray& bytes)
@@ -47,12 +38,6 @@ uint32_t frameCount(uint32_t h, uint32_t m, uint32_t s, uint32_t f)
     ELKTimecode_t tc = record(ELK_FR_30);
     ELKTimecode_Set(&tc, h, m, s, f);
     return tc.frames;
-}
-
-// Compares addresses; QCOMPARE would compare char pointers as C strings.
-const void* ptr(const void* p)
-{
-    return p;
 }
 
 } // namespace
