@@ -19,10 +19,16 @@ horodex_install_deps() {
     command -v sudo >/dev/null || { echo "Missing packages (${missing[*]}) and no sudo to install them." >&2; return 1; }
     sudo=(sudo)
   fi
-  echo "Installing: ${missing[*]}"
   "${sudo[@]}" apt-get update -qq
+  # Other releases may lack one of these (the fuzzing runtime, say); install the rest.
+  local available=()
+  for p in "${missing[@]}"; do
+    if apt-cache show "$p" >/dev/null 2>&1; then available+=("$p"); else echo "Not available here: $p" >&2; fi
+  done
+  [ ${#available[@]} -eq 0 ] && return 0
+  echo "Installing: ${available[*]}"
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get install -y -qq --no-install-recommends "${available[@]}" >/dev/null
 }
 
 # Configures and builds the Release program in build/ (used by run.sh and screenshot.sh).
