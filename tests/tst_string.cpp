@@ -8,15 +8,6 @@
 namespace
 {
 
-// An exact-size heap copy with no zero byte after it, so that AddressSanitizer
-// catches any read past the counted length.
-std::unique_ptr<char[]> exactCopy(const QByteArray& bytes)
-{
-    std::unique_ptr<char[]> p(new char[size_t(bytes.size()) + (bytes.isEmpty() ? 1 : 0)]);
-    memcpy(p.get(), bytes.constData(), size_t(bytes.size()));
-    return p;
-}
-
 QByteArray textOf(const ELKString_t& s)
 {
     return QByteArray(s.data, s.length);

@@ -13,8 +13,7 @@ namespace
 // Parses bytes from an exact-size heap block with no zero byte after it.
 int8_t parse(ELKTimecode_t* tc, const QByteArray& bytes)
 {
-    std::unique_ptr<char[]> exact(new char[std::max<size_t>(size_t(bytes.size()), 1)]);
-    memcpy(exact.get(), bytes.constData(), size_t(bytes.size()));
+    const auto exact = exactCopy(bytes);
     ELKString_t s;
     ELKString_InitWith(&s, bytes.isEmpty() ? nullptr : exact.get(), int32_t(bytes.size()));
     const int8_t result = ELKTimecode_FromString(tc, &s);

@@ -75,10 +75,7 @@ int8_t ELKString_IsEmpty(const ELKString_t* s)
 
 void ELKString_Clear(ELKString_t* s)
 {
-    if (s->data && s->owned == ELK_TRUE) {
-        ELK_Free(s->data);
-        ELK_MemTrack(ownedSize(s->length));
-    }
+    releaseText(s);
     setEmpty(s);
 }
 
