@@ -4,8 +4,8 @@ horodex_packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth python3 python3-xlib libxcb1-dev
-  desktop-file-utils appstream dpkg-dev file
+  xvfb xauth python3 python3-xlib libxcb1-dev xclip xdotool
+  desktop-file-utils appstream dpkg-dev file lintian
 )
 
 horodex_install_deps() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Bounded, repeatable libFuzzer run of the timecode text reader under ASan and UBSan.
-#   scripts/fuzz.sh [runs]   (default 300000, fixed seed)
+# Bounded, repeatable libFuzzer runs of every text reader under ASan and UBSan.
+#   scripts/fuzz.sh [runs]   (default 300000 per target, fixed seed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -9,12 +9,17 @@ horodex_install_deps
 runs=${1:-300000}
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DHORODEX_FUZZ=ON -DHORODEX_SANITIZE=ON -DHORODEX_BENCH=OFF -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-fuzz --target fuzz_timecode_text -j "$(nproc)" >/dev/null
+cmake --build build-fuzz --target horodex_fuzzers -j "$(nproc)" >/dev/null
 
 # New inputs go to a scratch folder; the committed seeds stay as they are.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-build-fuzz/tests/fuzz/fuzz_timecode_text -runs="$runs" -seed=1 -max_len=4096 \
-  -artifact_prefix=build-fuzz/ "$work" tests/fuzz/corpus 2>&1 | tail -n 3
-echo "fuzz: $runs runs, no failure"
+for target in build-fuzz/tests/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  mkdir -p "$work/$name"
+  "$target" -runs="$runs" -seed=1 -max_len=4096 -artifact_prefix=build-fuzz/ \
+    "$work/$name" "tests/fuzz/corpus/$name" 2>&1 | tail -n 1
+  echo "fuzz: $name, $runs runs, no failure"
+done
