@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(spy.count(), typed.size() + 1);
     }
 
-    // Counts (and blank- or ;-separated fields) are read on every keystroke;
+    // Counts (and blank-separated fields) are read on every keystroke;
     // nothing is emitted until Return.
     void typingACount_data()
     {
@@ -298,40 +298,48 @@ private slots:
         QCOMPARE(entry.m_Timecode.labelMode, ELK_FALSE);
     }
 
-    // Text with ":" or "." is left alone while typed and read at Return.
+    // Text with ":", "." or ";" is left alone while typed and read at Return
+    // as a label.
     void typingATimecode_data()
     {
+        QTest::addColumn<ELKFrameRate_t>("rate");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("beforeSeparator");
         QTest::addColumn<QString>("atReturn");
         QTest::addColumn<QString>("finalText");
-        const auto row = [](const char* tag, const char* typed, const char* before, const char* atReturn,
-                             const char* finalText) {
-            QTest::newRow(tag) << QString(typed) << QString(before) << QString(atReturn)
+        const auto row = [](const char* tag, ELKFrameRate_t rate, const char* typed, const char* before,
+                             const char* atReturn, const char* finalText) {
+            QTest::newRow(tag) << rate << QString(typed) << QString(before) << QString(atReturn)
                                << QString(finalText);
         };
-        row("one minute", "00:01:00:00", "00:00:00:00", "00:01:00:00", "1800");
-        row("count typed first, then a colon", "12:34", "00:00:00:12", "00:00:13:04", "394");
-        row("dot before the frames", "10.05", "00:00:00:10", "00:00:10:05", "305");
+        row("one minute", ELK_FR_30, "00:01:00:00", "00:00:00:00", "00:01:00:00", "1800");
+        row("count typed first, then a colon", ELK_FR_30, "12:34", "00:00:00:12", "00:00:13:04", "394");
+        row("dot before the frames", ELK_FR_30, "10.05", "00:00:00:10", "00:00:10:05", "305");
+        row("drop-frame semicolons are a label", ELK_FR_2997DF, "00;10;00;00", "00:00:00:00", "00:10:00:00",
+            "17982");
+        row("dot at drop frame is a label", ELK_FR_2997DF, "00:10:00.00", "00:00:00:00", "00:10:00:00",
+            "17982");
     }
     void typingATimecode()
     {
+        QFETCH(ELKFrameRate_t, rate);
         QFETCH(QString, typed);
         QFETCH(QString, beforeSeparator);
         QFETCH(QString, atReturn);
         QFETCH(QString, finalText);
         TimeEntry_w entry;
+        setRecord(&entry, rate, 0, ELK_FALSE);
         QSignalSpy spy(&entry, &TimeEntry_w::TimeEntry_Changed);
 
         const QStringList seen = typeIntoAbsFrames(&entry, typed);
-        const int separator = typed.indexOf(QRegularExpression("[:.]"));
+        const int separator = typed.indexOf(QRegularExpression("[:.;]"));
         for (int i = separator - 1; i < seen.size(); ++i) QCOMPARE(seen.at(i), beforeSeparator);
         QCOMPARE(spy.count(), 0);
 
         QTest::keyClick(absFrames(&entry), Qt::Key_Enter);
         QCOMPARE(boxes(&entry), atReturn);
         QCOMPARE(absFrames(&entry)->text(), finalText);
-        QCOMPARE(entry.m_Timecode.labelMode, ELK_FALSE);
+        QCOMPARE(entry.m_Timecode.labelMode, ELK_TRUE);
         QCOMPARE(spy.count(), 1);
     }
 
@@ -342,26 +350,32 @@ private slots:
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<int>("emissions");
         QTest::addColumn<QString>("finalText");
-        QTest::newRow("leaving the field unchanged") << QStringList { "tab" } << 1 << "0";
-        QTest::newRow("clicking away from the field unchanged") << QStringList { "click away" } << 1 << "0";
-        QTest::newRow("typing then leaving") << QStringList { "type 45", "tab" } << 1 << "45";
+        QTest::addColumn<qint8>("labelMode");
+        QTest::newRow("leaving the field unchanged") << QStringList { "tab" } << 1 << "0" << qint8(ELK_FALSE);
+        QTest::newRow("clicking away from the field unchanged")
+            << QStringList { "click away" } << 1 << "0" << qint8(ELK_FALSE);
+        QTest::newRow("typing then leaving")
+            << QStringList { "type 45", "tab" } << 1 << "45" << qint8(ELK_FALSE);
         QTest::newRow("leaving, coming back, leaving unchanged")
-            << QStringList { "tab", "back", "tab" } << 2 << "0";
+            << QStringList { "tab", "back", "tab" } << 2 << "0" << qint8(ELK_FALSE);
         QTest::newRow("typing, leaving, coming back, leaving")
-            << QStringList { "type 45", "tab", "back", "tab" } << 2 << "45";
-        QTest::newRow("Return then leaving") << QStringList { "return", "tab" } << 2 << "0";
+            << QStringList { "type 45", "tab", "back", "tab" } << 2 << "45" << qint8(ELK_FALSE);
+        QTest::newRow("Return then leaving")
+            << QStringList { "return", "tab" } << 2 << "0" << qint8(ELK_FALSE);
         QTest::newRow("typing, Return, then leaving")
-            << QStringList { "type 45", "return", "tab" } << 2 << "45";
-        QTest::newRow("Return twice") << QStringList { "return", "return" } << 2 << "0";
-        QTest::newRow("timecode then leaving") << QStringList { "type 1:00", "tab" } << 1 << "30";
+            << QStringList { "type 45", "return", "tab" } << 2 << "45" << qint8(ELK_FALSE);
+        QTest::newRow("Return twice") << QStringList { "return", "return" } << 2 << "0" << qint8(ELK_FALSE);
+        QTest::newRow("timecode then leaving")
+            << QStringList { "type 1:00", "tab" } << 1 << "30" << qint8(ELK_TRUE);
         QTest::newRow("Return, typing more, leaving")
-            << QStringList { "type 4", "return", "type 5", "tab" } << 2 << "45";
+            << QStringList { "type 4", "return", "type 5", "tab" } << 2 << "45" << qint8(ELK_FALSE);
     }
     void finishingEditing()
     {
         QFETCH(QStringList, steps);
         QFETCH(int, emissions);
         QFETCH(QString, finalText);
+        QFETCH(qint8, labelMode);
         Window w;
         QVERIFY(QTest::qWaitForWindowActive(&w.top));
         QLineEdit* edit = absFrames(w.entry);
@@ -386,7 +400,7 @@ private slots:
         }
         QCOMPARE(spy.count(), emissions);
         QCOMPARE(edit->text(), finalText);
-        QCOMPARE(w.entry->m_Timecode.labelMode, ELK_FALSE);
+        QCOMPARE(w.entry->m_Timecode.labelMode, labelMode);
     }
 
     void copyThenPasteIntoAnotherEntry()
@@ -411,40 +425,98 @@ private slots:
         QCOMPARE(toSpy.at(0).at(0).value<ELKTimecode_t*>(), &to.m_Timecode);
     }
 
+    // At drop frame Copy then Paste gives back the same count, into the same
+    // entry or into another, whatever either had last taken.
+    void dropFrameCopyPasteKeepsTheCount_data()
+    {
+        QTest::addColumn<QString>("lastEdit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<uint>("frames");
+        const auto row = [](const char* tag, const char* edit, const char* text, uint frames) {
+            QTest::newRow(tag) << QString(edit) << QString(text) << frames;
+        };
+        row("spin boxes", "boxes", "01:00:00:00", 107892);
+        row("count typed", "type", "2589407", 2589407);
+        row("count typed and finished", "finish", "17982", 17982);
+        row("drop-frame label typed and finished", "finish", "00;01;00;02", 1800);
+        row("count pasted", "paste", "107892", 107892);
+        row("label pasted", "paste", "23:59:59;29", 2589407);
+        row("change from 30 fps that altered the count", "rate", "18000", 17982);
+    }
+    void dropFrameCopyPasteKeepsTheCount()
+    {
+        QFETCH(QString, lastEdit);
+        QFETCH(QString, text);
+        QFETCH(uint, frames);
+        TimeEntry_w from;
+        TimeEntry_w other;
+        setRecord(&from, ELK_FR_2997DF, 0, ELK_TRUE);
+        setRecord(&other, ELK_FR_2997DF, 777, ELK_FALSE);
+        if (lastEdit == "boxes") {
+            const QStringList fields = text.split(':');
+            for (int i = 0; i < 4; ++i) typeIntoBox(&from, kBoxes[i], fields.at(i));
+        } else if (lastEdit == "type" || lastEdit == "finish") {
+            typeIntoAbsFrames(&from, text);
+            if (lastEdit == "finish") QTest::keyClick(absFrames(&from), Qt::Key_Return);
+        } else if (lastEdit == "paste") {
+            QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+            QTest::mouseClick(find<QPushButton>(&from, "m_Paste"), Qt::LeftButton);
+        } else {
+            setRecord(&from, ELK_FR_30, text.toUInt(), ELK_FALSE);
+            from.TimeEntry_SetFrameRate(ELK_FR_2997DF);
+        }
+        QCOMPARE(from.m_Timecode.frames, frames);
+
+        QTest::mouseClick(find<QPushButton>(&from, "m_Copy"), Qt::LeftButton);
+        for (TimeEntry_w* to : { &other, &from }) {
+            QTest::mouseClick(find<QPushButton>(to, "m_Paste"), Qt::LeftButton);
+            QCOMPARE(to->m_Timecode.frames, frames);
+        }
+    }
+
+    // Pasted text is read by its form, whatever the record's labelMode was:
+    // timecode text as a label, anything else as a count.
     void paste_data()
     {
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<ELKFrameRate_t>("rate");
-        QTest::addColumn<qint8>("labelMode");
+        QTest::addColumn<qint8>("labelModeBefore");
         QTest::addColumn<uint>("frames");
         QTest::addColumn<QString>("label");
-        const auto row = [](const char* tag, const QString& text, ELKFrameRate_t rate, int8_t labelMode,
-                             uint frames, const char* label) {
-            QTest::newRow(tag) << text << rate << labelMode << frames << QString(label);
+        QTest::addColumn<qint8>("labelMode");
+        const auto row = [](const char* tag, const QString& text, ELKFrameRate_t rate, int8_t before,
+                             uint frames, const char* label, int8_t after) {
+            QTest::newRow(tag) << text << rate << before << frames << QString(label) << after;
         };
-        row("timecode", "01:02:03:04", ELK_FR_30, ELK_TRUE, 111694, "01:02:03:04");
-        row("text without digits clears to midnight", "no time here", ELK_FR_30, ELK_TRUE, 0, "00:00:00:00");
-        row("empty clipboard clears to midnight", "", ELK_FR_30, ELK_TRUE, 0, "00:00:00:00");
+        row("timecode", "01:02:03:04", ELK_FR_30, ELK_TRUE, 111694, "01:02:03:04", ELK_TRUE);
+        row("text without digits clears to midnight", "no time here", ELK_FR_30, ELK_TRUE, 0, "00:00:00:00",
+            ELK_FALSE);
+        row("empty clipboard clears to midnight", "", ELK_FR_30, ELK_TRUE, 0, "00:00:00:00", ELK_FALSE);
         row("200,000 digits worth 1234", QString(199996, '0') + "1234", ELK_FR_30, ELK_TRUE, 1234,
-            "00:00:41:04");
+            "00:00:41:04", ELK_FALSE);
         // The group wraps modulo 2^32 (to 4294967295), then within the day.
-        row("200,000 nines wrap", QString(200000, '9'), ELK_FR_30, ELK_TRUE, 23295, "00:12:56:15");
+        row("200,000 nines wrap", QString(200000, '9'), ELK_FR_30, ELK_TRUE, 23295, "00:12:56:15", ELK_FALSE);
         row("euro sign has no 8-bit form and stops the read", QString::fromUtf8("01:02\u20AC03:04"),
-            ELK_FR_30, ELK_TRUE, 94, "00:00:03:04");
-        // Paste keeps labelMode, so it decides how a drop-frame record reads the fields.
-        row("drop-frame label read as a label", "00:01:00:00", ELK_FR_2997DF, ELK_TRUE, 1798, "00:00:59:28");
-        row("drop-frame record holding a count reads the fields at 30", "00:01:00:00", ELK_FR_2997DF,
-            ELK_FALSE, 1800, "00:01:00:02");
+            ELK_FR_30, ELK_TRUE, 94, "00:00:03:04", ELK_TRUE);
+        row("drop-frame label that does not exist", "00:01:00:00", ELK_FR_2997DF, ELK_TRUE, 1798,
+            "00:00:59:28", ELK_TRUE);
+        row("drop-frame label into a record holding a count", "00:01:00:00", ELK_FR_2997DF, ELK_FALSE, 1798,
+            "00:00:59:28", ELK_TRUE);
+        row("count into a drop-frame record holding a label", "17982", ELK_FR_2997DF, ELK_TRUE, 17982,
+            "00:10:00:00", ELK_FALSE);
+        row("label with a trailing newline at drop frame", "00:10:00;00\n", ELK_FR_2997DF, ELK_FALSE, 17982,
+            "00:10:00:00", ELK_TRUE);
     }
     void paste()
     {
         QFETCH(QString, clipboard);
         QFETCH(ELKFrameRate_t, rate);
-        QFETCH(qint8, labelMode);
+        QFETCH(qint8, labelModeBefore);
         QFETCH(uint, frames);
         QFETCH(QString, label);
+        QFETCH(qint8, labelMode);
         TimeEntry_w entry;
-        setRecord(&entry, rate, 777, labelMode);
+        setRecord(&entry, rate, 777, labelModeBefore);
         QGuiApplication::clipboard()->setText(clipboard, QClipboard::Clipboard);
         QSignalSpy spy(&entry, &TimeEntry_w::TimeEntry_Changed);
 

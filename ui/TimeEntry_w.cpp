@@ -13,20 +13,24 @@
 namespace
 {
 
-// Reads timecode text or a frame count into tc. The parser reads from the
-// right, so text beyond what a counted string can hold loses its left end.
-void ReadText(ELKTimecode_t* tc, const QByteArray& bytes)
+// Timecode text is a label; any other text is a frame count.
+bool IsTimecodeText(const QByteArray& bytes)
 {
+    return bytes.contains(':') || bytes.contains('.') || bytes.contains(';');
+}
+
+// Reads text by its form, whatever was edited last, so that "00:10:00.00"
+// from Copy comes back as the same time at drop frame, and "17982" as the
+// same count. The parser reads from the right, so text beyond what a counted
+// string can hold loses its left end.
+void ReadByForm(ELKTimecode_t* tc, const QByteArray& bytes)
+{
+    tc->labelMode = IsTimecodeText(bytes) ? ELK_TRUE : ELK_FALSE;
     const qsizetype count = std::min<qsizetype>(bytes.size(), INT32_MAX);
     ELKString_t text;
     ELKString_InitWith(&text, bytes.constData() + (bytes.size() - count), static_cast<int32_t>(count));
     ELKTimecode_FromString(tc, &text);
     ELKString_Destroy(&text);
-}
-
-bool IsTimecodeText(const QByteArray& bytes)
-{
-    return bytes.contains(':') || bytes.contains('.');
 }
 
 } // namespace
@@ -120,7 +124,7 @@ void TimeEntry_w::_TimeEntry_AbsFramesChanged(const QString& text)
     if (IsTimecodeText(bytes)) return;
 
     m_UpdatingAbsFrames = true;
-    ReadText(&m_Timecode, bytes);
+    ReadByForm(&m_Timecode, bytes);
     UpdateFields();
     m_UpdatingAbsFrames = false;
 }
@@ -131,7 +135,7 @@ void TimeEntry_w::_TimeEntry_AbsFramesChangeComplete()
     if (!m_UpdatingFields) m_Timecode.labelMode = ELK_FALSE;
 
     const QByteArray bytes = ui->m_AbsFrames->text().toLatin1();
-    if (IsTimecodeText(bytes)) ReadText(&m_Timecode, bytes);
+    if (IsTimecodeText(bytes)) ReadByForm(&m_Timecode, bytes);
 
     // Also puts the text in canonical form ("0012" becomes "12").
     TimeEntry_Update();
@@ -149,8 +153,7 @@ void TimeEntry_w::on_m_Copy_clicked()
 
 void TimeEntry_w::on_m_Paste_clicked()
 {
-    // Read under the labelMode the record has now.
-    ReadText(&m_Timecode, QApplication::clipboard()->text(QClipboard::Clipboard).toLatin1());
+    ReadByForm(&m_Timecode, QApplication::clipboard()->text(QClipboard::Clipboard).toLatin1());
     TimeEntry_Update();
     emit TimeEntry_Changed(&m_Timecode);
 }
