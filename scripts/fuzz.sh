@@ -16,7 +16,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 for target in build-fuzz/tests/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
+  [ -f "$target" ] && [ -x "$target" ] || continue
   name=$(basename "$target")
   mkdir -p "$work/$name"
   "$target" -runs="$runs" -seed=1 -max_len=4096 -artifact_prefix=build-fuzz/ \
