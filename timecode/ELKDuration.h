@@ -1,6 +1,11 @@
 // Durations at any timebase: a signed 64-bit frame count at an exact
 // rational frame rate, with or without drop frame. Unlike a time of day
 // (ELKTimecode_t) a duration never wraps: hours have no limit.
+//
+// Every reader takes bytes and a length (negative: measure the
+// zero-terminated text), ignores blanks, tabs and line ends around the value,
+// and changes nothing when it fails; *errorAt, where asked for, is then the
+// byte offset of the fault from the start of the text.
 #ifndef ELKDURATION_H
 #define ELKDURATION_H
 
@@ -68,11 +73,13 @@ int8_t ELKTimebase_Equal(const ELKTimebase_t* a, const ELKTimebase_t* b);
 // A zero duration at tb.
 void ELKDuration_Init(ELKDuration_t* d, const ELKTimebase_t* tb);
 
-// The calculator's time of day as a duration at the matching timebase.
+// The calculator's time of day as a duration at the matching timebase; the
+// count is kept as it is. An invalid rate gives 0 at 30.
 void ELKDuration_FromTimecode(ELKDuration_t* d, const ELKTimecode_t* tc);
 
 // Splits the count into a sign and label fields (drop-frame labels where the
-// timebase drops). Never fails.
+// timebase drops). Never fails; a record not set through ELKTimebase_Set may
+// give zeros.
 void ELKDuration_GetFields(const ELKDuration_t* d, ELKDurationFields_t* out);
 
 // Sets the count from fields at d's timebase. Fields carry before drop frame
@@ -84,24 +91,28 @@ int8_t ELKDuration_SetFields(
 
 // Writes "[-]HH:MM:SS:FF" (';' before the frames at drop frame, or '.' when
 // periodBeforeFrames is ELK_TRUE, the calculator's clipboard form),
-// zero-terminated. Returns the length, or ELK_ERROR when capacity is short.
+// zero-terminated; frames take three digits above 100 labels a second.
+// Returns the length, or ELK_ERROR when capacity is short. The calculator
+// reads a total past 24 hours modulo its day, and ignores a minus.
 int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, int8_t periodBeforeFrames);
 
 // Reads what editors type: up to four digit groups from the right (frames,
 // seconds, minutes, hours) joined by '.', ':', ';', ',' or a blank, empty
 // groups 0; a lone number is frames; a leading sign; unit suffixes "2h",
-// "1h30m", "+90s", "-12f". Blanks around the value are ignored. ELK_ERROR,
-// with d unchanged and *errorAt (may be null) the byte offset of the fault,
-// for empty text, five groups, a value past 64 bits or a stray byte.
+// "1h30m", "1h 30m", "+90s", "-12f", largest first. Fields carry as in
+// ELKDuration_SetFields. ELK_ERROR for text without a digit, a fifth group
+// (at its separator), a number past 64 bits (at its first digit), a count
+// past 64 bits (at the value's first byte after the sign) or a stray byte.
 int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
 
 // Writes the running time count x den / num as "[-]H:MM:SS.mmm", to the
 // nearest millisecond, halves away from zero. Returns the length or ELK_ERROR.
 int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capacity);
 
-// Reads a running time ("1:02:03.5", "2:03.250", "90.5", "-12") to the
-// nearest frame, halves away from zero; minutes and seconds below 60 except
-// in the leading field. ELK_ERROR as ELKDuration_FromText.
+// Reads a running time ("1:02:03.5", "2:03.250", "90.5", "-12") at d's
+// timebase to the nearest frame, halves away from zero, every decimal
+// counted exactly; minutes and seconds below 60 except in the leading field.
+// ELK_ERROR, d unchanged, for anything else or a count past 64 bits.
 int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
 
 // Converts to another timebase keeping the running time, to the nearest
@@ -114,12 +125,13 @@ int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to);
 
 // Multiplies or divides by a number written "3", "-1.5" or "2/3", to the
 // nearest frame, halves away from zero. ELK_ERROR, d unchanged, for text that
-// is not such a number, division by zero or overflow.
+// is not such a number, division by zero or overflow; a decimal must fit 64
+// bits without its point (19 significant digits always do).
 int8_t ELKDuration_Multiply(ELKDuration_t* d, const char* factor, int32_t length);
 int8_t ELKDuration_Divide(ELKDuration_t* d, const char* divisor, int32_t length);
 
 // Writes the count as feet and frames "[-]F+FF" at framesPerFoot (16 or 40).
-// Returns the length or ELK_ERROR.
+// Returns the length, or ELK_ERROR for another framesPerFoot or short capacity.
 int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* out, int32_t capacity);
 
 // Reads "[-]F+FF" back; frames must be below framesPerFoot. ELK_ERROR as
