@@ -20,7 +20,8 @@ QString desktopFile()
 }
 QString metainfoFile()
 {
-    return appDir + QLatin1Char('/') + appId + QStringLiteral(".metainfo.xml");
+    // Configured into the build tree, where the release entry has the project version.
+    return QStringLiteral(HORODEX_METAINFO);
 }
 
 QString desktopValue(const QString& key)
