@@ -1,0 +1,129 @@
+#include "TapeModel.h"
+
+#include <QColor>
+
+TapeModel::TapeModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+    ELKTimebase_t base;
+    ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
+    ELKList_Init(&m_list, &base);
+}
+
+TapeModel::~TapeModel()
+{
+    ELKList_Destroy(&m_list);
+}
+
+int TapeModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int TapeModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : RunningColumn + 1;
+}
+
+QVariant TapeModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= int(m_rows.size())) return QVariant();
+    const int64_t i = m_rows[size_t(index.row())];
+    const int column = index.column();
+
+    if (role == Qt::TextAlignmentRole)
+        return column == LabelColumn || column == TrackColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                                                              : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (i < 0) {
+        const ELKListError_t& e = m_list.errors[-1 - i];
+        if (role == Qt::ForegroundRole) return QColor(0xc0, 0x1c, 0x28);
+        if (role == Qt::ToolTipRole) return poolText(e.text, e.textLength);
+        if (role != Qt::DisplayRole) return QVariant();
+        if (column == LineColumn) return QString::number(e.line);
+        if (column == LabelColumn) return QString::fromUtf8(e.reason);
+        return QVariant();
+    }
+
+    if (role != Qt::DisplayRole) return QVariant();
+    const ELKListEntry_t& e = m_list.entries[i];
+    switch (column) {
+    case LineColumn:
+        return QString::number(e.line);
+    case LabelColumn:
+        return poolText(e.label, e.labelLength);
+    case TrackColumn:
+        return poolText(e.track, e.trackLength);
+    case InColumn:
+        return e.hasInOut ? durationText(e.in) : QVariant();
+    case OutColumn:
+        return e.hasInOut ? durationText(e.out) : QVariant();
+    case DurationColumn:
+        return durationText(e.duration);
+    case RunningColumn:
+        return durationText(e.running);
+    }
+    return QVariant();
+}
+
+QVariant TapeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
+    switch (section) {
+    case LineColumn:
+        return tr("Line");
+    case LabelColumn:
+        return tr("Label or reel");
+    case TrackColumn:
+        return tr("Track");
+    case InColumn:
+        return tr("In");
+    case OutColumn:
+        return tr("Out");
+    case DurationColumn:
+        return tr("Duration");
+    case RunningColumn:
+        return tr("Running total");
+    }
+    return QVariant();
+}
+
+void TapeModel::TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base)
+{
+    beginResetModel();
+    ELKList_Destroy(&m_list);
+    ELKList_Init(&m_list, &base);
+    ELKList_Read(&m_list, text.constData(), text.size());
+
+    // Both arrays come in line order; merging them keeps the table in the editor's order.
+    m_rows.clear();
+    m_rows.reserve(size_t(m_list.entryCount + m_list.errorCount));
+    int64_t entry = 0, error = 0;
+    while (entry < m_list.entryCount || error < m_list.errorCount) {
+        if (error == m_list.errorCount
+            || (entry < m_list.entryCount && m_list.entries[entry].line < m_list.errors[error].line))
+            m_rows.push_back(entry++);
+        else
+            m_rows.push_back(-1 - error++);
+    }
+    endResetModel();
+}
+
+int64_t TapeModel::lineOfRow(int row) const
+{
+    if (row < 0 || row >= int(m_rows.size())) return 0;
+    const int64_t i = m_rows[size_t(row)];
+    return i < 0 ? m_list.errors[-1 - i].line : m_list.entries[i].line;
+}
+
+QString TapeModel::poolText(int64_t offset, int32_t length) const
+{
+    return length > 0 ? QString::fromUtf8(m_list.text + offset, length) : QString();
+}
+
+QString TapeModel::durationText(int64_t frames) const
+{
+    const ELKDuration_t d { frames, m_list.base };
+    char text[ELK_DURATION_TEXT_MAX];
+    const int32_t length = ELKDuration_ToText(&d, text, ELK_DURATION_TEXT_MAX, ELK_FALSE);
+    return QString::fromLatin1(text, length > 0 ? length : 0);
+}

@@ -1,0 +1,44 @@
+// The tape as a table: every counted entry and every line left out, in line
+// order. The model holds the library's list and formats cells only when the
+// view asks, so that a list of 100,000 lines costs no more than its reading.
+#ifndef TAPEMODEL_H
+#define TAPEMODEL_H
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+
+#include <vector>
+
+#include "ELKList.h"
+
+class TapeModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { LineColumn, LabelColumn, TrackColumn, InColumn, OutColumn, DurationColumn, RunningColumn };
+
+    explicit TapeModel(QObject* parent = nullptr);
+    ~TapeModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Reads `text` (UTF-8) afresh at `base` and resets the view.
+    void TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base);
+
+    const ELKList_t& list() const { return m_list; }
+    // The line (from 1) that a row shows.
+    int64_t lineOfRow(int row) const;
+
+private:
+    QString poolText(int64_t offset, int32_t length) const;
+    QString durationText(int64_t frames) const;
+
+    ELKList_t m_list {};
+    std::vector<int64_t> m_rows; // an entry's index, or -1 - an error's index
+};
+
+#endif
