@@ -1,0 +1,75 @@
+#include "Json.h"
+
+// Shortest form only, and no surrogates.
+size_t utf8Length(const unsigned char* s, size_t n)
+{
+    if (s[0] < 0x80) return 1;
+    size_t len = 0;
+    unsigned min = 0, cp = 0;
+    if (s[0] >= 0xC2 && s[0] < 0xE0)
+        len = 2, min = 0x80, cp = s[0] & 0x1Fu;
+    else if (s[0] >= 0xE0 && s[0] < 0xF0)
+        len = 3, min = 0x800, cp = s[0] & 0x0Fu;
+    else if (s[0] >= 0xF0 && s[0] < 0xF5)
+        len = 4, min = 0x10000, cp = s[0] & 0x07u;
+    if (len == 0 || len > n) return 0;
+    for (size_t i = 1; i < len; ++i) {
+        if ((s[i] & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (s[i] & 0x3Fu);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return 0;
+    return len;
+}
+
+void appendJsonString(std::string& out, const char* text, size_t length)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    out += '"';
+    for (size_t i = 0; i < length;) {
+        const unsigned char c = s[i];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else if (c >= 0x80) {
+            const size_t len = utf8Length(s + i, length - i);
+            if (len == 0) { // a Latin-1 byte
+                out += char(0xC0 | (c >> 6));
+                out += char(0x80 | (c & 0x3F));
+                ++i;
+            } else {
+                out.append(text + i, len);
+                i += len;
+            }
+            continue;
+        } else {
+            out += char(c);
+        }
+        ++i;
+    }
+    out += '"';
+}
+
+void appendInteger(std::string& out, int64_t value)
+{
+    char digits[24];
+    int n = 0;
+    // Built from the negative side so that the most negative value needs no special case.
+    int64_t v = value < 0 ? value : -value;
+    do {
+        digits[n++] = char('0' - v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (value < 0) out += '-';
+    while (n > 0) out += digits[--n];
+}

@@ -1,0 +1,108 @@
+#include "Values.h"
+
+#include <cstdio>
+
+#include "Json.h"
+
+namespace
+{
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+std::string unexpected(const char* text, size_t length, size_t offset)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(text + offset);
+    const size_t len = utf8Length(s, length - offset);
+    if (len == 0 || (len == 1 && (s[0] < 0x20 || s[0] == 0x7F))) {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "unexpected byte 0x%02X", unsigned(s[0]));
+        return hex;
+    }
+    return "unexpected '" + std::string(text + offset, len) + "'";
+}
+
+} // namespace
+
+bool readFrameCount(const char* text, size_t length, int64_t* frames, TextError* error)
+{
+    size_t i = 0;
+    while (i < length && isBlank(text[i])) ++i;
+    const bool negative = i < length && text[i] == '-';
+    if (i < length && (text[i] == '-' || text[i] == '+')) ++i;
+    const size_t digits = i;
+    // Counted as a negative number so that the most negative count fits.
+    int64_t value = 0;
+    for (; i < length && isDigit(text[i]); ++i) {
+        const int digit = text[i] - '0';
+        if (value < (INT64_MIN + digit) / 10) {
+            error->offset = digits;
+            error->reason = "value out of range";
+            return false;
+        }
+        value = value * 10 - digit;
+    }
+    size_t end = i;
+    while (end < length && isBlank(text[end])) ++end;
+    if (i == digits || end < length) {
+        error->offset = i == digits ? i : end;
+        error->reason = i == digits ? describeFault(text, length, i) : unexpected(text, length, end);
+        return false;
+    }
+    if (!negative && value == INT64_MIN) {
+        error->offset = digits;
+        error->reason = "value out of range";
+        return false;
+    }
+    *frames = negative ? value : -value;
+    return true;
+}
+
+bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, TextError* error)
+{
+    // The library counts lengths in 32 bits; nothing that long is a time.
+    if (length > 4096) {
+        error->offset = 0;
+        error->reason = "value too long";
+        return false;
+    }
+    int32_t at = 0;
+    const int32_t n = int32_t(length);
+    const int8_t result
+        = realTime ? ELKDuration_FromRealTime(d, text, n, &at) : ELKDuration_FromText(d, text, n, &at);
+    if (result == ELK_OK) return true;
+    error->offset = at < 0 ? 0 : size_t(at) > length ? length : size_t(at);
+    error->reason = describeFault(text, length, error->offset);
+    return false;
+}
+
+std::string describeFault(const char* text, size_t length, size_t offset)
+{
+    size_t first = 0;
+    while (first < length && isBlank(text[first])) ++first;
+    if (first == length) return "empty value";
+    if (offset >= length) return "incomplete value";
+    const char c = text[offset];
+    if (isDigit(c)) {
+        int groups = 0;
+        for (size_t i = 0; i < length; ++i)
+            if (isDigit(text[i]) && (i == 0 || !isDigit(text[i - 1]))) ++groups;
+        return groups > 4 ? "more than four groups" : "value out of range";
+    }
+    return unexpected(text, length, offset);
+}
+
+int64_t columnAt(const char* text, size_t offset)
+{
+    int64_t column = 1;
+    for (size_t i = 0; i < offset; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
+    return column;
+}

@@ -1,0 +1,266 @@
+// The built horodex-tc as scripts meet it: its arguments, standard input,
+// standard output, messages and exit status.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+struct Run {
+    QByteArray out;
+    QByteArray err;
+    int status = -1;
+};
+
+// A first argument "HORODEX_RATE=..." goes to the environment instead.
+Run run(QStringList arguments, const QByteArray& input = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("HORODEX_RATE"));
+    if (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("HORODEX_RATE=")))
+        env.insert(QStringLiteral("HORODEX_RATE"), arguments.takeFirst().mid(13));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(HORODEX_TC_EXE), arguments);
+    if (!p.waitForStarted(10000)) return {};
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000)) p.kill();
+    Run r;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return r;
+}
+
+// Every line of output as one JSON value, in an array.
+QJsonArray jsonLines(const QByteArray& out)
+{
+    QJsonArray lines;
+    for (const QByteArray& line : out.split('\n')) {
+        if (line.isEmpty()) continue;
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson("[" + line + "]", &error);
+        lines.append(error.error == QJsonParseError::NoError ? doc.array().at(0) : QJsonValue(QString(line)));
+    }
+    return lines;
+}
+
+} // namespace
+
+class tst_Cli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void text_data();
+    void text();
+    void json_data();
+    void json();
+    void sumFiles();
+    void helpAndVersion();
+};
+
+void tst_Cli::text_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QByteArray>("message"); // expected in standard error; empty: nothing there
+    QTest::addColumn<int>("status");
+    auto row = [](const char* tag, const QStringList& args, const QByteArray& input, const QByteArray& output,
+                   const QByteArray& message, int status) {
+        QTest::newRow(tag) << args << input << output << message << status;
+    };
+
+    // Expressions.
+    row("two times added", { "01:00:00:00", "+", "00:00:10:12" }, {}, "01:00:10:12\n", {}, 0);
+    row("one argument, named", { "calc", "01:00:00:00 + 12" }, {}, "01:00:00:12\n", {}, 0);
+    row("a number outside * and / is a duration", { "00:00:00:00 + 1.5 + 12" }, {}, "00:00:01:17\n", {}, 0);
+    row("precedence", { "00:00:01:00 + 00:00:01:00 * 2" }, {}, "00:00:03:00\n", {}, 0);
+    row("number first, and parentheses", { "2 * (00:00:01:00 - 00:00:00:10)" }, {}, "00:00:01:10\n", {}, 0);
+    row("fraction as two operations", { "00:00:03:00 * 2 / 3" }, {}, "00:00:02:00\n", {}, 0);
+    row("each step rounds, halves away from zero", { "--", "-00:00:00:03 / 2 * 3" }, {}, "-00:00:00:06\n", {}, 0);
+    row("below zero and past a day", { "-r", "24", "00:00:00:00 - 1 + 25:00:00:00 * 2" }, {},
+        "49:59:59:23\n", {}, 0);
+    row("drop frame skips labels", { "-r", "29.97df", "00:00:59;29 + 1" }, {}, "00:01:00;02\n", {}, 0);
+    row("rate from the environment", { "HORODEX_RATE=25", "00:00:00:24 + 1" }, {}, "00:00:01:00\n", {}, 0);
+    row("the option beats the environment", { "HORODEX_RATE=25", "-r", "30", "00:00:00:24 + 1" }, {},
+        "00:00:00:25\n", {}, 0);
+    row("converted by running time", { "-r", "59.94df", "--to", "23.976", "00:40:00;00" }, {}, "00:39:57:14\n",
+        {}, 0);
+    row("converted by label", { "-r", "25", "--to=30", "--keep-label", "00:00:10:12" }, {}, "00:00:10:12\n", {},
+        0);
+    row("verbose", { "-v", "-r", "29.97df", "01:00:00;00" }, {}, "01:00:00;00  107892  0:59:59.996\n", {}, 0);
+    row("negative value after --", { "--", "-00:00:01:00", "+", "1" }, {}, "-00:00:00:29\n", {}, 0);
+    row("stray character", { "01:00 + x" }, {}, {}, "horodex-tc: column 9: unexpected 'x'\n", 1);
+    row("column counts characters", { "\xc3\xa9 + 1" }, {}, {}, "column 1: unexpected '\xc3\xa9'", 1);
+    row("two durations multiplied", { "00:00:01:00 * 00:00:02:00" }, {}, {}, "column 13: cannot multiply", 1);
+    row("two numbers multiplied", { "2 * 3" }, {}, {}, "cannot multiply two numbers", 1);
+    row("division by a duration", { "00:00:01:00 / 00:00:00:02" }, {}, {}, "cannot divide by a duration", 1);
+    row("division by zero", { "00:00:01:00 / 0.0" }, {}, {}, "column 15: division by zero", 1);
+    row("unclosed parenthesis", { "(1 + 2" }, {}, {}, "column 1: missing ')'", 1);
+    row("blanks inside a term separate its groups", { "1h 30m + 01 00 00 00" }, {}, "02:30:00:00\n", {}, 0);
+    row("missing operator", { "(1) 2" }, {}, {}, "column 5: missing operator before '2'", 1);
+    row("operator at the end", { "1 +" }, {}, {}, "column 4: unexpected end", 1);
+    row("deep nesting fails cleanly", { QString(100000, '(') + "1" }, {}, {}, "nested too deeply", 1);
+    row("overflow", { "99999999999:00:00:00 * 1000" }, {}, {}, "out of range", 1);
+
+    // Usage errors.
+    const QByteArray hint = "Try 'horodex-tc --help' for more information.\n";
+    row("unknown option", { "--frobnicate", "1" }, {}, {}, "unknown option '--frobnicate'\n" + hint, 2);
+    row("negative value without --", { "label", "-25" }, {}, {}, "put '--' before negative values", 2);
+    row("an option after the first operand is an operand", { "1", "-r" }, {}, {}, "unexpected 'r'", 1);
+    row("missing timebase", { "label", "-r" }, {}, {}, "option '-r' needs a timebase\n" + hint, 2);
+    row("unknown timebase", { "-r", "fast", "1" }, {}, {}, "unknown timebase 'fast'", 2);
+    row("unknown timebase in the environment", { "HORODEX_RATE=fast", "1" }, {}, {}, "in HORODEX_RATE", 2);
+    row("no expression", { "-v" }, {}, {}, "missing expression", 2);
+    row("convert without --to", { "convert", "1" }, {}, {}, "convert needs --to", 2);
+    row("--realtime outside frames", { "label", "--realtime", "1" }, {}, {}, "frames only", 2);
+
+    // Values by argument and by line.
+    row("label", { "-r", "25", "label", "--", "-25", "90000" }, {}, "-00:00:01:00\n01:00:00:00\n", {}, 0);
+    row("options after the subcommand", { "label", "-r", "25", "-v", "25" }, {}, "00:00:01:00  25  0:00:01.000\n",
+        {}, 0);
+    row("label of standard input, aligned", { "-r", "25", "label" }, "\xEF\xBB\xBF" "0\n25\r\n\n  -1 \nx\n1",
+        "00:00:00:00\n00:00:01:00\n\n-00:00:00:01\n\n00:00:00:01\n", "horodex-tc: line 5, column 1: unexpected 'x'\n",
+        1);
+    row("frame count past 64 bits", { "label", "9223372036854775808" }, {}, "\n", "argument 1, column 1: value out",
+        1);
+    row("frames", { "-r", "29.97df", "frames", "01:00:00;00", "1h", "-12f" }, {}, "107892\n107892\n-12\n", {}, 0);
+    row("frames of running times", { "-r", "29.97df", "frames", "--realtime", "0:59:59.996", "90.5" }, {},
+        "107892\n2712\n", {}, 0);
+    row("a bad argument among good ones", { "frames", "1:00", "1x:00", "2" }, {}, "30\n\n2\n",
+        "horodex-tc: argument 2, column 2: unexpected 'x'\n", 1);
+    row("'-' reads standard input in place", { "frames", "1", "-", "2" }, "3\n4\n", "1\n3\n4\n2\n", {}, 0);
+    row("realtime", { "-r", "29.97df", "realtime", "01:00:00;00" }, {}, "0:59:59.996\n", {}, 0);
+    row("convert by running time", { "-r", "29.97", "convert", "--to", "30" }, "01:00:00:00\n", "01:00:03:18\n", {},
+        0);
+    row("convert by label", { "-r", "30", "convert", "--to", "25", "--keep-label", "00:00:01:29" }, {},
+        "00:00:02:04\n", {}, 0);
+    row("empty standard input", { "realtime" }, {}, {}, {}, 0);
+
+    // Lists and EDLs.
+    row("plain list", { "-r", "25", "sum" }, "Act 1,00:00:10:00\n# note\nAct 2,-00:00:02:12\n",
+        "1  00:00:10:00  00:00:10:00  Act 1\n3 -00:00:02:12  00:00:07:13  Act 2\n\n"
+        "sum       00:00:07:13  188  0:00:07.520\n",
+        {}, 0);
+    row("a line left out", { "-r", "25", "sum" }, "A 00:00:10:00\nB 00:00:01:29\n", {},
+        "horodex-tc: -:2:12: frames 29 at 25 fps\nhorodex-tc: 1 of 2 lines left out\n", 1);
+}
+
+void tst_Cli::text()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, message);
+    QFETCH(int, status);
+
+    const Run r = run(arguments, input);
+    if (status != 1 || !output.isEmpty() || message.isEmpty()) QCOMPARE(r.out, output);
+    if (message.isEmpty()) QCOMPARE(r.err, QByteArray());
+    else QVERIFY2(r.err.contains(message), r.err.constData());
+    QCOMPARE(r.status, status);
+}
+
+void tst_Cli::json_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expected"); // one array item per output line
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("calc") << QStringList { "--json", "-r", "29.97df", "00:59:59;28 + 2" } << QByteArray()
+                          << QByteArray(R"([{"rate": "29.97df", "label": "01:00:00;00", "frames": 107892,
+                                            "realtime": "0:59:59.996"}])")
+                          << 0;
+    QTest::newRow("calc converted") << QStringList { "--json", "--to", "25", "00:00:01:00" } << QByteArray()
+                                    << QByteArray(R"([{"rate": "25", "label": "00:00:01:00", "frames": 25,
+                                                      "realtime": "0:00:01.000"}])")
+                                    << 0;
+    QTest::newRow("values, with null for empty and bad lines")
+        << QStringList { "-r", "25", "frames", "--json" } << QByteArray("1:00\n\nbad\n")
+        << QByteArray(R"([{"label": "00:00:01:00", "frames": 25, "realtime": "0:00:01.000"}, null, null])") << 1;
+    QTest::newRow("sum of an EDL") << QStringList { "--json", "-r", "25", "sum" }
+                                   << QByteArray("TITLE: Reel 1\nFCM: NON-DROP FRAME\n"
+                                                 "001  AX  V  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
+                                                 "002  AX  V  C  00:00:00:00 00:00:05:00 01:00:05:00 01:00:10:00\n"
+                                                 "003  AX  A  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n")
+                                   << QByteArray(R"([{"rate": "25", "lines": 5, "entries": 3, "errors": [],
+        "total": {"label": "00:00:25:00", "frames": 625, "realtime": "0:00:25.000"},
+        "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
+        "tracks": {"V": {"total": {"label": "00:00:15:00", "frames": 375, "realtime": "0:00:15.000"},
+                         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}},
+                   "A": {"total": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
+                         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}}}}])")
+                                   << 0;
+}
+
+void tst_Cli::json()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, status);
+
+    const Run r = run(arguments, input);
+    QCOMPARE(jsonLines(r.out), QJsonDocument::fromJson(expected).array());
+    QCOMPARE(r.status, status);
+}
+
+// Several files, one unreadable, and error texts that JSON must escape.
+void tst_Cli::sumFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString one = dir.filePath(QStringLiteral("act 1.txt"));
+    const QString two = dir.filePath(QStringLiteral("act2.txt"));
+    const QString missing = dir.filePath(QStringLiteral("missing.txt"));
+    QFile f1(one), f2(two);
+    QVERIFY(f1.open(QIODevice::WriteOnly) && f2.open(QIODevice::WriteOnly));
+    f1.write("Scene 1 00:00:01:00 00:00:03:00\n");
+    f2.write("Cue \"A\"\\ \xE9\t00:10:00:0\nScene 2 00:00:02:00 00:00:04:00\n");
+    f1.close();
+    f2.close();
+
+    const Run text = run({ "-r", "25", "sum", one, missing, two });
+    QCOMPARE(text.status, 1);
+    QVERIFY2(text.err.contains(missing.toUtf8() + ": No such file or directory"), text.err.constData());
+    QVERIFY2(text.err.contains(two.toUtf8() + ":1:"), text.err.constData());
+    QVERIFY2(text.out.contains("act 1.txt:1 "), text.out.constData());
+    QVERIFY2(text.out.contains("act2.txt:2 "), text.out.constData());
+
+    const Run json = run({ "--json", "-r", "25", "sum", one, missing, two });
+    QCOMPARE(json.status, 1);
+    const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(o.value("entries").toInt(), 2);
+    QCOMPARE(o.value("lines").toInt(), 3);
+    QCOMPARE(o.value("total").toObject().value("frames").toInt(), 100);
+    QCOMPARE(o.value("unique").toObject().value("frames").toInt(), 100); // per file, then added
+    const QJsonArray errors = o.value("errors").toArray();
+    QCOMPARE(errors.size(), 2);
+    QCOMPARE(errors.at(0).toObject().value("file").toString(), missing);
+    const QJsonObject bad = errors.at(1).toObject();
+    QCOMPARE(bad.value("file").toString(), two);
+    QCOMPARE(bad.value("line").toInt(), 1);
+    QCOMPARE(bad.value("text").toString(), QString::fromUtf8("Cue \"A\"\\ \xc3\xa9\t00:10:00:0"));
+    QVERIFY(!bad.value("why").toString().isEmpty());
+}
+
+void tst_Cli::helpAndVersion()
+{
+    const Run help = run({ "label", "--help", "x" });
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.startsWith("Usage: horodex-tc"));
+    const Run version = run({ "--version" });
+    QCOMPARE(version.status, 0);
+    QCOMPARE(version.out, QByteArray("horodex-tc " HORODEX_VERSION "\n"));
+}
+
+QTEST_GUILESS_MAIN(tst_Cli)
+#include "tst_cli.moc"
