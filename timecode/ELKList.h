@@ -62,6 +62,9 @@ struct ELKList_t {
     int8_t hasUnique; // ELK_TRUE when some entry has an in and an out
     int64_t unique; // length of the union of [in, out) within each input, added up
     int64_t capacity[4]; // private: room in entries, errors, tracks, text
+    int32_t* trackSlots; // private: track names hashed to index + 1, 0 when free
+    int32_t trackSlotCount; // private
+    int64_t covered; // private: sum of the in-and-out durations, which bounds every unique length
 };
 
 // An empty list at tb.
