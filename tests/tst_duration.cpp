@@ -1,0 +1,537 @@
+#include <QtTest>
+
+#include "ELKDuration.h"
+#include "ELKTimecodeText.h"
+#include "elk_test_support.h"
+
+namespace
+{
+
+constexpr int kNamedCount = 15;
+constexpr qint64 kUnchanged = 777; // what a failed reader must leave behind
+
+ELKTimebase_t base(const QByteArray& name)
+{
+    ELKTimebase_t tb {};
+    if (ELKTimebase_FromText(&tb, name.constData(), int32_t(name.size())) != ELK_OK) qFatal("bad timebase");
+    return tb;
+}
+
+QByteArray baseName(const ELKTimebase_t& tb)
+{
+    char out[ELK_DURATION_TEXT_MAX];
+    const int32_t n = ELKTimebase_ToText(&tb, out, sizeof out);
+    return n < 0 ? QByteArray() : QByteArray(out, n);
+}
+
+ELKDuration_t duration(const QByteArray& tb, qint64 frames = 0)
+{
+    const ELKTimebase_t b = base(tb);
+    ELKDuration_t d;
+    ELKDuration_Init(&d, &b);
+    d.frames = frames;
+    return d;
+}
+
+QByteArray text(const ELKDuration_t& d, bool period = false)
+{
+    char out[ELK_DURATION_TEXT_MAX];
+    const int32_t n = ELKDuration_ToText(&d, out, sizeof out, period ? ELK_TRUE : ELK_FALSE);
+    return n < 0 ? QByteArray("error") : QByteArray(out, n);
+}
+
+using Reader = int8_t (*)(ELKDuration_t*, const char*, int32_t, int32_t*);
+
+// Reads from an exact-size copy (no zero byte after it). Gives the count, or
+// "error@offset" with the count checked unchanged.
+QByteArray readWith(Reader reader, const QByteArray& tb, const QByteArray& input)
+{
+    ELKDuration_t d = duration(tb, kUnchanged);
+    const auto exact = exactCopy(input);
+    int32_t at = -1;
+    if (reader(&d, exact.get(), int32_t(input.size()), &at) == ELK_OK) return QByteArray::number(d.frames);
+    return d.frames == kUnchanged ? "error@" + QByteArray::number(at) : QByteArray("changed on error");
+}
+
+qint64 countOf(const ELKTimebase_t& tb, uint64_t h, uint64_t m, uint64_t s, uint64_t f)
+{
+    ELKDuration_t d;
+    ELKDuration_Init(&d, &tb);
+    if (ELKDuration_SetFields(&d, ELK_FALSE, h, m, s, f) != ELK_OK) return -1;
+    return d.frames;
+}
+
+} // namespace
+
+class TestDuration : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timebaseText_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("written"); // empty: ELK_ERROR
+        const char* rows[][2] = {
+            { "29.97df", "29.97df" },
+            { "29.97 DF", "29.97df" },
+            { "59.94NDF", "59.94" },
+            { "23.98", "23.976" },
+            { "30000/1001", "29.97" },
+            { "60000/1001df", "59.94df" },
+            { " 120000/2002 Df\n", "59.94df" },
+            { "24", "24" },
+            { "100", "100" },
+            { "2000/2", "1000" },
+            { "90000/1001df", "90000/1001df" },
+            { "1000000/999999", "1000000/999999" },
+            { "30df", "" },
+            { "23.976df", "" },
+            { "25 ndf", "25" },
+            { "0", "" },
+            { "1001", "" },
+            { "1000001/1000001", "" },
+            { "29.970", "" },
+            { "29.97 d", "" },
+            { "", "" },
+            { "df", "" },
+            { "30000/", "" },
+            { "/1001", "" },
+            { "1/0", "" },
+            { "18446744073709551617", "" },
+        };
+        for (const auto& row : rows) QTest::newRow(row[0]) << QByteArray(row[0]) << QByteArray(row[1]);
+    }
+    void timebaseText()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, written);
+        ELKTimebase_t tb = base("25");
+        const auto exact = exactCopy(input);
+        const int8_t result = ELKTimebase_FromText(&tb, exact.get(), int32_t(input.size()));
+        QCOMPARE(result, written.isEmpty() ? ELK_ERROR : ELK_OK);
+        QCOMPARE(baseName(tb), written.isEmpty() ? QByteArray("25") : written);
+    }
+
+    void namedTimebases()
+    {
+        ELKTimebase_t tb;
+        for (int i = 0; i < kNamedCount; ++i) {
+            QCOMPARE(ELKTimebase_Named(&tb, i), ELK_OK);
+            const ELKTimebase_t back = base(baseName(tb));
+            QCOMPARE(ELKTimebase_Equal(&tb, &back), ELK_TRUE);
+        }
+        QCOMPARE(ELKTimebase_Named(&tb, kNamedCount), ELK_ERROR);
+        QCOMPARE(ELKTimebase_FromRate(&tb, ELK_FR_2997DF), ELK_OK);
+        QCOMPARE(baseName(tb), QByteArray("29.97df"));
+        QCOMPARE(ELKTimebase_FromRate(&tb, ELKFrameRate_t(6)), ELK_ERROR);
+    }
+
+    // Every count of the calculator's day at its six rates: fields, clipboard
+    // text and reading back agree with the time of day.
+    void calculatorDay()
+    {
+        ELKString_t s;
+        ELKString_Init(&s);
+        for (int rate = ELK_FR_2397; rate <= ELK_FR_30; ++rate) {
+            ELKTimecode_t tc = record(ELKFrameRate_t(rate));
+            ELKDuration_t d, back;
+            ELKDuration_FromTimecode(&d, &tc);
+            back = d;
+            const uint32_t day = rate == ELK_FR_2997DF ? ELK_DROPFRAME_DAY : 86400 * d.base.nominal;
+            for (uint32_t n = 0; n < day; ++n) {
+                tc.frames = n;
+                d.frames = n;
+                uint8_t expected[4];
+                ELKTimecode_GetFields(&tc, expected, 4);
+                ELKDurationFields_t f;
+                ELKDuration_GetFields(&d, &f);
+                char out[ELK_DURATION_TEXT_MAX];
+                const int32_t length = ELKDuration_ToText(&d, out, sizeof out, ELK_TRUE);
+                ELKTimecode_ToString(&tc, &s, ELK_FALSE);
+                back.frames = -1;
+                ELKDuration_FromText(&back, out, length, nullptr);
+                if (f.hours != expected[0] || f.minutes != expected[1] || f.seconds != expected[2]
+                    || f.frames != expected[3] || f.negative != ELK_FALSE || length != s.length
+                    || std::memcmp(out, s.data, size_t(length)) != 0 || back.frames != n)
+                    QFAIL(qPrintable(QString("rate %1, count %2: %3").arg(rate).arg(n).arg(out)));
+            }
+        }
+        ELKString_Destroy(&s);
+    }
+
+    // Count to label and back against labels stepped one frame at a time.
+    void dropFrameStepping_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<qint64>("hours");
+        QTest::newRow("29.97 DF, a day") << QByteArray("29.97df") << qint64(24);
+        QTest::newRow("59.94 DF, a day") << QByteArray("59.94df") << qint64(24);
+        QTest::newRow("119.88 DF, a day") << QByteArray("119.88df") << qint64(24);
+        QTest::newRow("89.91 DF, an hour") << QByteArray("90000/1001df") << qint64(1);
+    }
+    void dropFrameStepping()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(qint64, hours);
+        ELKDuration_t d = duration(tb);
+        const uint32_t fps = d.base.nominal, skip = fps / 15;
+        uint64_t h = 0, m = 0, s = 0, f = 0;
+        for (int64_t n = 0; h < uint64_t(hours); ++n) {
+            d.frames = n;
+            ELKDurationFields_t got;
+            ELKDuration_GetFields(&d, &got);
+            if (got.hours != h || got.minutes != m || got.seconds != s || got.frames != f
+                || countOf(d.base, h, m, s, f) != n)
+                QFAIL(qPrintable(QString("count %1 is %2").arg(n).arg(text(d).constData())));
+            if (++f == fps) f = 0, ++s;
+            if (s == 60) s = 0, ++m;
+            if (m == 60) m = 0, ++h;
+            if (m % 10 != 0 && s == 0 && f == 0) f = skip;
+        }
+    }
+
+    // Both sides of every minute boundary of an hour, and the skipped labels.
+    void dropFrameMinutes_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::newRow("59.94 DF") << QByteArray("59.94df");
+        QTest::newRow("119.88 DF") << QByteArray("119.88df");
+    }
+    void dropFrameMinutes()
+    {
+        QFETCH(QByteArray, tb);
+        const ELKTimebase_t b = base(tb);
+        const uint64_t fps = b.nominal, skip = fps / 15;
+        for (uint64_t m = 1; m <= 60; ++m) {
+            const qint64 before = countOf(b, 0, m - 1, 59, fps - 1);
+            const uint64_t first = m % 10 == 0 ? 0 : skip;
+            QCOMPARE(countOf(b, 0, m, 0, first), before + 1);
+            for (uint64_t f = 0; f < first; ++f)
+                QCOMPARE(countOf(b, 0, m, 0, f), before + 1 - qint64(first - f));
+        }
+    }
+
+    // Round trips through fields and text at every named timebase, near zero
+    // and at both ends of the 64-bit range.
+    void roundTrip_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < kNamedCount; ++i) {
+            ELKTimebase_t tb;
+            ELKTimebase_Named(&tb, i);
+            QTest::newRow(baseName(tb).constData()) << i;
+        }
+    }
+    void roundTrip()
+    {
+        QFETCH(int, index);
+        ELKDuration_t d, back;
+        ELKTimebase_Named(&d.base, index);
+        back = d;
+        const int64_t span = 660 * int64_t(d.base.nominal); // past a tenth minute
+        const int64_t starts[] = { -span, INT64_MIN, INT64_MAX - 2 * span };
+        for (int64_t start : starts) {
+            for (int64_t n = start; n < start + 2 * span; ++n) {
+                d.frames = n;
+                ELKDurationFields_t f;
+                ELKDuration_GetFields(&d, &f);
+                char out[ELK_DURATION_TEXT_MAX];
+                const int32_t length = ELKDuration_ToText(&d, out, sizeof out, ELK_FALSE);
+                back.frames = kUnchanged;
+                if (ELKDuration_SetFields(&back, f.negative, f.hours, f.minutes, f.seconds, f.frames)
+                        != ELK_OK
+                    || back.frames != n || ELKDuration_FromText(&back, out, length, nullptr) != ELK_OK
+                    || back.frames != n)
+                    QFAIL(qPrintable(QString("count %1 wrote %2").arg(n).arg(out)));
+            }
+        }
+    }
+
+    void readText_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("count"); // or error@offset
+        const char* rows[][3] = {
+            { "59.94df", "00:40:00;00", "143856" },
+            { "59.94df", "00:42:00;04", "151052" },
+            { "59.94df", "00:42:00;00", "151048" }, // skipped label: position less labels skipped
+            { "29.97df", "00:01:00;00", "1798" },
+            { "59.94df", "00:01:00;00", "3596" },
+            { "29.97df", "00:00:90;00", "2698" }, // carries to 00:01:30;00 first
+            { "24", "25:00:00:00", "2160000" },
+            { "25", " \t1...\r\n", "90000" },
+            { "25", "1,2 3;4", "93079" },
+            { "25", "+90s", "2250" },
+            { "25", "-12f", "-12" },
+            { "25", "2H", "180000" },
+            { "25", "1h30m", "135000" },
+            { "25", "1h 30m", "135000" },
+            { "25", "2m10s4f", "3254" },
+            { "25", "250", "250" },
+            { "25", "-0", "0" },
+            { "1", "9223372036854775807", "9223372036854775807" },
+            { "1", "-9223372036854775808", "-9223372036854775808" },
+            { "1", "9223372036854775808", "error@0" },
+            { "25", "-99999999999999999999", "error@1" },
+            { "25", "106751991167300:38:45:08", "error@0" },
+            { "25", "1:2:3:4:5", "error@7" },
+            { "25", "1:2:3:4:", "error@7" },
+            { "25", "12x", "error@2" },
+            { "25", "1h30", "error@2" },
+            { "25", "30m1h", "error@4" },
+            { "25", "1:30s", "error@4" },
+            { "25", "h", "error@0" },
+            { "25", "", "error@0" },
+            { "25", " - ", "error@2" },
+            { "25", "::", "error@0" },
+            { "25", "1\t2", "error@1" },
+        };
+        for (const auto& row : rows)
+            QTest::newRow(qPrintable(QString("%1 at %2").arg(row[1], row[0])))
+                << QByteArray(row[0]) << QByteArray(row[1]) << QByteArray(row[2]);
+    }
+    void readText()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, count);
+        QCOMPARE(readWith(ELKDuration_FromText, tb, input), count);
+    }
+
+    void writeText_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<bool>("period");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("minus one frame")
+            << QByteArray("25") << qint64(-1) << false << QByteArray("-00:00:00:01");
+        QTest::newRow("drop frame") << QByteArray("29.97df") << qint64(1800) << false
+                                    << QByteArray("00:01:00;02");
+        QTest::newRow("clipboard form")
+            << QByteArray("29.97df") << qint64(1800) << true << QByteArray("00:01:00.02");
+        QTest::newRow("three frame digits at 120")
+            << QByteArray("120") << qint64(7) << false << QByteArray("00:00:00:007");
+        QTest::newRow("two frame digits at 100")
+            << QByteArray("100") << qint64(99) << false << QByteArray("00:00:00:99");
+        QTest::newRow("past a day") << QByteArray("24") << qint64(2160000) << false
+                                    << QByteArray("25:00:00:00");
+        QTest::newRow("most negative")
+            << QByteArray("1") << qint64(INT64_MIN) << false << QByteArray("-2562047788015215:30:08:00");
+    }
+    void writeText()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(qint64, frames);
+        QFETCH(bool, period);
+        QFETCH(QByteArray, written);
+        const ELKDuration_t d = duration(tb, frames);
+        QCOMPARE(text(d, period), written);
+        char small[ELK_DURATION_TEXT_MAX];
+        QCOMPARE(ELKDuration_ToText(&d, small, int32_t(written.size()), ELK_FALSE), ELK_ERROR);
+    }
+
+    void realTime_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("an hour at 29.97")
+            << QByteArray("29.97") << qint64(108000) << QByteArray("1:00:03.600");
+        QTest::newRow("half a millisecond rounds away")
+            << QByteArray("400") << qint64(-1) << QByteArray("-0:00:00.003");
+        QTest::newRow("minus a frame at 29.97")
+            << QByteArray("29.97") << qint64(-1) << QByteArray("-0:00:00.033");
+        QTest::newRow("zero") << QByteArray("24") << qint64(0) << QByteArray("0:00:00.000");
+        QTest::newRow("past 64 bits of milliseconds") << QByteArray("1/1000000") << qint64(INT64_MIN)
+                                                      << QByteArray("-2562047788015215502222:13:20.000");
+    }
+    void realTime()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(qint64, frames);
+        QFETCH(QByteArray, written);
+        char out[ELK_DURATION_TEXT_MAX];
+        const ELKDuration_t d = duration(tb, frames);
+        const int32_t n = ELKDuration_ToRealTime(&d, out, sizeof out);
+        QCOMPARE(QByteArray(out, qMax(n, 0)), written);
+    }
+
+    void readRealTime_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("count");
+        const char* rows[][3] = {
+            { "25", "90.5", "2263" }, // 2262.5 rounds away from zero
+            { "25", "-90.5", "-2263" },
+            { "25", "12", "300" },
+            { "25", "1:02:03.5", "93088" },
+            { "25", "2:03.250", "3081" },
+            { "25", "75:00", "112500" },
+            { "25", ".02", "1" },
+            { "25", "5.", "125" },
+            { "29.97", "1:00:03.600", "108000" },
+            { "23.976", "0.02085416666666666666666666666666666666667", "1" }, // just past half a frame
+            { "23.976", "0.02085416666666666666666666666666666666666", "0" },
+            { "25", "1:60.0", "error@2" },
+            { "25", "1:2:3:4", "error@5" },
+            { "25", "1::2", "error@2" },
+            { "25", "01:02:03;04", "error@8" },
+            { "25", ".", "error@1" },
+            { "1000", "9999999999999999", "error@0" },
+        };
+        for (const auto& row : rows)
+            QTest::newRow(qPrintable(QString("%1 at %2").arg(row[1], row[0])))
+                << QByteArray(row[0]) << QByteArray(row[1]) << QByteArray(row[2]);
+    }
+    void readRealTime()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, count);
+        QCOMPARE(readWith(ELKDuration_FromRealTime, tb, input), count);
+    }
+
+    // One hour between every ordered pair of named timebases, against the
+    // rational written out here: count x den1 x num2 / (num1 x den2).
+    void convertRealTimeAllPairs()
+    {
+        for (int i = 0; i < kNamedCount; ++i) {
+            for (int j = 0; j < kNamedCount; ++j) {
+                ELKTimebase_t from, to;
+                ELKTimebase_Named(&from, i);
+                ELKTimebase_Named(&to, j);
+                for (const int sign : { 1, -1 }) {
+                    ELKDuration_t d;
+                    ELKDuration_Init(&d, &from);
+                    ELKDuration_SetFields(&d, sign < 0 ? ELK_TRUE : ELK_FALSE, 1, 0, 0, 0);
+                    const quint64 top = quint64(sign * d.frames) * from.den * to.num;
+                    const quint64 bottom = quint64(from.num) * to.den;
+                    const qint64 expected
+                        = sign * qint64(top / bottom + (2 * (top % bottom) >= bottom ? 1 : 0));
+                    QCOMPARE(ELKDuration_ConvertRealTime(&d, &to), ELK_OK);
+                    QCOMPARE(d.frames, expected);
+                    QCOMPARE(ELKTimebase_Equal(&d.base, &to), ELK_TRUE);
+                }
+            }
+        }
+    }
+
+    void convert_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<bool>("byLabel");
+        QTest::addColumn<QByteArray>("result"); // text at the new timebase, or "error"
+        QTest::newRow("40 min 59.94 DF to 23.976")
+            << QByteArray("59.94df") << qint64(143856) << QByteArray("23.976") << false
+            << QByteArray("00:39:57:14");
+        QTest::newRow("by label, frames carry")
+            << QByteArray("30") << qint64(29) << QByteArray("25") << true << QByteArray("00:00:01:04");
+        QTest::newRow("by label into drop frame")
+            << QByteArray("25") << qint64(-1500) << QByteArray("29.97df") << true
+            << QByteArray("-00:00:59;28");
+        QTest::newRow("running time overflow")
+            << QByteArray("1") << qint64(INT64_MAX) << QByteArray("1000") << false << QByteArray("error");
+        QTest::newRow("label overflow")
+            << QByteArray("1") << qint64(INT64_MIN) << QByteArray("2") << true << QByteArray("error");
+    }
+    void convert()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(qint64, frames);
+        QFETCH(QByteArray, to);
+        QFETCH(bool, byLabel);
+        QFETCH(QByteArray, result);
+        ELKDuration_t d = duration(from, frames);
+        const ELKTimebase_t target = base(to);
+        const int8_t r
+            = byLabel ? ELKDuration_ConvertLabel(&d, &target) : ELKDuration_ConvertRealTime(&d, &target);
+        QCOMPARE(r == ELK_OK ? text(d) : QByteArray("error"), result);
+        if (r != ELK_OK) QCOMPARE(d.frames, frames);
+    }
+
+    void scale_data()
+    {
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<bool>("divide");
+        QTest::addColumn<QByteArray>("factor");
+        QTest::addColumn<qint64>("result"); // kUnchanged: ELK_ERROR
+        QTest::newRow("times 3") << qint64(7) << false << QByteArray("3") << qint64(21);
+        QTest::newRow("times 1.5, half away") << qint64(-5) << false << QByteArray(" -1.5 ") << qint64(8);
+        QTest::newRow("times 2/3") << qint64(100) << false << QByteArray("2/3") << qint64(67);
+        QTest::newRow("times .5") << qint64(-3) << false << QByteArray(".5") << qint64(-2);
+        QTest::newRow("over 4") << qint64(10) << true << QByteArray("4") << qint64(3);
+        QTest::newRow("over 2/3") << qint64(10) << true << QByteArray("2/3") << qint64(15);
+        QTest::newRow("over 0") << qint64(10) << true << QByteArray("0.000") << kUnchanged;
+        QTest::newRow("times 1/0") << qint64(10) << false << QByteArray("1/0") << kUnchanged;
+        QTest::newRow("overflow") << qint64(INT64_MAX) << false << QByteArray("1.0000000001") << kUnchanged;
+        QTest::newRow("most negative times -1")
+            << qint64(INT64_MIN) << false << QByteArray("-1") << kUnchanged;
+        QTest::newRow("largest factor")
+            << qint64(INT64_MIN) << true << QByteArray("18446744073709551615") << qint64(-1);
+        QTest::newRow("decimal too long")
+            << qint64(1) << false << QByteArray("1.00000000000000000001") << kUnchanged;
+        for (const char* bad : { "", "x", "1/", "/2", ".", "1e3", "2/-3", "1.5/2", "--1" })
+            QTest::newRow(qPrintable(QString("not a number: '%1'").arg(bad)))
+                << qint64(1) << false << QByteArray(bad) << kUnchanged;
+    }
+    void scale()
+    {
+        QFETCH(qint64, frames);
+        QFETCH(bool, divide);
+        QFETCH(QByteArray, factor);
+        QFETCH(qint64, result);
+        ELKDuration_t d = duration("25", frames);
+        const auto exact = exactCopy(factor);
+        const int32_t n = int32_t(factor.size());
+        const int8_t r
+            = divide ? ELKDuration_Divide(&d, exact.get(), n) : ELKDuration_Multiply(&d, exact.get(), n);
+        QCOMPARE(r, result == kUnchanged ? ELK_ERROR : ELK_OK);
+        QCOMPARE(d.frames, result == kUnchanged ? frames : result);
+    }
+
+    void feet_data()
+    {
+        QTest::addColumn<int>("perFoot");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("35 mm") << 16 << QByteArray("90+15") << QByteArray("1455") << QByteArray("90+15");
+        QTest::newRow("16 mm, signed")
+            << 40 << QByteArray(" -3+5 ") << QByteArray("-125") << QByteArray("-3+05");
+        QTest::newRow("frames past a foot")
+            << 16 << QByteArray("1+16") << QByteArray("error@2") << QByteArray();
+        QTest::newRow("no plus") << 16 << QByteArray("12") << QByteArray("error@2") << QByteArray();
+        QTest::newRow("trailing byte") << 40 << QByteArray("1+2x") << QByteArray("error@3") << QByteArray();
+        QTest::newRow("other gauge") << 20 << QByteArray("1+2") << QByteArray("error@0") << QByteArray();
+        QTest::newRow("past 64 bits")
+            << 16 << QByteArray("576460752303423488+0") << QByteArray("error@0") << QByteArray();
+    }
+    void feet()
+    {
+        QFETCH(int, perFoot);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, count);
+        QFETCH(QByteArray, written);
+        ELKDuration_t d = duration("24", kUnchanged);
+        const auto exact = exactCopy(input);
+        int32_t at = -1;
+        const int8_t r = ELKDuration_FromFeet(&d, perFoot, exact.get(), int32_t(input.size()), &at);
+        QCOMPARE(r == ELK_OK ? QByteArray::number(d.frames) : "error@" + QByteArray::number(at), count);
+        if (r != ELK_OK) {
+            QCOMPARE(d.frames, kUnchanged);
+            return;
+        }
+        char out[ELK_DURATION_TEXT_MAX];
+        const int32_t n = ELKDuration_ToFeet(&d, perFoot, out, sizeof out);
+        QCOMPARE(QByteArray(out, qMax(n, 0)), written);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDuration)
+#include "tst_duration.moc"
