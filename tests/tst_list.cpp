@@ -1,0 +1,267 @@
+#include <QtTest>
+
+#include "ELKList.h"
+#include "ELKString.h"
+#include "elk_test_support.h"
+
+namespace
+{
+
+ELKTimebase_t timebase(const char* name)
+{
+    ELKTimebase_t tb;
+    ELKTimebase_FromText(&tb, name, -1);
+    return tb;
+}
+
+QByteArray pool(const ELKList_t& l, int64_t at, int32_t length)
+{
+    return QByteArray(l.text + at, length);
+}
+
+// "line label/track in-out duration", in and out only where given.
+QByteArray entries(const ELKList_t& l)
+{
+    QByteArrayList out;
+    for (int64_t i = 0; i < l.entryCount; ++i) {
+        const ELKListEntry_t& e = l.entries[i];
+        QByteArray s = QByteArray::number(e.line) + ' ' + pool(l, e.label, e.labelLength);
+        if (e.trackLength) s += '/' + pool(l, e.track, e.trackLength);
+        if (e.hasInOut == ELK_TRUE) s += ' ' + QByteArray::number(e.in) + '-' + QByteArray::number(e.out);
+        out << s + ' ' + QByteArray::number(e.duration);
+    }
+    return out.join("; ");
+}
+
+QByteArray errors(const ELKList_t& l)
+{
+    QByteArrayList out;
+    for (int64_t i = 0; i < l.errorCount; ++i) {
+        const ELKListError_t& e = l.errors[i];
+        out << QByteArray::number(e.line) + ':' + QByteArray::number(e.column) + ' ' + e.reason;
+    }
+    return out.join("; ");
+}
+
+// "sum S unique U | track sum unique | ..."
+QByteArray totals(const ELKList_t& l)
+{
+    QByteArray s = "sum " + QByteArray::number(l.sum) + " unique "
+        + (l.hasUnique == ELK_TRUE ? QByteArray::number(l.unique) : QByteArray("-"));
+    for (int32_t i = 0; i < l.trackCount; ++i) {
+        const ELKListTrack_t& t = l.tracks[i];
+        s += " | " + pool(l, t.name, t.nameLength) + ' ' + QByteArray::number(t.sum) + ' '
+            + QByteArray::number(t.unique);
+    }
+    return s;
+}
+
+int8_t readExact(ELKList_t* l, const QByteArray& text)
+{
+    const auto exact = exactCopy(text);
+    return ELKList_Read(l, exact.get(), text.size());
+}
+
+const QByteArray kEvent1 = "001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n";
+
+} // namespace
+
+class TestList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { ELK_UseHeap(); }
+
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("rate");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("entries");
+        QTest::addColumn<QByteArray>("errors");
+        QTest::addColumn<QByteArray>("totals");
+
+        // Plain lists.
+        QTest::newRow("csv, minutes-seconds-frames, signed duration, heading, comment, labels with numbers")
+            << QByteArray("25")
+            << QByteArray("Reel lengths\nAct 1,00:12:34:05\nAct 2\t10:00:00\nTrim -00:00:10:00\n"
+                          "  # 99:99:99:99\n\nScene 12 Version 1.5 +00:00:01:00\n")
+            << QByteArray("2 Act 1 18855; 3 Act 2 15000; 4 Trim -250; 7 Scene 12 Version 1.5 25")
+            << QByteArray() << QByteArray("sum 33630 unique -");
+        QTest::newRow("in and out across midnight adds a drop-frame day")
+            << QByteArray("29.97df")
+            << QByteArray("Night 23:59:59;29 00:00:00;00\nDay 00:00:10;00 00:00:20;00")
+            << QByteArray("1 Night 2589407-0 1; 2 Day 300-600 300") << QByteArray()
+            << QByteArray("sum 301 unique 301");
+        QTest::newRow("byte-order mark and CRLF")
+            << QByteArray("25")
+            << QByteArray("\xEF\xBB\xBF"
+                          "A 00:00:01:00\r\nB 00:00:02:00\r\n")
+            << QByteArray("1 A 25; 2 B 50") << QByteArray() << QByteArray("sum 75 unique -");
+        QTest::newRow("CR line ends")
+            << QByteArray("25") << QByteArray("A 00:00:01:00\r\rB 00:00:02:00\r")
+            << QByteArray("1 A 25; 3 B 50") << QByteArray() << QByteArray("sum 75 unique -");
+        QTest::newRow("three-digit frames above 100 fps")
+            << QByteArray("120") << QByteArray("a 00:00:01:100\nb 00:00:00:120\nc 00:00:00:1000\n")
+            << QByteArray("1 a 220")
+            << QByteArray("2:12 frames 120 at 120 fps; 3:12 frames need two or three digits")
+            << QByteArray("sum 220 unique -");
+        QTest::newRow("errors of a plain list, each line left out and the rest kept")
+            << QByteArray("25")
+            << QByteArray("x 00:60:00:00\n00:00:75:00\n00:00:00:29\nbad 00:10:00:0\nbad 00:1:00:00\n"
+                          "3 00:00:01:00 00:00:02:00 00:00:03:00\nsign -00:00:01:00 00:00:02:00\n"
+                          "five 00:00:00:00:00\nstray 00:00:0x:00\nok 00:00:01:00\n")
+            << QByteArray("10 ok 25")
+            << QByteArray(
+                   "1:6 minutes 60 at or above 60; 2:7 seconds 75 at or above 60; 3:10 frames 29 at 25 fps; "
+                   "4:14 frames need two digits; 5:8 a digit group needs two digits; "
+                   "6:27 three or more times on a line; 7:6 sign on an in or out time; "
+                   "8:18 more than four digit groups; 9:14 stray character in a time")
+            << QByteArray("sum 25 unique -");
+        QTest::newRow("column counts characters in UTF-8 and in Latin-1")
+            << QByteArray("25") << QByteArray("Caf\xC3\xA9 00:00:0:00\nCaf\xE9 00:00:0:00\n") << QByteArray()
+            << QByteArray("1:12 a digit group needs two digits; 2:12 a digit group needs two digits")
+            << QByteArray("sum 0 unique -");
+        QTest::newRow("counts past 64 bits are errors, never wrapped")
+            << QByteArray("25")
+            << QByteArray("a 99999999999999999999:00:00:00\nb 100000000000000:00:00:00\nc "
+                          "100000000000000:00:00:00\n")
+            << QByteArray("2 b 9000000000000000000") << QByteArray("1:3 time too large; 3:3 total too large")
+            << QByteArray("sum 9000000000000000000 unique -");
+        QTest::newRow("empty") << QByteArray("25") << QByteArray() << QByteArray() << QByteArray()
+                               << QByteArray("sum 0 unique -");
+
+        // EDLs.
+        QTest::newRow("dissolve: a zero-length cut, then the D line with the same number")
+            << QByteArray("25")
+            << QByteArray("TITLE: CUT\n" + kEvent1
+                   + "002  R1  V  C        00:00:05:00 00:00:05:00 01:00:01:00 01:00:01:00\n"
+                     "002  R2  V  D    025 00:00:10:00 00:00:15:00 01:00:01:00 01:00:06:00\n")
+            << QByteArray("2 R1/V 90000-90025 25; 3 R1/V 90025-90025 0; 4 R2/V 90025-90150 125")
+            << QByteArray() << QByteArray("sum 150 unique 150 | V 150 150");
+        QTest::newRow("audio tracks, overlapping events, wipes and keys, tabs and long reel names")
+            << QByteArray("25")
+            << QByteArray("001 R1 A C 00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
+                          "002 R1 A2 W001 010 00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
+                          "003\tA LONG REEL\tA\tKB 005\t00:00:00:00 00:00:10:00 01:00:05:00 01:00:15:00  \n"
+                          "004   R3   AA/V   KO 010   00:00:00:00 00:00:01:00 01:00:20:00 01:00:21:00\n")
+            << QByteArray("1 R1/A 90000-90250 250; 2 R1/A2 90000-90250 250; 3 A LONG REEL/A 90125-90375 250; "
+                          "4 R3/AA/V 90500-90525 25")
+            << QByteArray() << QByteArray("sum 775 unique 400 | A 500 375 | A2 250 250 | AA/V 25 25");
+        QTest::newRow("FCM switches the reading; ';' alone does not")
+            << QByteArray("29.97")
+            << QByteArray("001 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;02\n"
+                          "FCM: DROP FRAME\n"
+                          "002 R V C 00:00:00;00 00:00:01;00 00:01:00;02 00:01:00;04\n"
+                          "003 R V C 00:00:00;00 00:00:01;00 00:10:00;00 00:10:00;01\n"
+                          "004 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;04\n"
+                          "FCM:  Non-Drop Frame\n"
+                          "005 R V C 00:00:00:00 00:00:01:00 00:01:00:00 00:01:00:02\n")
+            << QByteArray("1 R/V 1800-1802 2; 3 R/V 1800-1802 2; 4 R/V 17982-17983 1; 7 R/V 1800-1802 2")
+            << QByteArray("5:35 label 00:01:00;00 does not exist at drop frame")
+            << QByteArray("sum 7 unique 3 | V 7 3");
+        QTest::newRow("FCM changes nothing without a drop-frame form")
+            << QByteArray("25") << QByteArray("FCM: DROP FRAME\n" + kEvent1)
+            << QByteArray("2 R1/V 90000-90025 25") << QByteArray()
+            << QByteArray("sum 25 unique 25 | V 25 25");
+        QTest::newRow("drop-frame EDL with source times at another rate")
+            << QByteArray("29.97df")
+            << QByteArray("TITLE: DF\r\nFCM: DROP FRAME\r\n"
+                          "001 SND A C 00:00:00:59 00:00:01:59 00:59:59;29 01:00:00;00\r\n")
+            << QByteArray("3 SND/A 107891-107892 1") << QByteArray() << QByteArray("sum 1 unique 1 | A 1 1");
+        QTest::newRow("notes of every kind")
+            << QByteArray("25")
+            << QByteArray(
+                   "TITLE: NOTES\nFCM: NON-DROP FRAME\n* FROM CLIP NAME: A.MOV 00:00:00:99\n"
+                   "M2   R1       050.0                00:00:00:00\nAUD  3    4\n>>> SOURCE R1 R1.MOV\n"
+                   "REM note\nEFFECTS NAME IS CROSS DISSOLVE\nSPLIT:    AUDIO DELAY=  00:00:00:12\n\n"
+                   + kEvent1)
+            << QByteArray("11 R1/V 90000-90025 25") << QByteArray()
+            << QByteArray("sum 25 unique 25 | V 25 25");
+        QTest::newRow("errors of an EDL")
+            << QByteArray("25")
+            << QByteArray("TITLE: X\n"
+                          "001 R V C 00:00:00:00 00:00:01:00 01:00:00:00\n"
+                          "002 R V C 00:00:00:00 00:00:01:00 01:00:05:00 01:00:04:00\n"
+                          "003 R V X 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
+                          "004 R V D 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
+                          "005 R Q C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
+                          "006 V C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
+                          "007 R V C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:100\n"
+                          "008 R V C 00:00:00:00 00:00:01:00 01:00:00:25 01:00:01:00\n"
+                          "009 R V C 0:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
+                   + kEvent1)
+            << QByteArray("11 R1/V 90000-90025 25")
+            << QByteArray("2:9 event line does not end in four times; 3:47 record out before record in; "
+                          "4:9 no transition before the times; 5:9 transition without its duration; "
+                          "6:7 no track before the transition; 7:5 no reel before the track; "
+                          "8:56 frames need two digits; 9:44 frames 25 at 25 fps; 10:11 a digit group needs "
+                          "two digits")
+            << QByteArray("sum 25 unique 25 | V 25 25");
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, rate);
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, entries);
+        QFETCH(QByteArray, errors);
+        QFETCH(QByteArray, totals);
+        const ELKTimebase_t tb = timebase(rate.constData());
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        const int8_t result = readExact(&l, text);
+        QCOMPARE(::entries(l), entries);
+        QCOMPARE(::errors(l), errors);
+        QCOMPARE(::totals(l), totals);
+        QCOMPARE(result, errors.isEmpty() ? ELK_OK : ELK_ERROR);
+        for (int64_t i = 0; i < l.entryCount; ++i)
+            QCOMPARE(l.entries[i].running, (i ? l.entries[i - 1].running : 0) + l.entries[i].duration);
+        ELKList_Destroy(&l);
+    }
+
+    // Each input keeps its own record timeline and FCM reading; tracks merge by name.
+    void severalInputs()
+    {
+        const ELKTimebase_t tb = timebase("29.97");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        QCOMPARE(
+            readExact(&l, "FCM: DROP FRAME\n001 R V C 00:00:00:00 00:00:01:00 00:01:00;02 00:01:00;04\n"),
+            ELK_OK);
+        QCOMPARE(readExact(&l,
+                     "001 R V C 00:00:00:00 00:00:01:00 00:01:00:00 00:01:00:03\n"
+                     "002 R A C 00:00:00:00 00:00:01:00 00:01:00:00 00:01:00:01\n"),
+            ELK_OK);
+        QCOMPARE(readExact(&l, "B 00:00:01;00\n"), ELK_OK);
+        QCOMPARE(l.inputs, 3);
+        QCOMPARE(l.lines, 5);
+        QCOMPARE(l.edl, ELK_TRUE);
+        QCOMPARE(entries(l), QByteArray("2 R/V 1800-1802 2; 1 R/V 1800-1803 3; 2 R/A 1800-1801 1; 1 B 30"));
+        QCOMPARE(l.entries[3].input, 2);
+        QCOMPARE(totals(l), QByteArray("sum 36 unique 5 | V 5 5 | A 1 1"));
+        ELKList_Destroy(&l);
+    }
+
+    // A shortage of memory is reported as an error on the line it struck, never as success.
+    void outOfMemory()
+    {
+        QByteArray text;
+        for (int i = 0; i < 1000; ++i) text += "Clip " + QByteArray::number(i) + " 00:00:01:00\n";
+        static char arena[16384];
+        ELK_UseArena(arena, sizeof arena);
+        const ELKTimebase_t tb = timebase("25");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        QCOMPARE(readExact(&l, text), ELK_ERROR);
+        QCOMPARE(l.errorCount, 1);
+        QVERIFY(l.entryCount > 0 && l.entryCount < 1000);
+        QCOMPARE(l.errors[0].line, l.entryCount + 1);
+        QCOMPARE(QByteArray(l.errors[0].reason), QByteArray("out of memory: this and later lines left out"));
+        QCOMPARE(l.sum, 25 * l.entryCount);
+        ELKList_Destroy(&l);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestList)
+#include "tst_list.moc"
