@@ -244,9 +244,13 @@ void HorodexTape::ShowTotals()
     for (int column = 0; column < ui.m_totals->columnCount(); ++column) ui.m_totals->resizeColumnToContents(column);
 
     ui.m_copyUnique->setEnabled(list.hasUnique == ELK_TRUE);
-    ui.m_leftOut->setText(list.errorCount == 0
-            ? QString()
-            : tr("%n line(s) left out of the totals, marked in the list.", nullptr, int(list.errorCount)));
+    // Spelt out here: "%n line(s)" reads right only where a translation is loaded.
+    if (list.errorCount == 0)
+        ui.m_leftOut->clear();
+    else if (list.errorCount == 1)
+        ui.m_leftOut->setText(tr("1 line left out of the totals, marked in the list."));
+    else
+        ui.m_leftOut->setText(tr("%1 lines left out of the totals, marked in the list.").arg(list.errorCount));
 }
 
 void HorodexTape::setTotal(QTreeWidgetItem* item, int64_t frames) const
