@@ -108,15 +108,17 @@ private slots:
             << QByteArray("sum 220 unique -");
         QTest::newRow("errors of a plain list, each line left out and the rest kept")
             << QByteArray("25")
-            << QByteArray("x 00:60:00:00\n00:00:75:00\n00:00:00:29\nbad 00:10:00:0\nbad 00:1:00:00\n"
-                          "3 00:00:01:00 00:00:02:00 00:00:03:00\nsign -00:00:01:00 00:00:02:00\n"
-                          "five 00:00:00:00:00\nstray 00:00:0x:00\nok 00:00:01:00\n")
+            << QByteArray(
+                   "x 00:60:00:00\n00:00:75:00\n00:00:00:29\nbad 00:10:00:0\nbad 00:1:00:00\n"
+                   "3 00:00:01:00 00:00:02:00 00:00:03:00\nsign -00:00:01:00 00:00:02:00\n"
+                   "five 00:00:00:00:00\nstray 00:00:0x:00\nok 00:00:01:00\nlate 48:00:00:00 01:00:00:00\n")
             << QByteArray("10 ok 25")
             << QByteArray(
                    "1:6 minutes 60 at or above 60; 2:7 seconds 75 at or above 60; 3:10 frames 29 at 25 fps; "
                    "4:14 frames need two digits; 5:8 a digit group needs two digits; "
                    "6:27 three or more times on a line; 7:6 sign on an in or out time; "
-                   "8:18 more than four digit groups; 9:14 stray character in a time")
+                   "8:18 more than four digit groups; 9:14 stray character in a time; "
+                   "11:18 out more than a day before in")
             << QByteArray("sum 25 unique -");
         QTest::newRow("column counts characters in UTF-8 and in Latin-1")
             << QByteArray("25") << QByteArray("Caf\xC3\xA9 00:00:0:00\nCaf\xE9 00:00:0:00\n") << QByteArray()

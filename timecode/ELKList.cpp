@@ -601,10 +601,11 @@ void readListLine(Reader& r)
     const Token text { label, label + labelLength };
     const char* at = times[0].sign ? times[0].sign : times[0].group[0];
     if (count == 1) return addEntry(r, text, Token {}, nullptr, frames[0], at);
-    // An out below its in crosses midnight.
+    // An out below its in crosses midnight, once: an in past 24 hours could
+    // otherwise leave a negative length.
     int64_t duration = frames[1] - frames[0];
-    if (duration < 0 && __builtin_add_overflow(duration, r.day[r.drop], &duration))
-        return fail(r, at, "duration too large");
+    if (duration < 0) duration += r.day[r.drop];
+    if (duration < 0) return fail(r, times[1].group[0], "out more than a day before in");
     addEntry(r, text, Token {}, frames, duration, at);
 }
 

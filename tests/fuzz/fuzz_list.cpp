@@ -1,0 +1,107 @@
+// Feeds arbitrary bytes to the list and EDL reader at one of several
+// timebases, and checks what must always hold of its entries, errors and
+// totals; the same text with CRLF line ends must read the same.
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "ELKList.h"
+
+namespace
+{
+
+void check(bool ok)
+{
+    if (!ok) std::abort();
+}
+
+bool inPool(const ELKList_t& l, int64_t at, int32_t length)
+{
+    return length >= 0 && at >= 0 && at + length <= l.textLength;
+}
+
+// Reads text from an exact-size block, so a read past its end is caught.
+int8_t readExact(ELKList_t* l, const std::string& text)
+{
+    std::unique_ptr<char[]> copy(new char[text.size() + 1]);
+    std::memcpy(copy.get(), text.data(), text.size());
+    return ELKList_Read(l, text.empty() ? nullptr : copy.get(), int64_t(text.size()));
+}
+
+void checkList(const ELKList_t& l)
+{
+    check(l.entryCount + l.errorCount <= l.lines);
+    int64_t running = 0, covered = 0, tracked = 0, trackSums = 0;
+    bool anyInOut = false;
+    for (int64_t i = 0; i < l.entryCount; ++i) {
+        const ELKListEntry_t& e = l.entries[i];
+        check(e.line >= 1 && inPool(l, e.label, e.labelLength) && inPool(l, e.track, e.trackLength));
+        running += e.duration;
+        check(e.running == running);
+        if (e.hasInOut == ELK_TRUE) {
+            check(e.duration >= 0);
+            covered += e.duration;
+            anyInOut = true;
+        } else {
+            check(e.hasInOut == ELK_FALSE && e.trackLength == 0);
+        }
+        if (e.trackLength) tracked += e.duration;
+        if (i > 0) check(e.input > l.entries[i - 1].input || e.line > l.entries[i - 1].line);
+    }
+    check(l.sum == running);
+    check(l.hasUnique == (anyInOut ? ELK_TRUE : ELK_FALSE));
+    check(l.unique >= 0 && l.unique <= covered);
+    for (int32_t i = 0; i < l.trackCount; ++i) {
+        const ELKListTrack_t& t = l.tracks[i];
+        check(inPool(l, t.name, t.nameLength) && t.nameLength > 0);
+        check(t.unique >= 0 && t.unique <= t.sum);
+        trackSums += t.sum;
+    }
+    check(trackSums == tracked);
+    for (int64_t i = 0; i < l.errorCount; ++i) {
+        const ELKListError_t& e = l.errors[i];
+        check(inPool(l, e.text, e.textLength));
+        check(e.column >= 1 && e.column <= e.textLength + 1);
+        check(std::memchr(e.reason, 0, sizeof e.reason) && e.reason[0]);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0 || size > (1u << 20)) return 0;
+    static const char* const rates[] = { "25", "29.97df", "29.97", "23.976", "120", "59.94df", "24", "50" };
+    ELKTimebase_t tb;
+    check(ELKTimebase_FromText(&tb, rates[data[0] % 8], -1) == ELK_OK);
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    ELKList_t l;
+    ELKList_Init(&l, &tb);
+    const int8_t result = readExact(&l, text);
+    check(result == (l.errorCount == 0 ? ELK_OK : ELK_ERROR));
+    checkList(l);
+    const ELKList_t once = l;
+
+    // A second input adds its sums and unique lengths to the first, unless the sum outgrows 64 bits.
+    readExact(&l, text);
+    checkList(l);
+    if (l.errorCount == 2 * once.errorCount) {
+        check(l.entryCount == 2 * once.entryCount && l.trackCount == once.trackCount);
+        check(l.sum == 2 * once.sum && l.unique == 2 * once.unique);
+    }
+
+    if (text.find('\r') == std::string::npos) {
+        std::string crlf;
+        for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        ELKList_t other;
+        ELKList_Init(&other, &tb);
+        readExact(&other, crlf);
+        check(other.entryCount == once.entryCount && other.errorCount == once.errorCount);
+        check(other.sum == once.sum && other.unique == once.unique && other.lines == once.lines);
+        ELKList_Destroy(&other);
+    }
+    ELKList_Destroy(&l);
+    return 0;
+}
