@@ -296,6 +296,10 @@ public:
         int64_t line = 0;
         bool skipping = false; // in the rest of an overlong line
         bool first = true;
+        // Lines end in LF or CRLF, or in CR alone as spreadsheets on the Mac
+        // still save them; the first line end decides.
+        char lineEnd = '\n';
+        bool decided = false;
         for (;;) {
             const ssize_t n = read(fd, buffer.data() + have, kSize - have);
             if (n < 0 && errno == EINTR) continue;
@@ -312,7 +316,13 @@ public:
                 if (have >= 3 && std::memcmp(data, kBom, 3) == 0) start = 3;
                 first = false;
             }
-            while (const char* nl = static_cast<const char*>(std::memchr(data + start, '\n', have - start))) {
+            if (!decided) {
+                const char* cr = static_cast<const char*>(std::memchr(data + start, '\r', have - start));
+                const char* lf = static_cast<const char*>(std::memchr(data + start, '\n', have - start));
+                if (cr && (!lf || cr < lf) && cr + 1 < data + have) lineEnd = cr[1] == '\n' ? '\n' : '\r';
+                decided = lf || (cr && cr + 1 < data + have);
+            }
+            while (const char* nl = static_cast<const char*>(std::memchr(data + start, lineEnd, have - start))) {
                 const size_t end = size_t(nl - data);
                 if (skipping)
                     skipping = false;
@@ -366,30 +376,67 @@ int runValues(const Options& opt, Output& out)
     return writer.failed() || !readable ? 1 : 0;
 }
 
-// Reads a whole file, or standard input for "-".
-bool readFile(const char* name, std::string& text)
+// A whole input in memory. Unlike a string it is not cleared before it is
+// read into, which a file of hundreds of megabytes would feel.
+class Input
 {
-    const bool isStdin = std::strcmp(name, "-") == 0;
-    const int fd = isStdin ? STDIN_FILENO : open(name, O_RDONLY | O_CLOEXEC);
-    bool ok = fd >= 0;
-    struct stat st {
-    };
-    if (ok && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) text.reserve(size_t(st.st_size));
-    std::vector<char> chunk(1 << 20);
-    while (ok) {
-        const ssize_t n = read(fd, chunk.data(), chunk.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
+public:
+    Input() = default;
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+    ~Input() { std::free(m_data); }
+
+    const char* data() const { return m_data; }
+    size_t size() const { return m_size; }
+
+    // Reads a whole file, or standard input for "-". False, with errno set,
+    // when it cannot be opened, read or held.
+    bool read(const char* name)
+    {
+        const bool isStdin = std::strcmp(name, "-") == 0;
+        const int fd = isStdin ? STDIN_FILENO : open(name, O_RDONLY | O_CLOEXEC);
+        bool ok = fd >= 0;
+        struct stat st {
+        };
+        // A file is read at its size plus a byte to see its end; a pipe grows as it comes.
+        const bool regular = ok && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ok = ok && grow(regular ? size_t(st.st_size) + 1 : size_t(1) << 16);
+        while (ok) {
+            if (m_size == m_capacity && !grow(2 * m_capacity)) {
+                ok = false;
+                break;
+            }
+            const ssize_t n = ::read(fd, m_data + m_size, m_capacity - m_size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ok = n == 0;
+                break;
+            }
+            m_size += size_t(n);
         }
-        text.append(chunk.data(), size_t(n));
+        const int saved = errno;
+        if (fd >= 0 && !isStdin) close(fd);
+        errno = saved;
+        return ok;
     }
-    const int saved = errno;
-    if (fd >= 0 && !isStdin) close(fd);
-    errno = saved;
-    return ok;
-}
+
+private:
+    bool grow(size_t capacity)
+    {
+        char* data = static_cast<char*>(std::realloc(m_data, capacity));
+        if (!data) {
+            errno = ENOMEM;
+            return false;
+        }
+        m_data = data;
+        m_capacity = capacity;
+        return true;
+    }
+
+    char* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
 
 class SumWriter
 {
@@ -408,8 +455,8 @@ public:
         if (files.empty()) files.push_back("-");
         bool ok = true;
         for (const char* name : files) {
-            std::string text;
-            if (!readFile(name, text)) {
+            Input text;
+            if (!text.read(name)) {
                 const char* why = std::strerror(errno);
                 message(std::string(name) + ": " + why);
                 m_unreadable.push_back({ name, why });
@@ -443,11 +490,14 @@ private:
         return std::string(m_list.text + offset, size_t(length > 0 ? length : 0));
     }
 
-    void appendPadded(std::string& b, int64_t frames, size_t width)
+    void appendPadded(std::string& b, int64_t frames, size_t width) const
     {
-        const size_t start = b.size();
-        appendLabel(b, duration(frames));
-        if (b.size() - start < width) b.insert(start, width - (b.size() - start), ' ');
+        char text[ELK_DURATION_TEXT_MAX];
+        const ELKDuration_t d = duration(frames);
+        const int32_t n = ELKDuration_ToText(&d, text, sizeof text, ELK_FALSE);
+        const size_t length = n > 0 ? size_t(n) : 0;
+        if (length < width) b.append(width - length, ' ');
+        b.append(text, length);
     }
 
     // The tape: where, [track,] [in, out,] duration, running total, label;
@@ -456,10 +506,15 @@ private:
     {
         size_t whereWidth = 1, trackWidth = 0;
         bool anyInOut = false;
-        char where[64];
+        std::string where;
         for (int64_t i = 0; i < m_list.entryCount; ++i) {
             const ELKListEntry_t& e = m_list.entries[i];
-            whereWidth = std::max(whereWidth, size_t(formatWhere(where, sizeof where, e.input, e.line)));
+            // Line numbers only grow within an input, so its last entry is the widest.
+            if (i + 1 == m_list.entryCount || m_list.entries[i + 1].input != e.input) {
+                where.clear();
+                appendWhere(where, e.input, e.line);
+                whereWidth = std::max(whereWidth, where.size());
+            }
             trackWidth = std::max(trackWidth, size_t(e.trackLength));
             anyInOut = anyInOut || e.hasInOut == ELK_TRUE;
         }
@@ -469,8 +524,9 @@ private:
         std::string& b = m_out.buffer();
         for (int64_t i = 0; i < m_list.entryCount; ++i) {
             const ELKListEntry_t& e = m_list.entries[i];
-            const int n = formatWhere(where, sizeof where, e.input, e.line);
-            b.append(whereWidth - size_t(n), ' ').append(where, size_t(n));
+            where.clear();
+            appendWhere(where, e.input, e.line);
+            b.append(whereWidth - where.size(), ' ').append(where);
             if (trackWidth > 0) {
                 b += "  ";
                 b.append(m_list.text + e.track, size_t(e.trackLength))
@@ -502,12 +558,10 @@ private:
     }
 
     // "12", or "reel1.edl:12" when several inputs were read.
-    int formatWhere(char* out, size_t size, int32_t input, int64_t line) const
+    void appendWhere(std::string& out, int32_t input, int64_t line) const
     {
-        const int n = m_names.size() > 1
-            ? std::snprintf(out, size, "%s:%lld", m_names[size_t(input)], static_cast<long long>(line))
-            : std::snprintf(out, size, "%lld", static_cast<long long>(line));
-        return n < 0 ? 0 : n >= int(size) ? int(size) - 1 : n;
+        if (m_names.size() > 1) out.append(m_names[size_t(input)]) += ':';
+        appendInteger(out, line);
     }
 
     void totalLine(const std::string& name, int64_t frames)
