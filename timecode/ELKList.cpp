@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "ELKString.h"
 
@@ -394,16 +395,38 @@ bool isEventLine(const char* p, const char* end)
     return nextToken(&p, end, false, &number) && allDigits(number);
 }
 
+// Finds line ends with memchr, remembering the next CR and LF, so that LF
+// files never look for a CR twice.
+struct LineEnds {
+    const char* end;
+    const char* cr = nullptr;
+    const char* lf = nullptr;
+
+    const char* next(const char* p)
+    {
+        if (cr < p) cr = find(p, '\r');
+        if (lf < p) lf = find(p, '\n');
+        return std::min(cr, lf);
+    }
+
+    const char* find(const char* p, char c) const
+    {
+        const void* at = std::memchr(p, c, size_t(end - p));
+        return at ? static_cast<const char*>(at) : end;
+    }
+};
+
 bool isEdl(const char* p, const char* end, bool wideFrames)
 {
+    LineEnds lines { end };
     while (p < end) {
-        const char* q = p;
-        while (q < end && *q != '\n' && *q != '\r') ++q;
+        const char* q = lines.next(p);
         const char* s = skipBlanks(p, q);
         if (startsWith(s, q, "TITLE:") || startsWith(s, q, "FCM:")) return true;
         Event ev;
         const char* at;
         if (isEventLine(s, q) && !readEvent(s, q, wideFrames, &ev, &at)) return true;
+        if (q == end) break;
         p = q + 1;
     }
     return false;
@@ -585,8 +608,7 @@ void readListLine(Reader& r)
                 third = t.begin;
         } else {
             if (labelLength) label[labelLength++] = ' ';
-            ELK_MemCopy(label + labelLength, t.begin, uint32_t(t.end - t.begin));
-            labelLength += t.end - t.begin;
+            for (const char* c = t.begin; c < t.end; ++c) label[labelLength++] = *c;
         }
     }
     if (third) return fail(r, third, "three or more times on a line");
@@ -691,14 +713,13 @@ int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length)
     if (startsWith(p, end, "\xEF\xBB\xBF")) p += 3;
     const bool edl = isEdl(p, end, r.reading[0].nominal > 100);
     const int64_t errorsBefore = list->errorCount;
+    LineEnds lines { end };
     while (p < end && !r.stop) {
-        const char* q = p;
-        while (q < end && *q != '\n' && *q != '\r') ++q;
+        const char* q = lines.next(p);
         ++r.line;
         r.begin = p;
         r.end = q;
-        if (r.stop) {
-        } else if (q - p > INT32_MAX) {
+        if (q - p > INT32_MAX) {
             r.end = p;
             fail(r, p, "line too long");
         } else if (edl) {
@@ -706,7 +727,8 @@ int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length)
         } else {
             readListLine(r);
         }
-        p = q + (q < end && *q == '\r' && q + 1 < end && q[1] == '\n' ? 2 : 1);
+        if (q == end) break;
+        p = q + (*q == '\r' && q + 1 < end && q[1] == '\n' ? 2 : 1);
     }
     addUnique(r);
     ELK_Free(r.spans);
