@@ -90,12 +90,13 @@ std::string describeFault(const char* text, size_t length, size_t offset)
     if (first == length) return "empty value";
     if (offset >= length) return "incomplete value";
     const char c = text[offset];
-    if (isDigit(c)) {
-        int groups = 0;
-        for (size_t i = 0; i < length; ++i)
-            if (isDigit(text[i]) && (i == 0 || !isDigit(text[i - 1]))) ++groups;
-        return groups > 4 ? "more than four groups" : "value out of range";
-    }
+    int groups = 0;
+    for (size_t i = 0; i < length; ++i)
+        if (isDigit(text[i]) && (i == 0 || !isDigit(text[i - 1]))) ++groups;
+    // The reader stops at a fifth group's separator, and at a number too large.
+    const bool separator = c == ':' || c == ';' || c == '.' || c == ',' || c == ' ';
+    if (groups > 4 && (separator || isDigit(c))) return "more than four groups";
+    if (isDigit(c)) return "value out of range";
     return unexpected(text, length, offset);
 }
 

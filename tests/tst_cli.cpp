@@ -130,6 +130,7 @@ void tst_Cli::text_data()
         "00:00:00:00\n00:00:01:00\n\n-00:00:00:01\n\n00:00:00:01\n", "horodex-tc: line 5, column 1: unexpected 'x'\n",
         1);
     row("lines ended by CR alone", { "label" }, "1\r2\r\r3", "00:00:00:01\n00:00:00:02\n\n00:00:00:03\n", {}, 0);
+    row("a fifth group", { "frames", "1:2:3:4:5" }, {}, "\n", "argument 1, column 8: more than four groups", 1);
     row("frame count past 64 bits", { "label", "9223372036854775808" }, {}, "\n", "argument 1, column 1: value out",
         1);
     row("frames", { "-r", "29.97df", "frames", "01:00:00;00", "1h", "-12f" }, {}, "107892\n107892\n-12\n", {}, 0);
