@@ -663,7 +663,7 @@ Options parseArguments(int argc, char** argv)
     Options opt;
     const char* rate = nullptr;
     const char* to = nullptr;
-    bool hasCommand = false, optionsEnd = false;
+    bool hasCommand = false, optionsEnd = false, named = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (optionsEnd || arg[0] != '-' || arg[1] == '\0') {
@@ -675,7 +675,6 @@ Options parseArguments(int argc, char** argv)
                 { "convert", Command::Convert }, { "sum", Command::Sum } };
             if (!hasCommand && !optionsEnd && opt.operands.empty()) {
                 hasCommand = true;
-                bool named = false;
                 for (const auto& c : commands) {
                     if (std::strcmp(arg, c.name) == 0) {
                         opt.command = c.command;
@@ -753,6 +752,11 @@ Options parseArguments(int argc, char** argv)
     if (opt.keepLabel && !opt.hasTo) usageError("--keep-label needs --to TIMEBASE");
     if (opt.realTime && opt.command != Command::Frames) usageError("--realtime applies to frames only");
     if (opt.command == Command::Calc && opt.operands.empty()) usageError("missing expression");
+    // A word alone cannot start an expression: every time has a digit.
+    const char* first = opt.operands.empty() ? "" : opt.operands.front();
+    if (opt.command == Command::Calc && !named && *first
+        && std::all_of(first, first + std::strlen(first), [](char c) { return c >= 'a' && c <= 'z'; }))
+        usageError(std::string("unknown command '") + first + "'");
     return opt;
 }
 

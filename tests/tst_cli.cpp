@@ -119,6 +119,7 @@ void tst_Cli::text_data()
     row("unknown timebase", { "-r", "fast", "1" }, {}, {}, "unknown timebase 'fast'", 2);
     row("unknown timebase in the environment", { "HORODEX_RATE=fast", "1" }, {}, {}, "in HORODEX_RATE", 2);
     row("no expression", { "-v" }, {}, {}, "missing expression", 2);
+    row("unknown command", { "total", "a.edl" }, {}, {}, "unknown command 'total'\n" + hint, 2);
     row("convert without --to", { "convert", "1" }, {}, {}, "convert needs --to", 2);
     row("--realtime outside frames", { "label", "--realtime", "1" }, {}, {}, "frames only", 2);
 
