@@ -60,6 +60,26 @@ void appendJsonString(std::string& out, const char* text, size_t length)
     out += '"';
 }
 
+void appendUtf8(std::string& out, const char* text, size_t length)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    for (size_t i = 0; i < length;) {
+        size_t run = i;
+        while (run < length && s[run] < 0x80) ++run;
+        out.append(text + i, run - i);
+        if (run == length) break;
+        const size_t len = utf8Length(s + run, length - run);
+        if (len == 0) {
+            out += char(0xC0 | (s[run] >> 6));
+            out += char(0x80 | (s[run] & 0x3F));
+            i = run + 1;
+        } else {
+            out.append(text + run, len);
+            i = run + len;
+        }
+    }
+}
+
 void appendInteger(std::string& out, int64_t value)
 {
     char digits[24];

@@ -15,6 +15,10 @@ inline void appendJsonString(std::string& out, const std::string& text)
     appendJsonString(out, text.data(), text.size());
 }
 
+// Appends text as it is, except that bytes that are not UTF-8 are taken as
+// Latin-1, so that labels from older lists show right on a terminal.
+void appendUtf8(std::string& out, const char* text, size_t length);
+
 // The length of the well-formed UTF-8 sequence at s (n bytes left), or 0.
 size_t utf8Length(const unsigned char* s, size_t n);
 

@@ -485,11 +485,6 @@ public:
 private:
     ELKDuration_t duration(int64_t frames) const { return ELKDuration_t { frames, m_list.base }; }
 
-    std::string text(int64_t offset, int32_t length) const
-    {
-        return std::string(m_list.text + offset, size_t(length > 0 ? length : 0));
-    }
-
     void appendPadded(std::string& b, int64_t frames, size_t width) const
     {
         char text[ELK_DURATION_TEXT_MAX];
@@ -529,8 +524,8 @@ private:
             b.append(whereWidth - where.size(), ' ').append(where);
             if (trackWidth > 0) {
                 b += "  ";
-                b.append(m_list.text + e.track, size_t(e.trackLength))
-                    .append(trackWidth - size_t(e.trackLength), ' ');
+                appendUtf8(b, m_list.text + e.track, size_t(e.trackLength));
+                b.append(trackWidth - size_t(e.trackLength), ' ');
             }
             if (anyInOut) {
                 if (e.hasInOut == ELK_TRUE) {
@@ -542,7 +537,10 @@ private:
             }
             appendPadded(b, e.duration, width + 1);
             appendPadded(b, e.running, width + 1);
-            if (e.labelLength > 0) b.append("  ").append(m_list.text + e.label, size_t(e.labelLength));
+            if (e.labelLength > 0) {
+                b += "  ";
+                appendUtf8(b, m_list.text + e.label, size_t(e.labelLength));
+            }
             m_out.lineDone();
         }
         if (m_list.entryCount > 0) m_out.lineDone();
@@ -550,7 +548,8 @@ private:
         if (m_list.hasUnique == ELK_TRUE) totalLine("unique", m_list.unique);
         for (int32_t i = 0; i < m_list.trackCount; ++i) {
             const ELKListTrack_t& t = m_list.tracks[i];
-            const std::string name = text(t.name, t.nameLength);
+            std::string name;
+            appendUtf8(name, m_list.text + t.name, size_t(t.nameLength > 0 ? t.nameLength : 0));
             totalLine(name + " sum", t.sum);
             totalLine(name + " unique", t.unique);
         }

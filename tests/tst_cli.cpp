@@ -152,6 +152,8 @@ void tst_Cli::text_data()
         "1  00:00:10:00  00:00:10:00  Act 1\n3 -00:00:02:12  00:00:07:13  Act 2\n\n"
         "sum       00:00:07:13  188  0:00:07.520\n",
         {}, 0);
+    row("Latin-1 labels shown as UTF-8", { "sum" }, "Caf\xe9 1:00:00:00\n", "1  01:00:00:00  01:00:00:00  Caf\xc3\xa9\n\n"
+        "sum       01:00:00:00  108000  1:00:00.000\n", {}, 0);
     row("a line left out", { "-r", "25", "sum" }, "A 00:00:10:00\nB 00:00:01:29\n", {},
         "horodex-tc: -:2:12: frames 29 at 25 fps\nhorodex-tc: 1 of 2 lines left out\n", 1);
 }
