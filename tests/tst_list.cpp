@@ -245,6 +245,24 @@ private slots:
         ELKList_Destroy(&l);
     }
 
+    void refusesBadArguments()
+    {
+        ELKTimebase_t tb = timebase("25");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        QCOMPARE(ELKList_Read(nullptr, "A 00:00:01:00", 13), ELK_ERROR);
+        QCOMPARE(ELKList_Read(&l, nullptr, 1), ELK_ERROR);
+        QCOMPARE(ELKList_Read(&l, "A 00:00:01:00", -1), ELK_ERROR);
+        QCOMPARE(ELKList_Read(&l, nullptr, 0), ELK_OK);
+        tb = ELKTimebase_t { 0, 0, 0, ELK_FALSE };
+        ELKList_t unset;
+        ELKList_Init(&unset, &tb);
+        QCOMPARE(ELKList_Read(&unset, "A 00:00:01:00", 13), ELK_ERROR);
+        QCOMPARE(l.inputs + unset.inputs, 1);
+        ELKList_Destroy(&unset);
+        ELKList_Destroy(&l);
+    }
+
     // A shortage of memory is reported as an error on the line it struck, never as success.
     void outOfMemory()
     {

@@ -77,7 +77,8 @@ void ELKList_Destroy(ELKList_t* list);
 // byte-order mark) and adds it to the totals. Each input has its own record
 // timeline and FCM reading. Returns ELK_OK when every line was read, or
 // ELK_ERROR when some line was left out or memory ran short (an error then
-// says so).
+// says so). ELK_ERROR with nothing read for a null list, null text with a
+// length, a negative length or a timebase that ELKTimebase_Set would refuse.
 int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length);
 
 #endif
