@@ -54,9 +54,9 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
     case TrackColumn:
         return poolText(e.track, e.trackLength);
     case InColumn:
-        return e.hasInOut ? durationText(e.in) : QVariant();
+        return e.hasInOut == ELK_TRUE ? durationText(e.in) : QVariant();
     case OutColumn:
-        return e.hasInOut ? durationText(e.out) : QVariant();
+        return e.hasInOut == ELK_TRUE ? durationText(e.out) : QVariant();
     case DurationColumn:
         return durationText(e.duration);
     case RunningColumn:

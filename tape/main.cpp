@@ -55,5 +55,7 @@ int main(int argc, char* argv[])
         }
     }
     window.show();
+    // Ctrl+V and the window's shortcuts work at once, even where no window manager activates it.
+    window.activateWindow();
     return app.exec();
 }
