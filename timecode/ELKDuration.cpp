@@ -148,6 +148,20 @@ bool readDigits(Span* s, uint64_t* value)
     return ok;
 }
 
+// A run of digits up to cap; false past it. For running times, whose
+// leading field may pass 64 bits at slow timebases.
+bool readDigitsUpTo(Span* s, u128 cap, u128* value)
+{
+    u128 v = 0;
+    bool ok = true;
+    for (; s->at < s->end && isDigit(s->text[s->at]); ++s->at) {
+        if (ok) v = v * 10 + uint32_t(s->text[s->at] - '0');
+        ok = ok && v <= cap;
+    }
+    *value = v;
+    return ok;
+}
+
 int8_t fail(int32_t* errorAt, int32_t offset)
 {
     if (errorAt) *errorAt = offset;
@@ -526,8 +540,8 @@ int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t leng
     bool hasDigits = false;
     for (int field = 0;; ++field) {
         const int32_t at = s.at;
-        uint64_t value;
-        if (!readDigits(&s, &value)) return fail(errorAt, at);
+        u128 value;
+        if (!readDigitsUpTo(&s, kMaxSeconds, &value)) return fail(errorAt, start);
         hasDigits = s.at > at;
         if (field > 0 && (!hasDigits || value >= 60)) return fail(errorAt, at);
         seconds = seconds * 60 + value;
