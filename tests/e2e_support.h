@@ -24,7 +24,8 @@ inline QString pythonWithXlib()
         if (candidate.isEmpty()) continue;
         QProcess probe;
         probe.start(candidate, { QStringLiteral("-c"), QStringLiteral("import Xlib") });
-        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+        if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit
+            && probe.exitCode() == 0)
             return candidate;
     }
     return QString();
@@ -45,8 +46,9 @@ public:
         // refuses the next program that connects during the reset.
         m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start(path,
-            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"), QStringLiteral("-nolisten"),
-                QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24") });
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("1280x800x24") });
         if (!m_process.waitForStarted(10000)) {
             *error = m_process.errorString();
             return QString();

@@ -17,7 +17,10 @@ private slots:
     void closedByCloseButton();
 
 private:
-    QProcessEnvironment displayEnvironment() const { return e2e::displayEnvironment(m_display, m_runtimeDir); }
+    QProcessEnvironment displayEnvironment() const
+    {
+        return e2e::displayEnvironment(m_display, m_runtimeDir);
+    }
     void startHorodex(const QStringList& arguments);
     bool driveWindow(const QStringList& helperArguments, QSize& size);
 
@@ -114,7 +117,8 @@ void tst_E2E::startHorodex(const QStringList& arguments)
 bool tst_E2E::driveWindow(const QStringList& helperArguments, QSize& size)
 {
     QString error;
-    size = e2e::driveWindow(m_python, displayEnvironment(), helperArguments.first(), helperArguments.mid(1), &error);
+    size = e2e::driveWindow(
+        m_python, displayEnvironment(), helperArguments.first(), helperArguments.mid(1), &error);
     if (size.isEmpty()) qWarning("%s", qPrintable(error));
     return !size.isEmpty();
 }

@@ -18,7 +18,10 @@ private slots:
     void roundTrip();
 
 private:
-    QProcessEnvironment displayEnvironment() const { return e2e::displayEnvironment(m_display, m_runtimeDir); }
+    QProcessEnvironment displayEnvironment() const
+    {
+        return e2e::displayEnvironment(m_display, m_runtimeDir);
+    }
     QByteArray readClipboard(const char* target, bool* owned = nullptr) const;
     bool waitFor(const std::function<bool()>& condition) const;
     void setClipboard(const QByteArray& text);
@@ -97,42 +100,37 @@ void tst_E2EClipboard::roundTrip_data()
             QString("type ") + count, "key Tab" };
     };
 
-    QTest::newRow("drop frame: a typed count copied and pasted back into the same entry")
-        << dropFrame + typeCount("m_Time2", "17982")
+    QTest::newRow("drop frame: a typed count copied and pasted back into the same entry") << dropFrame
+            + typeCount("m_Time2", "17982")
             + QStringList { "click m_Time2/m_Copy", "expect 00:10:00.00", "click m_Time2/m_Paste",
                   "click m_Time2/m_Copy", "expect 00:10:00.00" };
-    QTest::newRow("drop frame: copied from one operand, pasted into the other after a count")
-        << dropFrame + typeCount("m_Time1", "5") + typeCount("m_Time2", "2589407")
+    QTest::newRow("drop frame: copied from one operand, pasted into the other after a count") << dropFrame
+            + typeCount("m_Time1", "5") + typeCount("m_Time2", "2589407")
             + QStringList { "click m_Time2/m_Copy", "expect 23:59:59.29", "click m_Time1/m_Paste",
                   "click m_Time1/m_Copy", "expect 23:59:59.29" };
     QTest::newRow("drop frame: another program's copy of that text, after a change of rate")
         << typeCount("m_Time1", "18000") + dropFrame
             + QStringList { "set 00:10:00.00", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
                   "expect 00:10:00.00" };
-    QTest::newRow("drop frame: a count from another program")
-        << dropFrame
+    QTest::newRow("drop frame: a count from another program") << dropFrame
             + QStringList { "set 17982", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
                   "expect 00:10:00.00" };
-    QTest::newRow("drop frame: the semicolon form typed into the frame count")
-        << dropFrame + typeCount("m_Time1", "00;10;00;00")
+    QTest::newRow("drop frame: the semicolon form typed into the frame count") << dropFrame
+            + typeCount("m_Time1", "00;10;00;00")
             + QStringList { "click m_Time1/m_Copy", "expect 00:10:00.00" };
-    QTest::newRow("drop frame: 01:00:00:00 plus 00:30:00;15")
-        << dropFrame
+    QTest::newRow("drop frame: 01:00:00:00 plus 00:30:00;15") << dropFrame
             + QStringList { "set 01:00:00:00", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
                   "expect 01:00:00.00", "set 00:30:00;15", "click m_Time2/m_Paste",
                   "click m_TimeResult/m_Copy", "expect 01:30:00.15" };
-    QTest::newRow("text with a trailing newline, as text editors copy it")
-        << dropFrame
+    QTest::newRow("text with a trailing newline, as text editors copy it") << dropFrame
             + QStringList { "set 00:10:00;00\n", "click m_Time2/m_Paste", "click m_Time2/m_Copy",
                   "expect 00:10:00.00" };
-    QTest::newRow("an owner that offers empty text")
-        << QStringList { "set 01:02:03:04", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
-               "expect 01:02:03.04", "set ", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
-               "expect 00:00:00.00" };
-    QTest::newRow("no owner at all")
-        << QStringList { "set 01:02:03:04", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
-               "expect 01:02:03.04", "clear", "click m_Time1/m_Paste", "click m_Time1/m_Copy",
-               "expect 00:00:00.00" };
+    QTest::newRow("an owner that offers empty text") << QStringList { "set 01:02:03:04",
+        "click m_Time1/m_Paste", "click m_Time1/m_Copy", "expect 01:02:03.04", "set ",
+        "click m_Time1/m_Paste", "click m_Time1/m_Copy", "expect 00:00:00.00" };
+    QTest::newRow("no owner at all") << QStringList { "set 01:02:03:04", "click m_Time1/m_Paste",
+        "click m_Time1/m_Copy", "expect 01:02:03.04", "clear", "click m_Time1/m_Paste",
+        "click m_Time1/m_Copy", "expect 00:00:00.00" };
 }
 
 void tst_E2EClipboard::roundTrip()
@@ -191,8 +189,8 @@ QByteArray tst_E2EClipboard::readClipboard(const char* target, bool* owned) cons
     xclip.setProcessEnvironment(displayEnvironment());
     xclip.setStandardErrorFile(QProcess::nullDevice());
     xclip.start(m_xclip,
-        { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"), QStringLiteral("-t"),
-            QString::fromLatin1(target) });
+        { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
+            QStringLiteral("-t"), QString::fromLatin1(target) });
     const bool done = xclip.waitForFinished(10000);
     if (!done) xclip.kill();
     if (owned) *owned = done && xclip.exitStatus() == QProcess::NormalExit && xclip.exitCode() == 0;
@@ -261,14 +259,16 @@ void tst_E2EClipboard::play(const QStringList& actions)
     if (!owned) m_stampBeforeActions.clear();
 
     QString error;
-    const QSize size = e2e::driveWindow(m_python, displayEnvironment(), QStringLiteral("show"), actions, &error);
+    const QSize size
+        = e2e::driveWindow(m_python, displayEnvironment(), QStringLiteral("show"), actions, &error);
     QVERIFY2(!size.isEmpty(), qPrintable(error));
     QVERIFY2(size == m_windowSize,
-        qPrintable(QStringLiteral("the real window is %1x%2, the layout here %3x%4: fonts differ, clicks would miss")
-                       .arg(size.width())
-                       .arg(size.height())
-                       .arg(m_windowSize.width())
-                       .arg(m_windowSize.height())));
+        qPrintable(
+            QStringLiteral("the real window is %1x%2, the layout here %3x%4: fonts differ, clicks would miss")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(m_windowSize.width())
+                .arg(m_windowSize.height())));
 }
 
 QTEST_MAIN(tst_E2EClipboard)
