@@ -56,7 +56,8 @@ void reportCpu(benchmark::State& state, double before, double work = 0)
 {
     const double cpu = g_childCpu - before;
     state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000 / double(state.iterations()));
-    if (work > 0 && cpu > 0) state.counters["per_cpu_s"] = benchmark::Counter(work * double(state.iterations()) / cpu);
+    if (work > 0 && cpu > 0)
+        state.counters["per_cpu_s"] = benchmark::Counter(work * double(state.iterations()) / cpu);
 }
 
 // The scratch folder, removed with its files when the program ends.
@@ -130,8 +131,8 @@ BENCHMARK(BM_Expression)->UseRealTime()->Unit(benchmark::kMillisecond);
 // A column of ten million frame counts to labels, and those labels back to counts.
 void BM_LabelColumn(benchmark::State& state)
 {
-    const std::string counts
-        = generate("/counts", kColumnLines, [](int64_t i, std::string& out) { out += std::to_string(i) += '\n'; });
+    const std::string counts = generate(
+        "/counts", kColumnLines, [](int64_t i, std::string& out) { out += std::to_string(i) += '\n'; });
     const double before = g_childCpu;
     for (auto _ : state)
         if (run({ "-r", "25", "label" }, counts) != 0) state.SkipWithError("horodex-tc failed");
@@ -186,7 +187,13 @@ void BM_SumEdl(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * int64_t(st.st_size));
     reportCpu(state, before, double(st.st_size));
 }
-BENCHMARK(BM_SumEdl)->ArgName("json")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_SumEdl)
+    ->ArgName("json")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 } // namespace
 

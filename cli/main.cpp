@@ -322,7 +322,8 @@ public:
                 if (cr && (!lf || cr < lf) && cr + 1 < data + have) lineEnd = cr[1] == '\n' ? '\n' : '\r';
                 decided = lf || (cr && cr + 1 < data + have);
             }
-            while (const char* nl = static_cast<const char*>(std::memchr(data + start, lineEnd, have - start))) {
+            while (
+                const char* nl = static_cast<const char*>(std::memchr(data + start, lineEnd, have - start))) {
                 const size_t end = size_t(nl - data);
                 if (skipping)
                     skipping = false;

@@ -73,9 +73,8 @@ void tst_Cli::text_data()
     QTest::addColumn<QByteArray>("message"); // expected in standard error; empty: nothing there
     QTest::addColumn<int>("status");
     auto row = [](const char* tag, const QStringList& args, const QByteArray& input, const QByteArray& output,
-                   const QByteArray& message, int status) {
-        QTest::newRow(tag) << args << input << output << message << status;
-    };
+                   const QByteArray& message,
+                   int status) { QTest::newRow(tag) << args << input << output << message << status; };
 
     // Expressions.
     row("two times added", { "01:00:00:00", "+", "00:00:10:12" }, {}, "01:00:10:12\n", {}, 0);
@@ -84,17 +83,18 @@ void tst_Cli::text_data()
     row("precedence", { "00:00:01:00 + 00:00:01:00 * 2" }, {}, "00:00:03:00\n", {}, 0);
     row("number first, and parentheses", { "2 * (00:00:01:00 - 00:00:00:10)" }, {}, "00:00:01:10\n", {}, 0);
     row("fraction as two operations", { "00:00:03:00 * 2 / 3" }, {}, "00:00:02:00\n", {}, 0);
-    row("each step rounds, halves away from zero", { "--", "-00:00:00:03 / 2 * 3" }, {}, "-00:00:00:06\n", {}, 0);
-    row("below zero and past a day", { "-r", "24", "00:00:00:00 - 1 + 25:00:00:00 * 2" }, {},
-        "49:59:59:23\n", {}, 0);
+    row("each step rounds, halves away from zero", { "--", "-00:00:00:03 / 2 * 3" }, {}, "-00:00:00:06\n", {},
+        0);
+    row("below zero and past a day", { "-r", "24", "00:00:00:00 - 1 + 25:00:00:00 * 2" }, {}, "49:59:59:23\n",
+        {}, 0);
     row("drop frame skips labels", { "-r", "29.97df", "00:00:59;29 + 1" }, {}, "00:01:00;02\n", {}, 0);
     row("rate from the environment", { "HORODEX_RATE=25", "00:00:00:24 + 1" }, {}, "00:00:01:00\n", {}, 0);
     row("the option beats the environment", { "HORODEX_RATE=25", "-r", "30", "00:00:00:24 + 1" }, {},
         "00:00:00:25\n", {}, 0);
-    row("converted by running time", { "-r", "59.94df", "--to", "23.976", "00:40:00;00" }, {}, "00:39:57:14\n",
+    row("converted by running time", { "-r", "59.94df", "--to", "23.976", "00:40:00;00" }, {},
+        "00:39:57:14\n", {}, 0);
+    row("converted by label", { "-r", "25", "--to=30", "--keep-label", "00:00:10:12" }, {}, "00:00:10:12\n",
         {}, 0);
-    row("converted by label", { "-r", "25", "--to=30", "--keep-label", "00:00:10:12" }, {}, "00:00:10:12\n", {},
-        0);
     row("verbose", { "-v", "-r", "29.97df", "01:00:00;00" }, {}, "01:00:00;00  107892  0:59:59.996\n", {}, 0);
     row("negative value after --", { "--", "-00:00:01:00", "+", "1" }, {}, "-00:00:00:29\n", {}, 0);
     row("stray character", { "01:00 + x" }, {}, {}, "horodex-tc: column 9: unexpected 'x'\n", 1);
@@ -125,24 +125,29 @@ void tst_Cli::text_data()
 
     // Values by argument and by line.
     row("label", { "-r", "25", "label", "--", "-25", "90000" }, {}, "-00:00:01:00\n01:00:00:00\n", {}, 0);
-    row("options after the subcommand", { "label", "-r", "25", "-v", "25" }, {}, "00:00:01:00  25  0:00:01.000\n",
-        {}, 0);
-    row("label of standard input, aligned", { "-r", "25", "label" }, "\xEF\xBB\xBF" "0\n25\r\n\n  -1 \nx\n1",
-        "00:00:00:00\n00:00:01:00\n\n-00:00:00:01\n\n00:00:00:01\n", "horodex-tc: line 5, column 1: unexpected 'x'\n",
+    row("options after the subcommand", { "label", "-r", "25", "-v", "25" }, {},
+        "00:00:01:00  25  0:00:01.000\n", {}, 0);
+    row("label of standard input, aligned", { "-r", "25", "label" },
+        "\xEF\xBB\xBF"
+        "0\n25\r\n\n  -1 \nx\n1",
+        "00:00:00:00\n00:00:01:00\n\n-00:00:00:01\n\n00:00:00:01\n",
+        "horodex-tc: line 5, column 1: unexpected 'x'\n", 1);
+    row("lines ended by CR alone", { "label" }, "1\r2\r\r3", "00:00:00:01\n00:00:00:02\n\n00:00:00:03\n", {},
+        0);
+    row("a fifth group", { "frames", "1:2:3:4:5" }, {}, "\n", "argument 1, column 8: more than four groups",
         1);
-    row("lines ended by CR alone", { "label" }, "1\r2\r\r3", "00:00:00:01\n00:00:00:02\n\n00:00:00:03\n", {}, 0);
-    row("a fifth group", { "frames", "1:2:3:4:5" }, {}, "\n", "argument 1, column 8: more than four groups", 1);
-    row("frame count past 64 bits", { "label", "9223372036854775808" }, {}, "\n", "argument 1, column 1: value out",
-        1);
-    row("frames", { "-r", "29.97df", "frames", "01:00:00;00", "1h", "-12f" }, {}, "107892\n107892\n-12\n", {}, 0);
+    row("frame count past 64 bits", { "label", "9223372036854775808" }, {}, "\n",
+        "argument 1, column 1: value out", 1);
+    row("frames", { "-r", "29.97df", "frames", "01:00:00;00", "1h", "-12f" }, {}, "107892\n107892\n-12\n", {},
+        0);
     row("frames of running times", { "-r", "29.97df", "frames", "--realtime", "0:59:59.996", "90.5" }, {},
         "107892\n2712\n", {}, 0);
     row("a bad argument among good ones", { "frames", "1:00", "1x:00", "2" }, {}, "30\n\n2\n",
         "horodex-tc: argument 2, column 2: unexpected 'x'\n", 1);
     row("'-' reads standard input in place", { "frames", "1", "-", "2" }, "3\n4\n", "1\n3\n4\n2\n", {}, 0);
     row("realtime", { "-r", "29.97df", "realtime", "01:00:00;00" }, {}, "0:59:59.996\n", {}, 0);
-    row("convert by running time", { "-r", "29.97", "convert", "--to", "30" }, "01:00:00:00\n", "01:00:03:18\n", {},
-        0);
+    row("convert by running time", { "-r", "29.97", "convert", "--to", "30" }, "01:00:00:00\n",
+        "01:00:03:18\n", {}, 0);
     row("convert by label", { "-r", "30", "convert", "--to", "25", "--keep-label", "00:00:01:29" }, {},
         "00:00:02:04\n", {}, 0);
     row("empty standard input", { "realtime" }, {}, {}, {}, 0);
@@ -152,8 +157,10 @@ void tst_Cli::text_data()
         "1  00:00:10:00  00:00:10:00  Act 1\n3 -00:00:02:12  00:00:07:13  Act 2\n\n"
         "sum       00:00:07:13  188  0:00:07.520\n",
         {}, 0);
-    row("Latin-1 labels shown as UTF-8", { "sum" }, "Caf\xe9 1:00:00:00\n", "1  01:00:00:00  01:00:00:00  Caf\xc3\xa9\n\n"
-        "sum       01:00:00:00  108000  1:00:00.000\n", {}, 0);
+    row("Latin-1 labels shown as UTF-8", { "sum" }, "Caf\xe9 1:00:00:00\n",
+        "1  01:00:00:00  01:00:00:00  Caf\xc3\xa9\n\n"
+        "sum       01:00:00:00  108000  1:00:00.000\n",
+        {}, 0);
     row("a line left out", { "-r", "25", "sum" }, "A 00:00:10:00\nB 00:00:01:29\n", {},
         "horodex-tc: -:2:12: frames 29 at 25 fps\nhorodex-tc: 1 of 2 lines left out\n", 1);
 }
@@ -168,8 +175,10 @@ void tst_Cli::text()
 
     const Run r = run(arguments, input);
     if (status != 1 || !output.isEmpty() || message.isEmpty()) QCOMPARE(r.out, output);
-    if (message.isEmpty()) QCOMPARE(r.err, QByteArray());
-    else QVERIFY2(r.err.contains(message), r.err.constData());
+    if (message.isEmpty())
+        QCOMPARE(r.err, QByteArray());
+    else
+        QVERIFY2(r.err.contains(message), r.err.constData());
     QCOMPARE(r.status, status);
 }
 
@@ -190,12 +199,14 @@ void tst_Cli::json_data()
                                     << 0;
     QTest::newRow("values, with null for empty and bad lines")
         << QStringList { "-r", "25", "frames", "--json" } << QByteArray("1:00\n\nbad\n")
-        << QByteArray(R"([{"label": "00:00:01:00", "frames": 25, "realtime": "0:00:01.000"}, null, null])") << 1;
+        << QByteArray(R"([{"label": "00:00:01:00", "frames": 25, "realtime": "0:00:01.000"}, null, null])")
+        << 1;
     QTest::newRow("sum of an EDL") << QStringList { "--json", "-r", "25", "sum" }
-                                   << QByteArray("TITLE: Reel 1\nFCM: NON-DROP FRAME\n"
-                                                 "001  AX  V  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
-                                                 "002  AX  V  C  00:00:00:00 00:00:05:00 01:00:05:00 01:00:10:00\n"
-                                                 "003  AX  A  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n")
+                                   << QByteArray(
+                                          "TITLE: Reel 1\nFCM: NON-DROP FRAME\n"
+                                          "001  AX  V  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
+                                          "002  AX  V  C  00:00:00:00 00:00:05:00 01:00:05:00 01:00:10:00\n"
+                                          "003  AX  A  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n")
                                    << QByteArray(R"([{"rate": "25", "lines": 5, "entries": 3, "errors": [],
         "total": {"label": "00:00:25:00", "frames": 625, "realtime": "0:00:25.000"},
         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},

@@ -60,7 +60,8 @@ void fuzzFrameCount(const std::string& text)
     bool model = first != std::string::npos;
     std::string core = model ? text.substr(first, last - first + 1) : std::string();
     const size_t digits = !core.empty() && (core[0] == '+' || core[0] == '-') ? 1 : 0;
-    model = model && core.size() > digits && core.find_first_not_of("0123456789", digits) == std::string::npos;
+    model
+        = model && core.size() > digits && core.find_first_not_of("0123456789", digits) == std::string::npos;
     if (model) {
         errno = 0;
         const long long value = std::strtoll(core.c_str(), nullptr, 10);
