@@ -162,6 +162,18 @@ bool readDigitsUpTo(Span* s, u128 cap, u128* value)
     return ok;
 }
 
+// Quotient and remainder; 32-bit division is several times faster, and
+// counts of a day or two fit it.
+uint32_t divMod(uint64_t n, uint32_t d, uint64_t* quotient)
+{
+    if (n <= UINT32_MAX) {
+        *quotient = uint32_t(n) / d;
+        return uint32_t(n) % d;
+    }
+    *quotient = n / d;
+    return uint32_t(n % d);
+}
+
 int8_t fail(int32_t* errorAt, int32_t offset)
 {
     if (errorAt) *errorAt = offset;
@@ -404,13 +416,12 @@ void ELKDuration_GetFields(const ELKDuration_t* d, ELKDurationFields_t* out)
         // then read the label position at the nominal rate.
         const uint32_t k = uint32_t(dropPerMinute(d->base));
         const uint32_t perTen = 600 * fps - 9 * k;
-        const uint64_t tens = n / perTen;
-        const uint32_t rest = uint32_t(n % perTen);
+        uint64_t tens;
+        const uint32_t rest = divMod(n, perTen, &tens);
         n += 9 * k * tens;
         if (rest >= k) n += k * ((rest - k) / (60 * fps - k));
     }
-    out->hours = n / (3600 * fps);
-    uint32_t r = uint32_t(n % (3600 * fps));
+    uint32_t r = divMod(n, 3600 * fps, &out->hours);
     out->minutes = r / (60 * fps);
     r %= 60 * fps;
     out->seconds = r / fps;
