@@ -102,8 +102,7 @@ uint64_t dropPerMinute(const ELKTimebase_t& tb)
     return tb.nominal / 15;
 }
 
-// The text between blanks, as offsets into the caller's bytes. False for
-// null text with a length.
+// The text between blanks, as offsets into the caller's bytes.
 struct Span {
     const char* text;
     int32_t at;
@@ -113,6 +112,7 @@ struct Span {
     char peek() const { return at < end ? text[at] : '\0'; }
 };
 
+// False for null text with a length.
 bool trim(const char* text, int32_t length, Span* s)
 {
     if (length < 0) length = text ? ELK_StrLen(text) : 0;
@@ -217,7 +217,7 @@ bool countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, u12
     if (!usable(tb)) return false;
     const uint64_t fps = tb.nominal;
     const u128 position = ((h * 60 + m) * 60 + s) * fps + f;
-    if (position > UINT64_MAX) return false; // dropping can take off less than half
+    if (position > UINT64_MAX) return false; // dropping takes off under 1 %: still past 63 bits
     uint64_t count = uint64_t(position);
     if (tb.dropFrame == ELK_TRUE) {
         // Every minute started skips its first labels, except every tenth.
