@@ -45,6 +45,23 @@ void BM_CountToLabel(benchmark::State& state)
 }
 BENCHMARK(BM_CountToLabel)->Apply(namedArgs);
 
+constexpr int32_t k5994DF = 10;
+constexpr int32_t k23976 = 0;
+
+// Far past a day: the split takes 64-bit division.
+void BM_CountToLabelFar(benchmark::State& state)
+{
+    ELKDuration_t d = at(k5994DF, 0);
+    ELKDurationFields_t f;
+    int i = 0;
+    for (auto _ : state) {
+        d.frames = INT64_MIN + countAt(i++ % kCounts, d.base.nominal);
+        ELKDuration_GetFields(&d, &f);
+        benchmark::DoNotOptimize(f);
+    }
+}
+BENCHMARK(BM_CountToLabelFar);
+
 void BM_LabelToCount(benchmark::State& state)
 {
     ELKDuration_t d = at(int32_t(state.range(0)), 0);
@@ -64,9 +81,6 @@ void BM_LabelToCount(benchmark::State& state)
     state.SetLabel(name);
 }
 BENCHMARK(BM_LabelToCount)->Apply(namedArgs);
-
-constexpr int32_t k5994DF = 10;
-constexpr int32_t k23976 = 0;
 
 void BM_WriteText(benchmark::State& state)
 {
