@@ -100,7 +100,7 @@ HorodexTape::HorodexTape(QWidget* parent)
         ui.m_table->setColumnWidth(column, metrics.horizontalAdvance(QStringLiteral("000:00:00:00")) + padding);
     ui.m_totals->header()->setStretchLastSection(false);
     ui.m_splitter->setSizes({ 2 * width() / 5, 3 * width() / 5 });
-    ui.m_verticalSplitter->setStretchFactor(0, 3);
+    ui.m_verticalSplitter->setStretchFactor(0, 2);
     ui.m_verticalSplitter->setStretchFactor(1, 1);
     for (int column = 1; column < ui.m_totals->columnCount(); ++column)
         ui.m_totals->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
@@ -116,6 +116,7 @@ HorodexTape::HorodexTape(QWidget* parent)
     HorodexTape_SetTimebase(base);
 
     connect(ui.m_editor, &QPlainTextEdit::textChanged, this, &HorodexTape::Recompute);
+    connect(ui.m_editor, &ListEditor::ListEditor_Inserting, this, &HorodexTape::ReadAhead);
     connect(ui.m_timebase, &QComboBox::currentIndexChanged, this, &HorodexTape::Recompute);
     // Only the user's choice is kept; --rate is for one run.
     connect(ui.m_timebase, &QComboBox::activated, this,
@@ -214,7 +215,34 @@ void HorodexTape::Recompute()
     // Raw text keeps one line per block: plain text would also break at U+2028.
     QString text = ui.m_editor->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    const bool readAlready = !m_readAhead.isNull() && text == m_readAhead;
+    m_readAhead = QString();
+    if (readAlready)
+        MarkErrors();
+    else
+        Read(text);
+}
+
+void HorodexTape::ReadAhead(const QString& text)
+{
+    Read(text);
+    m_readAhead = text;
+    // Shown now: the editor takes longer to lay out a long paste than the totals take to compute.
+    ui.m_table->doItemsLayout();
+    ui.m_totals->doItemsLayout();
+    ui.m_table->viewport()->repaint();
+    ui.m_totals->viewport()->repaint();
+    ui.m_leftOut->repaint();
+}
+
+void HorodexTape::Read(const QString& text)
+{
     m_model.TapeModel_Read(text.toUtf8(), timebase(ui.m_timebase->currentIndex()));
+    // A reason reads across the columns that an error row leaves empty.
+    ui.m_table->clearSpans();
+    for (int row = 0; row < m_model.rowCount(); ++row)
+        if (m_model.isErrorRow(row))
+            ui.m_table->setSpan(row, TapeModel::LabelColumn, 1, TapeModel::RunningColumn - TapeModel::LabelColumn + 1);
     ShowTotals();
     MarkErrors();
 }
@@ -328,8 +356,10 @@ void HorodexTape::SelectLine(const QModelIndex& current)
     const QTextBlock block
         = ui.m_editor->document()->findBlockByNumber(int(m_model.lineOfRow(current.row()) - 1));
     if (!block.isValid()) return;
+    // Anchored at the end, so the view scrolls to where the line starts.
     QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.setPosition(block.position() + block.length() - 1);
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
     ui.m_editor->setTextCursor(cursor);
 }
 

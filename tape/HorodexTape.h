@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include "ELKDuration.h"
+#include "ListEditor.h"
 #include "TapeModel.h"
 #include "ui_HorodexTape.h"
 
@@ -32,6 +33,8 @@ protected:
 
 private slots:
     void Recompute();
+    // Reads the text a paste is about to leave, before the editor holds it.
+    void ReadAhead(const QString& text);
     void ShowTotals();
     // Marks the errors on the lines the editor shows; marking all of a long
     // list would lay out every line.
@@ -44,11 +47,12 @@ private slots:
 private:
     ELKTimebase_t timebase(int index) const;
     void setTotal(QTreeWidgetItem* item, int64_t frames) const;
-    void openDropped(const QList<QUrl>& urls);
+    void Read(const QString& text);
 
     Ui::HorodexTape ui;
     TapeModel m_model;
     QString m_title;
+    QString m_readAhead; // the text read ahead of a paste, until the editor holds it
 };
 
 #endif
