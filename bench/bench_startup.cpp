@@ -177,14 +177,14 @@ private:
     bool m_ready = false;
 };
 
-// Starts horodex, waits for its window and closes it; the time to the window in `shown`.
-bool launchOnce(VirtualDisplay& display, const std::vector<std::string>& env, double& shown, double& closed,
-    std::string& error)
+// Starts the program, waits for its window and closes it; the time to the window in `shown`.
+bool launchOnce(VirtualDisplay& display, const std::vector<std::string>& command,
+    const std::vector<std::string>& env, double& shown, double& closed, std::string& error)
 {
     const Clock::time_point start = Clock::now();
-    const pid_t pid = spawn({ HORODEX_EXE }, env);
+    const pid_t pid = spawn(command, env);
     if (pid < 0) {
-        error = "cannot start " HORODEX_EXE;
+        error = "cannot start " + command.front();
         return false;
     }
     const xcb_window_t window = display.waitForMappedWindow(20000);
@@ -200,13 +200,13 @@ bool launchOnce(VirtualDisplay& display, const std::vector<std::string>& env, do
     shown = std::chrono::duration<double>(mapped - start).count();
     closed = std::chrono::duration<double>(Clock::now() - mapped).count();
     if (code != 0) {
-        error = "horodex ended with code " + std::to_string(code) + " after its window was closed";
+        error = command.front() + " ended with code " + std::to_string(code) + " after its window was closed";
         return false;
     }
     return true;
 }
 
-void BM_StartToFirstWindow(benchmark::State& state)
+void BM_StartToFirstWindow(benchmark::State& state, const std::vector<std::string>& command)
 {
     static VirtualDisplay display;
     if (!display.ready()) {
@@ -217,12 +217,12 @@ void BM_StartToFirstWindow(benchmark::State& state)
     double shown = 0, closed = 0, closeTotal = 0;
     std::string error;
     // One untimed start fills the page cache and fontconfig's cache, as any earlier run would have.
-    if (!launchOnce(display, env, shown, closed, error)) {
+    if (!launchOnce(display, command, env, shown, closed, error)) {
         state.SkipWithError(error.c_str());
         return;
     }
     for (auto _ : state) {
-        if (!launchOnce(display, env, shown, closed, error)) {
+        if (!launchOnce(display, command, env, shown, closed, error)) {
             state.SkipWithError(error.c_str());
             break;
         }
@@ -235,6 +235,17 @@ void BM_StartToFirstWindow(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(BM_StartToFirstWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK_CAPTURE(BM_StartToFirstWindow, horodex, std::vector<std::string> { HORODEX_EXE })
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+#ifdef HORODEX_TAPE_EXE
+// The tape with the example EDL of a reel loaded.
+BENCHMARK_CAPTURE(BM_StartToFirstWindow, horodex_tape_with_edl,
+    std::vector<std::string> { HORODEX_TAPE_EXE, "--rate", "25", HORODEX_TAPE_EDL })
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+#endif
 
 BENCHMARK_MAIN();
