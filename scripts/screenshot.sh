@@ -9,8 +9,6 @@ horodex_install_deps
 
 horodex_build_app
 
-# Clicks are window coordinates of the default layout with the DejaVu fonts:
-# the 29.97 Drop Frame button, then each operand's Absolute Frames field.
 py=/usr/bin/python3
 [ -x "$py" ] || py=python3
 
@@ -25,6 +23,8 @@ if [ "${1:-}" = "--tape" ]; then
   exit 0
 fi
 
+# Clicks are window coordinates of the default layout with the DejaVu fonts:
+# the 29.97 Drop Frame button, then each operand's Absolute Frames field.
 "$py" scripts/xvfb-window.py run "Horodex 2.0" \
   --click 318,51 \
   --click 140,214 --key Control_L+a --type 107892 --key Return \
