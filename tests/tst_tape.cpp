@@ -162,6 +162,9 @@ void tst_Tape::editorHasFocus()
 {
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QCOMPARE(QApplication::focusWidget(), find<QPlainTextEdit>(m_window.get(), "m_editor"));
+    // Tab leaves the editor for the table, so every part is reachable from the keyboard.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), find<QTableView>(m_window.get(), "m_table"));
 }
 
 void tst_Tape::errorsMarked_data()
