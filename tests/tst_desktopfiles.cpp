@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace
@@ -13,6 +14,8 @@ namespace
 
 const QString appDir = QStringLiteral(HORODEX_APP_DIR);
 const QString appId = QStringLiteral("example.horodex.Horodex");
+const QString tapeDir = QStringLiteral(HORODEX_TAPE_DIR);
+const QString tapeId = QStringLiteral("example.horodex.HorodexTape");
 
 QString desktopFile()
 {
@@ -24,9 +27,9 @@ QString metainfoFile()
     return QStringLiteral(HORODEX_METAINFO);
 }
 
-QString desktopValue(const QString& key)
+QString desktopValue(const QString& key, const QString& path = desktopFile())
 {
-    QFile file(desktopFile());
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return QString();
     const QByteArray prefix = key.toLatin1() + '=';
     while (!file.atEnd()) {
@@ -49,6 +52,7 @@ private slots:
     void iconSizes_data();
     void iconSizes();
     void windowsIconGroup();
+    void tapeOpensEdls();
 };
 
 void tst_DesktopFiles::validators_data()
@@ -60,6 +64,11 @@ void tst_DesktopFiles::validators_data()
         << QStringLiteral("desktop-file-validate") << QStringList { desktopFile() };
     QTest::newRow("metainfo passes appstreamcli validate")
         << QStringLiteral("appstreamcli") << QStringList { "validate", "--no-net", metainfoFile() };
+    QTest::newRow("tape desktop entry passes desktop-file-validate")
+        << QStringLiteral("desktop-file-validate") << QStringList { tapeDir + '/' + tapeId + ".desktop" };
+    QTest::newRow("tape metainfo passes appstreamcli validate")
+        << QStringLiteral("appstreamcli")
+        << QStringList { "validate", "--no-net", QStringLiteral(HORODEX_TAPE_METAINFO) };
 }
 
 void tst_DesktopFiles::validators()
@@ -98,14 +107,19 @@ void tst_DesktopFiles::desktopEntryMatchesMetainfo()
 void tst_DesktopFiles::iconSizes_data()
 {
     QTest::addColumn<int>("size");
-    for (int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) QTest::addRow("%d pixel icon", size) << size;
+    QTest::addColumn<QString>("pattern");
+    for (int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
+        QTest::addRow("%d pixel icon", size) << size << appDir + QStringLiteral("/icons/horodex-%1.png");
+        QTest::addRow("%d pixel tape icon", size) << size << tapeDir + QStringLiteral("/icons/horodex-tape-%1.png");
+    }
 }
 
 void tst_DesktopFiles::iconSizes()
 {
     QFETCH(int, size);
+    QFETCH(QString, pattern);
 
-    const QImage icon(appDir + QStringLiteral("/icons/horodex-%1.png").arg(size));
+    const QImage icon(pattern.arg(size));
     QVERIFY2(!icon.isNull(), "missing or unreadable");
     QCOMPARE(icon.size(), QSize(size, size));
     QVERIFY(icon.hasAlphaChannel());
@@ -128,6 +142,34 @@ void tst_DesktopFiles::windowsIconGroup()
         sizes << image.size();
     } while (reader.jumpToNextImage());
     QCOMPARE(sizes, (QList<QSize> { { 48, 48 }, { 32, 32 }, { 16, 16 } }));
+}
+
+// The shared-mime-info package gives *.edl a type, and the tape's entry takes files of that type.
+void tst_DesktopFiles::tapeOpensEdls()
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+    if (tool.isEmpty()) QSKIP("update-mime-database is not installed");
+    // A data directory of its own, so that the tool neither touches the system's nor notes
+    // that the folder is off the search path; it says nothing unless the XML is bad.
+    QTemporaryDir data;
+    QVERIFY(QDir(data.path()).mkpath(QStringLiteral("mime/packages")));
+    QVERIFY(QFile::copy(tapeDir + '/' + tapeId + ".mime.xml", data.filePath("mime/packages/" + tapeId + ".xml")));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(tool, { data.filePath(QStringLiteral("mime")) });
+    QVERIFY(process.waitForFinished(60000));
+    const QString output = QString::fromUtf8(process.readAll());
+    QVERIFY2(process.exitCode() == 0 && output.isEmpty(), qPrintable(output));
+    QFile globs(data.filePath(QStringLiteral("mime/globs2")));
+    QVERIFY(globs.open(QIODevice::ReadOnly));
+    QVERIFY(globs.readAll().contains(":text/x-edl:*.edl"));
+
+    const QString entry = tapeDir + '/' + tapeId + ".desktop";
+    QCOMPARE(desktopValue(QStringLiteral("MimeType"), entry), QStringLiteral("text/x-edl;"));
+    QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %f"));
 }
 
 QTEST_GUILESS_MAIN(tst_DesktopFiles)
