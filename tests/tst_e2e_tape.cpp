@@ -31,6 +31,8 @@ private slots:
     void cleanup();
     void copyTotal_data();
     void copyTotal();
+    void badArguments_data();
+    void badArguments();
 
 private:
     QProcessEnvironment environment() const;
@@ -139,6 +141,31 @@ void tst_E2ETape::copyTotal()
     QCOMPARE(m_app.exitCode(), 0);
     const QString errors = QString::fromUtf8(m_app.readAllStandardError());
     QVERIFY2(errors.contains(message), qPrintable(errors));
+}
+
+void tst_E2ETape::badArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown timebase") << QStringList { "--rate", "31.5df" } << "unknown timebase \"31.5df\"";
+    QTest::newRow("unknown option") << QStringList { "--frobnicate" } << "frobnicate";
+    QTest::newRow("two files") << QStringList { "a.edl", "b.edl" } << "one file at most";
+}
+
+// Usage errors open no window: a message and exit status 2.
+void tst_E2ETape::badArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+
+    m_app.setProcessEnvironment(environment());
+    m_app.setProcessChannelMode(QProcess::SeparateChannels);
+    m_app.start(QStringLiteral(HORODEX_TAPE_EXE), arguments);
+    QVERIFY2(m_app.waitForFinished(60000), "horodex-tape did not stop at a usage error");
+    QCOMPARE(m_app.exitCode(), 2);
+    const QString errors = QString::fromUtf8(m_app.readAllStandardError());
+    QVERIFY2(errors.startsWith(QStringLiteral("horodex-tape: ")) && errors.contains(message), qPrintable(errors));
 }
 
 QProcessEnvironment tst_E2ETape::environment() const
