@@ -140,7 +140,10 @@ QString HorodexTape::HorodexTape_Open(const QString& path)
 {
     const QString name = QDir::toNativeSeparators(path);
     QFile file(path);
-    if (QFileInfo(path).isDir()) return tr("%1 is a folder, not a list.").arg(name);
+    const QFileInfo info(path);
+    if (info.isDir()) return tr("%1 is a folder, not a list.").arg(name);
+    // Opening a pipe would wait for a writer, and a device may never end.
+    if (info.exists() && !info.isFile()) return tr("%1 is not a regular file.").arg(name);
     if (!file.open(QIODevice::ReadOnly)) return tr("Cannot open %1: %2").arg(name, file.errorString());
     // A bounded read: a device or a huge file must not fill the memory.
     const QByteArray bytes = file.read(maxFileBytes + 1);

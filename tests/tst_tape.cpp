@@ -16,6 +16,10 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include "HorodexTape.h"
 
 namespace
@@ -294,6 +298,12 @@ void tst_Tape::open()
     // A file that cannot be read says so and leaves the list as it was.
     QVERIFY(!m_window->HorodexTape_Open(dir.filePath(QStringLiteral("missing.edl"))).isEmpty());
     QVERIFY(!m_window->HorodexTape_Open(dir.path()).isEmpty());
+#ifdef Q_OS_UNIX
+    // A pipe would block the open until a writer came.
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe.edl")));
+    QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+    QVERIFY(!m_window->HorodexTape_Open(QFile::decodeName(fifo)).isEmpty());
+#endif
     QCOMPARE(total(0, 2), QStringLiteral("35415"));
 }
 
