@@ -7,8 +7,8 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
-#include <QTreeWidget>
 #include <QTextBlock>
+#include <QTreeWidget>
 
 #include <memory>
 

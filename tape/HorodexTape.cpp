@@ -41,7 +41,8 @@ QString timebaseText(const ELKTimebase_t& base)
 QString durationText(const ELKDuration_t& d)
 {
     char text[ELK_DURATION_TEXT_MAX];
-    return QString::fromLatin1(text, std::max(0, ELKDuration_ToText(&d, text, ELK_DURATION_TEXT_MAX, ELK_FALSE)));
+    return QString::fromLatin1(
+        text, std::max(0, ELKDuration_ToText(&d, text, ELK_DURATION_TEXT_MAX, ELK_FALSE)));
 }
 
 QString runningTimeText(const ELKDuration_t& d)
@@ -93,11 +94,15 @@ HorodexTape::HorodexTape(QWidget* parent)
     const int padding = 2 * metrics.averageCharWidth();
     ui.m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ui.m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + metrics.height() / 3);
-    ui.m_table->setColumnWidth(TapeModel::LineColumn, metrics.horizontalAdvance(QStringLiteral("000000")) + padding);
-    ui.m_table->setColumnWidth(TapeModel::LabelColumn, metrics.horizontalAdvance(QStringLiteral("A001C003_MM")) + padding);
-    ui.m_table->setColumnWidth(TapeModel::TrackColumn, metrics.horizontalAdvance(QStringLiteral("AA/V")) + padding);
+    ui.m_table->setColumnWidth(
+        TapeModel::LineColumn, metrics.horizontalAdvance(QStringLiteral("000000")) + padding);
+    ui.m_table->setColumnWidth(
+        TapeModel::LabelColumn, metrics.horizontalAdvance(QStringLiteral("A001C003_MM")) + padding);
+    ui.m_table->setColumnWidth(
+        TapeModel::TrackColumn, metrics.horizontalAdvance(QStringLiteral("AA/V")) + padding);
     for (int column = TapeModel::InColumn; column <= TapeModel::RunningColumn; ++column)
-        ui.m_table->setColumnWidth(column, metrics.horizontalAdvance(QStringLiteral("000:00:00:00")) + padding);
+        ui.m_table->setColumnWidth(
+            column, metrics.horizontalAdvance(QStringLiteral("000:00:00:00")) + padding);
     ui.m_totals->header()->setStretchLastSection(false);
     ui.m_splitter->setSizes({ 2 * width() / 5, 3 * width() / 5 });
     ui.m_verticalSplitter->setStretchFactor(0, 2);
@@ -245,7 +250,8 @@ void HorodexTape::Read(const QString& text)
     ui.m_table->clearSpans();
     for (int row = 0; row < m_model.rowCount(); ++row)
         if (m_model.isErrorRow(row))
-            ui.m_table->setSpan(row, TapeModel::LabelColumn, 1, TapeModel::RunningColumn - TapeModel::LabelColumn + 1);
+            ui.m_table->setSpan(
+                row, TapeModel::LabelColumn, 1, TapeModel::RunningColumn - TapeModel::LabelColumn + 1);
     ShowTotals();
     MarkErrors();
 }
@@ -272,7 +278,8 @@ void HorodexTape::ShowTotals()
     }
     sum->setExpanded(true);
     unique->setExpanded(true);
-    for (int column = 0; column < ui.m_totals->columnCount(); ++column) ui.m_totals->resizeColumnToContents(column);
+    for (int column = 0; column < ui.m_totals->columnCount(); ++column)
+        ui.m_totals->resizeColumnToContents(column);
 
     ui.m_copyUnique->setEnabled(list.hasUnique == ELK_TRUE);
     // Spelt out here: "%n line(s)" reads right only where a translation is loaded.
@@ -281,7 +288,8 @@ void HorodexTape::ShowTotals()
     else if (list.errorCount == 1)
         ui.m_leftOut->setText(tr("1 line left out of the totals, marked in the list."));
     else
-        ui.m_leftOut->setText(tr("%1 lines left out of the totals, marked in the list.").arg(list.errorCount));
+        ui.m_leftOut->setText(
+            tr("%1 lines left out of the totals, marked in the list.").arg(list.errorCount));
 }
 
 void HorodexTape::setTotal(QTreeWidgetItem* item, int64_t frames) const
@@ -310,8 +318,8 @@ void HorodexTape::MarkErrors()
     const int64_t last = editor->cursorForPosition(QPoint(0, editor->viewport()->height())).blockNumber() + 1;
     const ELKListError_t* begin = list.errors;
     const ELKListError_t* end = begin + list.errorCount;
-    const ELKListError_t* error = std::lower_bound(begin, end, first,
-        [](const ELKListError_t& e, int64_t line) { return e.line < line; });
+    const ELKListError_t* error = std::lower_bound(
+        begin, end, first, [](const ELKListError_t& e, int64_t line) { return e.line < line; });
 
     for (; error != end && error->line <= last; ++error) {
         const QTextBlock block = editor->document()->findBlockByNumber(int(error->line - 1));

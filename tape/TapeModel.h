@@ -33,7 +33,10 @@ public:
     // The line (from 1) that a row shows.
     int64_t lineOfRow(int row) const;
     // Whether a row shows a line left out rather than an entry.
-    bool isErrorRow(int row) const { return row >= 0 && size_t(row) < m_rows.size() && m_rows[size_t(row)] < 0; }
+    bool isErrorRow(int row) const
+    {
+        return row >= 0 && size_t(row) < m_rows.size() && m_rows[size_t(row)] < 0;
+    }
 
 private:
     QString poolText(int64_t offset, int32_t length) const;

@@ -33,15 +33,16 @@ int main(int argc, char* argv[])
         QStringLiteral("Read the list at TIMEBASE: 23.976, 25, 29.97df, 30000/1001, ..."),
         QStringLiteral("TIMEBASE"));
     parser.addOption(rate);
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A list or EDL to open."),
-        QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("A list or EDL to open."), QStringLiteral("[FILE]"));
     if (!parser.parse(QApplication::arguments())) return usageError(parser.errorText());
     if (parser.isSet(help)) parser.showHelp();
     if (parser.isSet(version)) parser.showVersion();
     if (parser.positionalArguments().size() > 1) return usageError(QStringLiteral("one file at most"));
     ELKTimebase_t base;
     const QByteArray rateText = parser.value(rate).toUtf8();
-    if (parser.isSet(rate) && ELKTimebase_FromText(&base, rateText.constData(), int32_t(rateText.size())) != ELK_OK)
+    if (parser.isSet(rate)
+        && ELKTimebase_FromText(&base, rateText.constData(), int32_t(rateText.size())) != ELK_OK)
         return usageError(QStringLiteral("unknown timebase \"%1\"").arg(parser.value(rate)));
 
     HorodexTape window;

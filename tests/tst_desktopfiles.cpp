@@ -66,9 +66,8 @@ void tst_DesktopFiles::validators_data()
         << QStringLiteral("appstreamcli") << QStringList { "validate", "--no-net", metainfoFile() };
     QTest::newRow("tape desktop entry passes desktop-file-validate")
         << QStringLiteral("desktop-file-validate") << QStringList { tapeDir + '/' + tapeId + ".desktop" };
-    QTest::newRow("tape metainfo passes appstreamcli validate")
-        << QStringLiteral("appstreamcli")
-        << QStringList { "validate", "--no-net", QStringLiteral(HORODEX_TAPE_METAINFO) };
+    QTest::newRow("tape metainfo passes appstreamcli validate") << QStringLiteral(
+        "appstreamcli") << QStringList { "validate", "--no-net", QStringLiteral(HORODEX_TAPE_METAINFO) };
 }
 
 void tst_DesktopFiles::validators()
@@ -110,7 +109,8 @@ void tst_DesktopFiles::iconSizes_data()
     QTest::addColumn<QString>("pattern");
     for (int size : { 16, 22, 24, 32, 48, 64, 128, 256 }) {
         QTest::addRow("%d pixel icon", size) << size << appDir + QStringLiteral("/icons/horodex-%1.png");
-        QTest::addRow("%d pixel tape icon", size) << size << tapeDir + QStringLiteral("/icons/horodex-tape-%1.png");
+        QTest::addRow("%d pixel tape icon", size)
+            << size << tapeDir + QStringLiteral("/icons/horodex-tape-%1.png");
     }
 }
 
@@ -153,7 +153,8 @@ void tst_DesktopFiles::tapeOpensEdls()
     // that the folder is off the search path; it says nothing unless the XML is bad.
     QTemporaryDir data;
     QVERIFY(QDir(data.path()).mkpath(QStringLiteral("mime/packages")));
-    QVERIFY(QFile::copy(tapeDir + '/' + tapeId + ".mime.xml", data.filePath("mime/packages/" + tapeId + ".xml")));
+    QVERIFY(
+        QFile::copy(tapeDir + '/' + tapeId + ".mime.xml", data.filePath("mime/packages/" + tapeId + ".xml")));
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());

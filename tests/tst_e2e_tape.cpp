@@ -88,16 +88,18 @@ void tst_E2ETape::copyTotal_data()
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("message"); // expected on standard error
 
-    QTest::newRow("a list pasted at 25") << QStringList { "--rate", "25" } << acts << "Horodex Tape" << "00:23:36.15"
-                                         << QString();
+    QTest::newRow("a list pasted at 25") << QStringList { "--rate", "25" } << acts << "Horodex Tape"
+                                         << "00:23:36.15" << QString();
     QTest::newRow("a list pasted at 29.97 drop frame, past 99 hours")
-        << QStringList { "--rate", "29.97df" } << QByteArray("a 99:59:59;29\nb 00:00:00;01\n") << "Horodex Tape"
+        << QStringList { "--rate", "29.97df" } << QByteArray("a 99:59:59;29\nb 00:00:00;01\n")
+        << "Horodex Tape"
         << "100:00:00.00" << QString();
     QTest::newRow("an EDL named on the command line")
         << QStringList { "--rate", "25", "reel1.edl" } << QByteArray() << "Horodex Tape \u2014 reel1.edl"
         << "00:00:48.07" << QString();
     QTest::newRow("a file that cannot be read still opens the window")
-        << QStringList { "--rate", "25", "missing.edl" } << acts << "Horodex Tape" << "00:23:36.15"
+        << QStringList { "--rate", "25", "missing.edl" } << acts << "Horodex Tape"
+        << "00:23:36.15"
         << "horodex-tape: Cannot open missing.edl";
 }
 
@@ -165,7 +167,8 @@ void tst_E2ETape::badArguments()
     QVERIFY2(m_app.waitForFinished(60000), "horodex-tape did not stop at a usage error");
     QCOMPARE(m_app.exitCode(), 2);
     const QString errors = QString::fromUtf8(m_app.readAllStandardError());
-    QVERIFY2(errors.startsWith(QStringLiteral("horodex-tape: ")) && errors.contains(message), qPrintable(errors));
+    QVERIFY2(
+        errors.startsWith(QStringLiteral("horodex-tape: ")) && errors.contains(message), qPrintable(errors));
 }
 
 QProcessEnvironment tst_E2ETape::environment() const
@@ -182,8 +185,8 @@ QByteArray tst_E2ETape::readClipboard(const char* target, bool* owned) const
     xclip.setProcessEnvironment(environment());
     xclip.setStandardErrorFile(QProcess::nullDevice());
     xclip.start(m_xclip,
-        { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"), QStringLiteral("-t"),
-            QString::fromLatin1(target) });
+        { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
+            QStringLiteral("-t"), QString::fromLatin1(target) });
     const bool done = xclip.waitForFinished(10000);
     if (!done) xclip.kill();
     if (owned) *owned = done && xclip.exitStatus() == QProcess::NormalExit && xclip.exitCode() == 0;
@@ -208,7 +211,8 @@ void tst_E2ETape::setClipboard(const QByteArray& text)
     m_owner.setStandardErrorFile(QProcess::nullDevice());
     // -quiet keeps xclip in the foreground, so that it is ours to stop.
     m_owner.start(m_xclip,
-        { QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i") });
+        { QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+            QStringLiteral("-i") });
     QVERIFY2(m_owner.waitForStarted(10000), qPrintable(m_owner.errorString()));
     m_owner.write(text);
     m_owner.waitForBytesWritten(10000); // no event loop runs here to write it later

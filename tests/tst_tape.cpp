@@ -33,10 +33,11 @@ template <class T> T* find(const QObject* parent, const char* name)
 }
 
 const QString acts = QStringLiteral("Act 1   00:12:34:05\nAct 2   01:00:00:00 01:11:02:10\n");
-const QString edl = QStringLiteral("TITLE: REEL 1\nFCM: NON-DROP FRAME\n\n"
-                                   "001  A001C003 V     C        01:00:10:00 01:00:22:12 00:00:00:00 00:00:12:12\n"
-                                   "002  A001C007 V     C        02:14:03:05 02:14:09:00 00:00:12:12 00:00:18:07\n"
-                                   "003  AX       A2    C        00:00:00:00 00:00:30:00 00:00:00:00 00:00:30:00\n");
+const QString edl
+    = QStringLiteral("TITLE: REEL 1\nFCM: NON-DROP FRAME\n\n"
+                     "001  A001C003 V     C        01:00:10:00 01:00:22:12 00:00:00:00 00:00:12:12\n"
+                     "002  A001C007 V     C        02:14:03:05 02:14:09:00 00:00:12:12 00:00:18:07\n"
+                     "003  AX       A2    C        00:00:00:00 00:00:30:00 00:00:00:00 00:00:30:00\n");
 
 } // namespace
 
@@ -119,24 +120,30 @@ void tst_Tape::pasteShowsTotals_data()
     QTest::addColumn<QStringList>("tracks"); // "name sum unique" in frames
 
     QTest::newRow("a duration and an in-out pair at 25")
-        << "25" << acts << 2 << QStringList { "00:23:36:15", "35415", "0:23:36.600" } << QString() << QStringList();
+        << "25" << acts << 2 << QStringList { "00:23:36:15", "35415", "0:23:36.600" } << QString()
+        << QStringList();
     QTest::newRow("past a day, hours keep counting")
-        << "25" << "a 20:00:00:00\nb 20:00:00:00\n" << 2
-        << QStringList { "40:00:00:00", "3600000", "40:00:00.000" } << QString() << QStringList();
+        << "25"
+        << "a 20:00:00:00\nb 20:00:00:00\n"
+        << 2 << QStringList { "40:00:00:00", "3600000", "40:00:00.000" } << QString() << QStringList();
     QTest::newRow("drop frame ten minutes")
-        << "29.97df" << "reel 00:10:00;00" << 1 << QStringList { "00:10:00;00", "17982", "0:09:59.999" }
-        << QString() << QStringList();
+        << "29.97df"
+        << "reel 00:10:00;00" << 1 << QStringList { "00:10:00;00", "17982", "0:09:59.999" } << QString()
+        << QStringList();
     QTest::newRow("a bad line is left out and said in words")
-        << "25" << acts + "Act 3   00:00:01:29\n" << 3 << QStringList { "00:23:36:15", "35415", "0:23:36.600" }
+        << "25" << acts + "Act 3   00:00:01:29\n"
+        << 3 << QStringList { "00:23:36:15", "35415", "0:23:36.600" }
         << "1 line left out of the totals, marked in the list." << QStringList();
-    QTest::newRow("two bad lines")
-        << "25" << "a 00:00:01:29\nb 00:00:02:25\n" << 2 << QStringList { "00:00:00:00", "0", "0:00:00.000" }
-        << "2 lines left out of the totals, marked in the list." << QStringList();
-    QTest::newRow("an EDL totals each track") << "25" << edl << 3
-                                              << QStringList { "00:00:48:07", "1207", "0:00:48.280" } << QString()
-                                              << QStringList { "V 457 457", "A2 750 750" };
-    QTest::newRow("nothing pasted") << "25" << QString() << 0 << QStringList { "00:00:00:00", "0", "0:00:00.000" }
-                                    << QString() << QStringList();
+    QTest::newRow("two bad lines") << "25"
+                                   << "a 00:00:01:29\nb 00:00:02:25\n"
+                                   << 2 << QStringList { "00:00:00:00", "0", "0:00:00.000" }
+                                   << "2 lines left out of the totals, marked in the list." << QStringList();
+    QTest::newRow("an EDL totals each track")
+        << "25" << edl << 3 << QStringList { "00:00:48:07", "1207", "0:00:48.280" } << QString()
+        << QStringList { "V 457 457", "A2 750 750" };
+    QTest::newRow("nothing pasted") << "25" << QString() << 0
+                                    << QStringList { "00:00:00:00", "0", "0:00:00.000" } << QString()
+                                    << QStringList();
 }
 
 void tst_Tape::pasteShowsTotals()
@@ -179,7 +186,8 @@ void tst_Tape::errorsMarked_data()
 
     QTest::newRow("frames past the rate") << acts + "Act 3   00:00:01:29\n" << 3 << "29";
     QTest::newRow("a broken record out in an EDL")
-        << edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n" << 7 << "X:00";
+        << edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n"
+        << 7 << "X:00";
 }
 
 void tst_Tape::errorsMarked()
@@ -209,7 +217,8 @@ void tst_Tape::selectionSelectsLine()
 {
     paste(edl);
     auto* table = find<QTableView>(m_window.get(), "m_table");
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(1, 2)).center());
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(1, 2)).center());
     const QTextCursor cursor = find<QPlainTextEdit>(m_window.get(), "m_editor")->textCursor();
     QCOMPARE(cursor.blockNumber() + 1, 5);
     QCOMPARE(cursor.selectedText(), edl.split('\n').at(4));
@@ -235,8 +244,8 @@ void tst_Tape::copyTotal()
 
     paste(text);
     find<QCheckBox>(m_window.get(), "m_copyUnique")->setChecked(unique);
-    QTest::keyClick(find<QPlainTextEdit>(m_window.get(), "m_editor"), Qt::Key_C,
-        Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(
+        find<QPlainTextEdit>(m_window.get(), "m_editor"), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
@@ -261,8 +270,8 @@ void tst_Tape::open_data()
 
     const QByteArray crlf = acts.toUtf8().replace("\n", "\r\n");
     QTest::newRow("CRLF with a byte-order mark") << "\xEF\xBB\xBF" + crlf << false;
-    QTest::newRow("Latin-1 label, CR line ends") << acts.toUtf8().replace("Act 1", "Acte \xE9").replace("\n", "\r")
-                                                 << false;
+    QTest::newRow("Latin-1 label, CR line ends")
+        << acts.toUtf8().replace("Act 1", "Acte \xE9").replace("\n", "\r") << false;
     QTest::newRow("dropped on the editor") << acts.toUtf8() << true;
 }
 
