@@ -136,6 +136,8 @@ HorodexTape::HorodexTape(QWidget* parent)
         &HorodexTape::SelectLine);
     connect(ui.m_editor->verticalScrollBar(), &QScrollBar::valueChanged, this, &HorodexTape::MarkErrors);
     ui.m_editor->viewport()->installEventFilter(this);
+    connect(ui.m_table->verticalScrollBar(), &QScrollBar::valueChanged, this, &HorodexTape::SpanErrorRows);
+    ui.m_table->viewport()->installEventFilter(this);
 
     Recompute();
     ui.m_editor->setFocus();
@@ -194,6 +196,7 @@ void HorodexTape::dropEvent(QDropEvent* event)
 // The editor would insert a dropped file's name as text; a file dropped on it opens instead.
 bool HorodexTape::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ui.m_table->viewport() && event->type() == QEvent::Resize) SpanErrorRows();
     if (watched != ui.m_editor->viewport()) return QMainWindow::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Resize:
@@ -246,14 +249,23 @@ void HorodexTape::ReadAhead(const QString& text)
 void HorodexTape::Read(const QString& text)
 {
     m_model.TapeModel_Read(text.toUtf8(), timebase(ui.m_timebase->currentIndex()));
-    // A reason reads across the columns that an error row leaves empty.
+    SpanErrorRows();
+    ShowTotals();
+    MarkErrors();
+}
+
+void HorodexTape::SpanErrorRows()
+{
+    // A reason reads across the columns that an error row leaves empty. Only
+    // the rows in view: spanning 100,000 error rows costs more than reading them.
     ui.m_table->clearSpans();
-    for (int row = 0; row < m_model.rowCount(); ++row)
+    const int first = std::max(0, ui.m_table->rowAt(0));
+    int last = ui.m_table->rowAt(ui.m_table->viewport()->height());
+    if (last < 0) last = m_model.rowCount() - 1;
+    for (int row = first; row <= last; ++row)
         if (m_model.isErrorRow(row))
             ui.m_table->setSpan(
                 row, TapeModel::LabelColumn, 1, TapeModel::RunningColumn - TapeModel::LabelColumn + 1);
-    ShowTotals();
-    MarkErrors();
 }
 
 void HorodexTape::ShowTotals()

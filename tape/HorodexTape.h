@@ -39,6 +39,8 @@ private slots:
     // Marks the errors on the lines the editor shows; marking all of a long
     // list would lay out every line.
     void MarkErrors();
+    // Lets the reasons of the error rows in view read across the empty columns.
+    void SpanErrorRows();
     void CopyTotal();
     void SelectLine(const QModelIndex& current);
     void OpenDialog();

@@ -210,6 +210,7 @@ void tst_Tape::errorsMarked()
     while (row < model->rowCount() && model->index(row, 0).data().toInt() != line) ++row;
     QVERIFY(row < model->rowCount());
     QVERIFY(!model->index(row, 1).data().toString().isEmpty());
+    QCOMPARE(find<QTableView>(m_window.get(), "m_table")->columnSpan(row, 1), 6); // the reason reads across
     QVERIFY(model->index(row, 1).data(Qt::ToolTipRole).toString().contains(text.split('\n').at(line - 1)));
 }
 
