@@ -22,19 +22,14 @@ private:
     {
         return e2e::displayEnvironment(m_display, m_runtimeDir);
     }
-    QByteArray readClipboard(const char* target, bool* owned = nullptr) const;
-    bool waitFor(const std::function<bool()>& condition) const;
-    void setClipboard(const QByteArray& text);
-    void clearClipboard();
     void play(const QStringList& actions);
-    void stopOwner();
 
     QString m_python;
     QString m_xclip;
     QString m_display;
     e2e::Xvfb m_xvfb;
     QProcess m_app;
-    QProcess m_owner; // the xclip that holds the CLIPBOARD selection, when we set it
+    e2e::Clipboard m_clipboard;
     QTemporaryDir m_runtimeDir; // Qt wants a private one and warns on every start without it
     QHash<QString, QPoint> m_centres; // "m_Time2/m_Paste" -> window coordinates
     QSize m_windowSize;
@@ -68,6 +63,7 @@ void tst_E2EClipboard::initTestCase()
     QString error;
     m_display = m_xvfb.start(xvfb, &error);
     QVERIFY2(!m_display.isEmpty(), qPrintable(error));
+    m_clipboard.setUp(m_xclip, displayEnvironment());
 }
 
 void tst_E2EClipboard::cleanupTestCase()
@@ -77,7 +73,7 @@ void tst_E2EClipboard::cleanupTestCase()
 
 void tst_E2EClipboard::cleanup()
 {
-    stopOwner();
+    m_clipboard.release();
     if (m_app.state() != QProcess::NotRunning) {
         m_app.kill();
         m_app.waitForFinished(10000);
@@ -160,103 +156,27 @@ void tst_E2EClipboard::roundTrip()
         actions.clear();
         if (word == "expect") {
             QVERIFY2(previous.endsWith("/m_Copy"), "an expect must follow a Copy");
-            // Copy makes horodex the owner, with a new TIMESTAMP: wait for it,
-            // then read the text as any other program would.
-            QVERIFY2(waitFor([this] {
-                bool owned = false;
-                const QByteArray stamp = readClipboard("TIMESTAMP", &owned);
-                return owned && stamp != m_stampBeforeActions;
-            }),
+            // Copy makes horodex the owner: wait for it, then read the text
+            // as any other program would.
+            QVERIFY2(m_clipboard.waitForNewOwner(m_stampBeforeActions),
                 "horodex did not take the clipboard after Copy");
-            QCOMPARE(QString::fromLatin1(readClipboard("UTF8_STRING")), rest);
+            QCOMPARE(QString::fromLatin1(m_clipboard.read("UTF8_STRING")), rest);
             pasteUnconfirmed = false;
         } else {
             QVERIFY2(!pasteUnconfirmed, "a Paste must be confirmed by Copy before the clipboard changes");
-            if (word == "set")
-                setClipboard(rest.toLatin1());
-            else
-                clearClipboard();
+            QString error;
+            QVERIFY2(word == "set" ? m_clipboard.set(rest.toLatin1(), &error) : m_clipboard.clear(&error),
+                qPrintable(error));
         }
-        if (QTest::currentTestFailed()) return;
     }
     QVERIFY2(actions.isEmpty(), "a row must end with an expect");
-}
-
-// The CLIPBOARD selection converted to `target`, as another client reads it.
-QByteArray tst_E2EClipboard::readClipboard(const char* target, bool* owned) const
-{
-    QProcess xclip;
-    xclip.setProcessEnvironment(displayEnvironment());
-    xclip.setStandardErrorFile(QProcess::nullDevice());
-    xclip.start(m_xclip,
-        { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
-            QStringLiteral("-t"), QString::fromLatin1(target) });
-    const bool done = xclip.waitForFinished(10000);
-    if (!done) xclip.kill();
-    if (owned) *owned = done && xclip.exitStatus() == QProcess::NormalExit && xclip.exitCode() == 0;
-    return xclip.readAllStandardOutput();
-}
-
-bool tst_E2EClipboard::waitFor(const std::function<bool()>& condition) const
-{
-    QDeadlineTimer deadline(30000);
-    while (!condition()) {
-        if (deadline.hasExpired()) return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
-// Another program takes the clipboard with `text`; it keeps it until horodex copies.
-void tst_E2EClipboard::setClipboard(const QByteArray& text)
-{
-    stopOwner();
-    m_owner.setProcessEnvironment(displayEnvironment());
-    m_owner.setStandardOutputFile(QProcess::nullDevice());
-    m_owner.setStandardErrorFile(QProcess::nullDevice());
-    // -quiet keeps xclip in the foreground, so that it is ours to stop.
-    m_owner.start(m_xclip,
-        { QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-            QStringLiteral("-i") });
-    QVERIFY2(m_owner.waitForStarted(10000), qPrintable(m_owner.errorString()));
-    // Nothing here runs an event loop, so the text must be flushed before the wait.
-    m_owner.write(text);
-    QVERIFY2(text.isEmpty() || m_owner.waitForBytesWritten(10000), "xclip did not take the text");
-    m_owner.closeWriteChannel();
-    // xclip answers every target with its text; horodex answers TIMESTAMP with a number.
-    QVERIFY2(waitFor([&] {
-        bool owned = false;
-        return readClipboard("TIMESTAMP", &owned) == text && owned;
-    }),
-        "xclip did not take the clipboard");
-}
-
-void tst_E2EClipboard::clearClipboard()
-{
-    setClipboard("gone soon");
-    stopOwner();
-    QVERIFY2(waitFor([this] {
-        bool owned = true;
-        readClipboard("TARGETS", &owned);
-        return !owned;
-    }),
-        "the clipboard kept an owner");
-}
-
-void tst_E2EClipboard::stopOwner()
-{
-    if (m_owner.state() == QProcess::NotRunning) return;
-    m_owner.kill();
-    m_owner.waitForFinished(10000);
 }
 
 // Plays clicks and keys on the window through the window helper, which
 // waits until the window is shown and painted.
 void tst_E2EClipboard::play(const QStringList& actions)
 {
-    bool owned = false;
-    m_stampBeforeActions = readClipboard("TIMESTAMP", &owned);
-    if (!owned) m_stampBeforeActions.clear();
+    m_stampBeforeActions = m_clipboard.stamp();
 
     QString error;
     const QSize size

@@ -1,13 +1,7 @@
 // The built horodex-tape as a user meets it: on a real X server (Xvfb), keys
 // through XTEST, another X client (xclip) owning and reading the CLIPBOARD
 // selection, and the window closed by a window manager's close request.
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
-
-#include <functional>
 
 #include "e2e_support.h"
 
@@ -36,9 +30,6 @@ private slots:
 
 private:
     QProcessEnvironment environment() const;
-    QByteArray readClipboard(const char* target, bool* owned = nullptr) const;
-    bool waitFor(const std::function<bool()>& condition) const;
-    void setClipboard(const QByteArray& text);
     bool drive(const QString& mode, const QString& title, const QStringList& actions);
 
     QString m_python;
@@ -46,7 +37,7 @@ private:
     QString m_display;
     e2e::Xvfb m_xvfb;
     QProcess m_app;
-    QProcess m_owner; // the xclip that holds the CLIPBOARD selection
+    e2e::Clipboard m_clipboard;
     QTemporaryDir m_runtimeDir;
     QTemporaryDir m_home; // settings and the EDL, away from the user's
 };
@@ -62,6 +53,7 @@ void tst_E2ETape::initTestCase()
     QString error;
     m_display = m_xvfb.start(xvfb, &error);
     QVERIFY2(!m_display.isEmpty(), qPrintable(error));
+    m_clipboard.setUp(m_xclip, environment());
 
     QFile edl(m_home.filePath(QStringLiteral("reel1.edl")));
     QVERIFY(edl.open(QIODevice::WriteOnly));
@@ -70,10 +62,7 @@ void tst_E2ETape::initTestCase()
 
 void tst_E2ETape::cleanup()
 {
-    if (m_owner.state() != QProcess::NotRunning) {
-        m_owner.kill();
-        m_owner.waitForFinished(10000);
-    }
+    m_clipboard.release();
     if (m_app.state() != QProcess::NotRunning) {
         m_app.kill();
         m_app.waitForFinished(10000);
@@ -119,23 +108,17 @@ void tst_E2ETape::copyTotal()
 
     QStringList actions;
     if (!pasted.isEmpty()) {
-        setClipboard(pasted);
-        if (QTest::currentTestFailed()) return;
+        QString error;
+        QVERIFY2(m_clipboard.set(pasted, &error), qPrintable(error));
         actions << QStringLiteral("--key") << QStringLiteral("Control_L+v");
     }
     actions << QStringLiteral("--key") << QStringLiteral("Control_L+Shift_L+c");
-    bool owned = false;
-    const QByteArray before = readClipboard("TIMESTAMP", &owned);
+    const QByteArray before = m_clipboard.stamp();
     QVERIFY(drive(QStringLiteral("show"), title, actions));
 
-    // Copy makes the tape the owner, with a new TIMESTAMP; then read it as any other program would.
-    QVERIFY2(waitFor([&] {
-        bool ours = false;
-        const QByteArray stamp = readClipboard("TIMESTAMP", &ours);
-        return ours && (!owned || stamp != before);
-    }),
-        "the tape did not take the clipboard after Ctrl+Shift+C");
-    QCOMPARE(QString::fromLatin1(readClipboard("UTF8_STRING")), total);
+    // Copy makes the tape the owner; then read it as any other program would.
+    QVERIFY2(m_clipboard.waitForNewOwner(before), "the tape did not take the clipboard after Ctrl+Shift+C");
+    QCOMPARE(QString::fromLatin1(m_clipboard.read("UTF8_STRING")), total);
 
     QVERIFY(drive(QStringLiteral("close"), title, {}));
     QVERIFY2(m_app.waitForFinished(60000), "horodex-tape kept running after its window was closed");
@@ -178,76 +161,14 @@ QProcessEnvironment tst_E2ETape::environment() const
     return env;
 }
 
-// The CLIPBOARD selection converted to `target`, as another client reads it.
-QByteArray tst_E2ETape::readClipboard(const char* target, bool* owned) const
-{
-    QProcess xclip;
-    xclip.setProcessEnvironment(environment());
-    xclip.setStandardErrorFile(QProcess::nullDevice());
-    xclip.start(m_xclip,
-        { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o"),
-            QStringLiteral("-t"), QString::fromLatin1(target) });
-    const bool done = xclip.waitForFinished(10000);
-    if (!done) xclip.kill();
-    if (owned) *owned = done && xclip.exitStatus() == QProcess::NormalExit && xclip.exitCode() == 0;
-    return xclip.readAllStandardOutput();
-}
-
-bool tst_E2ETape::waitFor(const std::function<bool()>& condition) const
-{
-    QDeadlineTimer deadline(30000);
-    while (!condition()) {
-        if (deadline.hasExpired()) return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
-// xclip takes the clipboard with `text` and keeps it until the tape copies.
-void tst_E2ETape::setClipboard(const QByteArray& text)
-{
-    m_owner.setProcessEnvironment(environment());
-    m_owner.setStandardOutputFile(QProcess::nullDevice());
-    m_owner.setStandardErrorFile(QProcess::nullDevice());
-    // -quiet keeps xclip in the foreground, so that it is ours to stop.
-    m_owner.start(m_xclip,
-        { QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-            QStringLiteral("-i") });
-    QVERIFY2(m_owner.waitForStarted(10000), qPrintable(m_owner.errorString()));
-    m_owner.write(text);
-    m_owner.waitForBytesWritten(10000); // no event loop runs here to write it later
-    m_owner.closeWriteChannel();
-    // xclip answers every target with its text.
-    QVERIFY2(waitFor([&] {
-        bool owned = false;
-        return readClipboard("TIMESTAMP", &owned) == text && owned;
-    }),
-        "xclip did not take the clipboard");
-}
-
 // The window helper: waits for the window titled `title` to be shown and
 // painted, plays `actions`, and in "close" mode sends the close request.
 bool tst_E2ETape::drive(const QString& mode, const QString& title, const QStringList& actions)
 {
-    QProcess helper;
-    helper.setProcessEnvironment(environment());
-    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    helper.start(m_python,
-        QStringList { QStringLiteral(HORODEX_XVFB_WINDOW), mode, title } + actions
-            + QStringList { QStringLiteral("--timeout"), QStringLiteral("60") });
-    if (!helper.waitForFinished(90000)) {
-        helper.kill();
-        helper.waitForFinished(10000);
-        qWarning("the window helper hung");
-        return false;
-    }
-    const QString report = QString::fromUtf8(helper.readAllStandardOutput());
-    if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0
-        || !report.contains(QRegularExpression(QStringLiteral("window 0x[0-9a-f]+ \\d+x\\d+")))) {
-        qWarning("no window titled \"%s\" was shown: %s", qPrintable(title), qPrintable(report));
-        return false;
-    }
-    return true;
+    QString error;
+    const bool shown = !e2e::driveWindow(m_python, environment(), mode, actions, &error, title).isEmpty();
+    if (!shown) qWarning("%s", qPrintable(error));
+    return shown;
 }
 
 QTEST_GUILESS_MAIN(tst_E2ETape)
