@@ -24,7 +24,7 @@ bool inPool(const ELKList_t& l, int64_t at, int32_t length)
 // Reads text from an exact-size block, so a read past its end is caught.
 int8_t readExact(ELKList_t* l, const std::string& text)
 {
-    std::unique_ptr<char[]> copy(new char[text.size() + 1]);
+    std::unique_ptr<char[]> copy(new char[text.empty() ? 1 : text.size()]);
     std::memcpy(copy.get(), text.data(), text.size());
     return ELKList_Read(l, text.empty() ? nullptr : copy.get(), int64_t(text.size()));
 }
