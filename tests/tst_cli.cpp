@@ -82,21 +82,12 @@ void tst_Cli::text_data()
     row("a number outside * and / is a duration", { "00:00:00:00 + 1.5 + 12" }, {}, "00:00:01:17\n", {}, 0);
     row("precedence", { "00:00:01:00 + 00:00:01:00 * 2" }, {}, "00:00:03:00\n", {}, 0);
     row("number first, and parentheses", { "2 * (00:00:01:00 - 00:00:00:10)" }, {}, "00:00:01:10\n", {}, 0);
-    row("fraction as two operations", { "00:00:03:00 * 2 / 3" }, {}, "00:00:02:00\n", {}, 0);
     row("each step rounds, halves away from zero", { "--", "-00:00:00:03 / 2 * 3" }, {}, "-00:00:00:06\n", {},
         0);
-    row("below zero and past a day", { "-r", "24", "00:00:00:00 - 1 + 25:00:00:00 * 2" }, {}, "49:59:59:23\n",
-        {}, 0);
-    row("drop frame skips labels", { "-r", "29.97df", "00:00:59;29 + 1" }, {}, "00:01:00;02\n", {}, 0);
     row("rate from the environment", { "HORODEX_RATE=25", "00:00:00:24 + 1" }, {}, "00:00:01:00\n", {}, 0);
     row("the option beats the environment", { "HORODEX_RATE=25", "-r", "30", "00:00:00:24 + 1" }, {},
         "00:00:00:25\n", {}, 0);
-    row("converted by running time", { "-r", "59.94df", "--to", "23.976", "00:40:00;00" }, {},
-        "00:39:57:14\n", {}, 0);
-    row("converted by label", { "-r", "25", "--to=30", "--keep-label", "00:00:10:12" }, {}, "00:00:10:12\n",
-        {}, 0);
     row("verbose", { "-v", "-r", "29.97df", "01:00:00;00" }, {}, "01:00:00;00  107892  0:59:59.996\n", {}, 0);
-    row("negative value after --", { "--", "-00:00:01:00", "+", "1" }, {}, "-00:00:00:29\n", {}, 0);
     row("stray character", { "01:00 + x" }, {}, {}, "horodex-tc: column 9: unexpected 'x'\n", 1);
     row("column counts characters", { "\xc3\xa9 + 1" }, {}, {}, "column 1: unexpected '\xc3\xa9'", 1);
     row("two durations multiplied", { "00:00:01:00 * 00:00:02:00" }, {}, {}, "column 13: cannot multiply", 1);
@@ -134,8 +125,6 @@ void tst_Cli::text_data()
         "horodex-tc: line 5, column 1: unexpected 'x'\n", 1);
     row("lines ended by CR alone", { "label" }, "1\r2\r\r3", "00:00:00:01\n00:00:00:02\n\n00:00:00:03\n", {},
         0);
-    row("a fifth group", { "frames", "1:2:3:4:5" }, {}, "\n", "argument 1, column 8: more than four groups",
-        1);
     row("frame count past 64 bits", { "label", "9223372036854775808" }, {}, "\n",
         "argument 1, column 1: value out", 1);
     row("frames", { "-r", "29.97df", "frames", "01:00:00;00", "1h", "-12f" }, {}, "107892\n107892\n-12\n", {},
@@ -148,7 +137,7 @@ void tst_Cli::text_data()
     row("realtime", { "-r", "29.97df", "realtime", "01:00:00;00" }, {}, "0:59:59.996\n", {}, 0);
     row("convert by running time", { "-r", "29.97", "convert", "--to", "30" }, "01:00:00:00\n",
         "01:00:03:18\n", {}, 0);
-    row("convert by label", { "-r", "30", "convert", "--to", "25", "--keep-label", "00:00:01:29" }, {},
+    row("convert by label", { "-r", "30", "convert", "--to=25", "--keep-label", "00:00:01:29" }, {},
         "00:00:02:04\n", {}, 0);
     row("empty standard input", { "realtime" }, {}, {}, {}, 0);
 

@@ -79,10 +79,6 @@ void tst_E2ETape::copyTotal_data()
 
     QTest::newRow("a list pasted at 25") << QStringList { "--rate", "25" } << acts << "Horodex Tape"
                                          << "00:23:36.15" << QString();
-    QTest::newRow("a list pasted at 29.97 drop frame, past 99 hours")
-        << QStringList { "--rate", "29.97df" } << QByteArray("a 99:59:59;29\nb 00:00:00;01\n")
-        << "Horodex Tape"
-        << "100:00:00.00" << QString();
     QTest::newRow("an EDL named on the command line")
         << QStringList { "--rate", "25", "reel1.edl" } << QByteArray() << "Horodex Tape \u2014 reel1.edl"
         << "00:00:48.07" << QString();

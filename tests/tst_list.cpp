@@ -93,14 +93,11 @@ private slots:
             << QByteArray("Night 23:59:59;29 00:00:00;00\nDay 00:00:10;00 00:00:20;00")
             << QByteArray("1 Night 2589407-0 1; 2 Day 300-600 300") << QByteArray()
             << QByteArray("sum 301 unique 301");
-        QTest::newRow("byte-order mark and CRLF")
+        QTest::newRow("byte-order mark, CRLF and CR line ends")
             << QByteArray("25")
             << QByteArray("\xEF\xBB\xBF"
-                          "A 00:00:01:00\r\nB 00:00:02:00\r\n")
-            << QByteArray("1 A 25; 2 B 50") << QByteArray() << QByteArray("sum 75 unique -");
-        QTest::newRow("CR line ends")
-            << QByteArray("25") << QByteArray("A 00:00:01:00\r\rB 00:00:02:00\r")
-            << QByteArray("1 A 25; 3 B 50") << QByteArray() << QByteArray("sum 75 unique -");
+                          "A 00:00:01:00\r\nB 00:00:02:00\r\rC 00:00:03:00\r")
+            << QByteArray("1 A 25; 2 B 50; 4 C 75") << QByteArray() << QByteArray("sum 150 unique -");
         QTest::newRow("three-digit frames above 100 fps")
             << QByteArray("120") << QByteArray("a 00:00:01:100\nb 00:00:00:120\nc 00:00:00:1000\n")
             << QByteArray("1 a 220")
