@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // horodex-tc as scripts run it: each iteration spawns the real executable,
 // feeds it a file on standard input, throws its output away and waits for it
 // to exit. The inputs are generated once into a scratch folder.

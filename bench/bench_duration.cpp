@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Durations: count to label and back at every named timebase, the text
 // forms, and conversion by running time.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list and EDL reader on large inputs: throughput on a plain list, and
 // a 100,000-event EDL read and totalled with its unique lengths.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up as a user feels it: from spawning the horodex process to the X
 // server mapping its window, on a private Xvfb. Each iteration then closes the
 // window as a window manager would and waits for the process to end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tape's costs that a user can feel, each up to the repaint that shows
 // it: building the window, pasting a long EDL, one keystroke in a long list.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The timecode library's hot paths: the drop-frame split (against stepping
 // one label per frame, the obvious way), setting, adding, changing rate, and
 // the text forms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Redisplay of one entry at the far end of a drop-frame day, the label that
 // is hardest to split. It runs for the result after every edit.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's two costs that a user can feel: opening it, and the cascade
 // that a change of frame rate sets off (three conversions, two recomputations).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main() of the widget benchmarks: a GUI application on the offscreen
 // platform (unless another is asked for), then Google Benchmark.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Expression.h"
 
 #include <string>

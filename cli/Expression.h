@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Expressions over durations, as horodex-tc evaluates them.
 #ifndef HORODEX_TC_EXPRESSION_H
 #define HORODEX_TC_EXPRESSION_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Json.h"
 
 // Shortest form only, and no surrogates.

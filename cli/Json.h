@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-written JSON output for horodex-tc: strings and numbers, nothing more.
 #ifndef HORODEX_TC_JSON_H
 #define HORODEX_TC_JSON_H

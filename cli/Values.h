@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The values of a column as horodex-tc reads them (frame counts, times,
 // running times), with the reason and the place of every fault so that
 // messages can point at it.

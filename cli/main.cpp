@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // horodex-tc: timecode arithmetic, conversion and totals on the command line.
 #include <algorithm>
 #include <cerrno>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # horodex_install_man_page(PAGE): installs a man page beside its program,
 # gzip-compressed as Debian wants it. @PROJECT_VERSION@ in the page becomes
 # the project version, so the footer follows the release. gzip -n leaves out

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian packages, one per install component:
 #   horodex                  the programs with their desktop entries, icons,
 #                            metainfo, MIME type and man pages

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the scripts here: installs the Debian packages the build,
 # the tests and the tools around them need, when any is missing.
 horodex_packages=(

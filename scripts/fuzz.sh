@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Bounded, repeatable libFuzzer runs of every text reader under ASan and UBSan.
 #   scripts/fuzz.sh [runs]   (default 300000 per target, fixed seed)
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders app/icons/horodex.svg into the PNGs and the Windows .ico that are
 # committed beside it, and tape/icons/horodex-tape.svg into its PNGs. Run it
 # after changing the artwork; the build only reads the results, so neither

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Horodex (Release, in build/) and starts it; arguments go to horodex.
 # Without a display it runs Horodex on a virtual one (Xvfb), saves a picture of
 # the window to build/horodex.png and closes it again.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Refreshes docs/horodex.png, the README's picture, from the real window on
 # Xvfb: one hour plus 1800 frames at 29.97 drop frame, typed in as a user would.
 # With --tape it refreshes docs/tape.png, the tape's picture, instead.

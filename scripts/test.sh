@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds and runs every test.
 #   scripts/test.sh             Release build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UBSan build in build-sanitize/

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Drives a program's top-level window on an X display the way a window system would.
 
   xvfb-window.py close TITLE [ACTION...] [--screenshot FILE] [--timeout S]

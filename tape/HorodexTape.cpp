@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HorodexTape.h"
 
 #include <QClipboard>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tape window: a list or EDL in a plain-text editor, its entries in a
 // table and its totals below, all recomputed on every edit.
 #ifndef HORODEXTAPE_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tape's plain-text editor. Pasted and dropped text goes in as plain text
 // in one step, and the window hears of the whole new text first, so that it
 // can show the totals of a long paste before the editor has laid it out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TapeModel.h"
 
 #include <QColor>

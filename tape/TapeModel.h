@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tape as a table: every counted entry and every line left out, in line
 // order. The model holds the library's list and formats cells only when the
 // view asks, so that a list of 100,000 lines costs no more than its reading.

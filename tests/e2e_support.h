@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the tests that run a built program on a private Xvfb and drive
 // its window through scripts/xvfb-window.py.
 #ifndef E2E_SUPPORT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small helpers shared by the library's tests.
 #ifndef ELK_TEST_SUPPORT_H
 #define ELK_TEST_SUPPORT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built horodex-tc as scripts meet it: its arguments, standard input,
 // standard output, messages and exit status.
 #include <QJsonArray>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The installed timecode library as an outside project meets it: installed
 // into a scratch prefix, then a tiny project found through the CMake package
 // and through pkg-config, configured, built and run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The files that carry Horodex onto a desktop: checked by the desktop's own
 // validators where they are installed, and against each other, since a
 // renamed id or a mis-rendered icon breaks the menu entry without a build error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built executable as a new user meets it: started on a real X server
 // (Xvfb) with whatever arguments, closed by the window system's close control.
 #include <QtTest>

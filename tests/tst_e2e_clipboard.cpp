@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built executable and the clipboard as a user meets them: horodex on a
 // real X server (Xvfb), real pointer clicks and keys through XTEST, and
 // another X client (xclip) that owns and reads the CLIPBOARD selection.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built horodex-tape as a user meets it: on a real X server (Xvfb), keys
 // through XTEST, another X client (xclip) owning and reading the CLIPBOARD
 // selection, and the window closed by a window manager's close request.

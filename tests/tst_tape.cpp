@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tape window driven as a user drives it: paste, open, drop, select,
 // copy the total, pick timebases.
 #include <QtTest>

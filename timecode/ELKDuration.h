@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Durations at any timebase: a signed 64-bit frame count at an exact
 // rational frame rate, with or without drop frame. Unlike a time of day
 // (ELKTimecode_t) a duration never wraps: hours have no limit.

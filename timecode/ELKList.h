@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lists and EDLs: reads many times from text and totals them as durations.
 //
 // An input is a CMX3600 EDL (it has a TITLE: or FCM: line, or an event line)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counted 8-bit text that owns or borrows its bytes, decimal digit
 // conversions, and the memory layer that all library text goes through.
 #ifndef ELKSTRING_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ELKTimecode.h"
 
 #include <cmath>

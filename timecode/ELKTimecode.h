@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timecode record, frame rates and arithmetic.
 //
 // A time of day is a frame count at one of six frame rates. All arithmetic

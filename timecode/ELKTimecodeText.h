@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timecode text: the eleven characters "HH:MM:SS.FF" that the clipboard
 // carries, and the looser forms that users type or paste.
 #ifndef ELKTIMECODETEXT_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's rate and record pointer as Qt meta-types, so that they can
 // travel in signals by name, in QVariant and through QSignalSpy.
 #ifndef ELKMETATYPES_H

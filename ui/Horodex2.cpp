@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Horodex2.h"
 
 #include <QMessageBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The calculator window: a rate selector, two operands, Add or Subtract and
 // the result, wired so that every edit and every change of rate recomputes.
 #ifndef HORODEX2_H

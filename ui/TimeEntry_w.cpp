@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TimeEntry_w.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Edits one time of day in two views that follow each other: hours, minutes,
 // seconds and frames in four spin boxes, and the absolute frame count in a
 // line edit. Copy and Paste exchange the time with the clipboard as text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TimeFPS_w.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A row of six radio buttons, one per frame rate, that announces every change
 // of choice.
 #ifndef TIMEFPS_W_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads one drop-frame label and prints its frame count; exits 1 if it is wrong.
 #include <ELKString.h>
 #include <ELKTimecode.h>

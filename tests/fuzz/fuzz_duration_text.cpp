@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to every duration reader (timebase, label, running
 // time, factor, feet) and checks what must always hold: a failed read changes
 // nothing and points inside the text; a successful one writes text that reads

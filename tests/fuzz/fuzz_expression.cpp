@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to horodex-tc's expression evaluator and its frame
 // count reader at the named timebases, and checks what must always hold.
 // The first byte picks the timebase and the reader; the rest is the text.

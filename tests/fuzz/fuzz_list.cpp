@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the list and EDL reader at one of several
 // timebases, and checks what must always hold of its entries, errors and
 // totals; the same text with CRLF line ends must read the same.

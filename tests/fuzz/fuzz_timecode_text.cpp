@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the timecode text reader and the digit conversion
 // at every rate and label mode, and checks what must always hold.
 #include <cstdlib>
