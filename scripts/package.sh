@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian packages in build-deb/ and checks them as a distribution would:
 # lintian, where every file lands, the desktop entries and metainfo as installed,
 # and that every tracked source, script and CMake file names its licence.
