@@ -302,6 +302,9 @@ public:
         char lineEnd = '\n';
         bool decided = false;
         for (;;) {
+            // Results wait for no more than the input has given, so that a person
+            // typing values, or a script feeding one at a time, gets each answer.
+            m_out.flush();
             const ssize_t n = read(fd, buffer.data() + have, kSize - have);
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {

@@ -64,6 +64,7 @@ private slots:
     void json();
     void sumFiles();
     void helpAndVersion();
+    void answersBeforeInputEnds();
 };
 
 void tst_Cli::text_data()
@@ -266,6 +267,19 @@ void tst_Cli::helpAndVersion()
     const Run version = run({ "--version" });
     QCOMPARE(version.status, 0);
     QCOMPARE(version.out, QByteArray("horodex-tc " HORODEX_VERSION "\n"));
+}
+
+// A script that feeds one value and waits for its answer must not wait forever.
+void tst_Cli::answersBeforeInputEnds()
+{
+    QProcess p;
+    p.start(QStringLiteral(HORODEX_TC_EXE), { "-r", "25", "label" });
+    QVERIFY(p.waitForStarted(10000));
+    p.write("25\n");
+    QVERIFY(p.waitForReadyRead(10000));
+    QCOMPARE(p.readAllStandardOutput(), QByteArray("00:00:01:00\n"));
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)
