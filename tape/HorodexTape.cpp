@@ -39,13 +39,6 @@ QString timebaseText(const ELKTimebase_t& base)
     return QString::fromLatin1(text, std::max(0, ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX)));
 }
 
-QString durationText(const ELKDuration_t& d)
-{
-    char text[ELK_DURATION_TEXT_MAX];
-    return QString::fromLatin1(
-        text, std::max(0, ELKDuration_ToText(&d, text, ELK_DURATION_TEXT_MAX, ELK_FALSE)));
-}
-
 QString runningTimeText(const ELKDuration_t& d)
 {
     char text[ELK_DURATION_TEXT_MAX];

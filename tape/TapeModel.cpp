@@ -55,13 +55,13 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
     case TrackColumn:
         return poolText(e.track, e.trackLength);
     case InColumn:
-        return e.hasInOut == ELK_TRUE ? durationText(e.in) : QVariant();
+        return e.hasInOut == ELK_TRUE ? labelText(e.in) : QVariant();
     case OutColumn:
-        return e.hasInOut == ELK_TRUE ? durationText(e.out) : QVariant();
+        return e.hasInOut == ELK_TRUE ? labelText(e.out) : QVariant();
     case DurationColumn:
-        return durationText(e.duration);
+        return labelText(e.duration);
     case RunningColumn:
-        return durationText(e.running);
+        return labelText(e.running);
     }
     return QVariant();
 }
@@ -121,9 +121,13 @@ QString TapeModel::poolText(int64_t offset, int32_t length) const
     return length > 0 ? QString::fromUtf8(m_list.text + offset, length) : QString();
 }
 
-QString TapeModel::durationText(int64_t frames) const
+QString TapeModel::labelText(int64_t frames) const
 {
-    const ELKDuration_t d { frames, m_list.base };
+    return durationText(ELKDuration_t { frames, m_list.base });
+}
+
+QString durationText(const ELKDuration_t& d)
+{
     char text[ELK_DURATION_TEXT_MAX];
     const int32_t length = ELKDuration_ToText(&d, text, ELK_DURATION_TEXT_MAX, ELK_FALSE);
     return QString::fromLatin1(text, length > 0 ? length : 0);

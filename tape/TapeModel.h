@@ -12,6 +12,9 @@
 
 #include "ELKList.h"
 
+// A duration's label, "[-]HH:MM:SS:FF" (';' at drop frame).
+QString durationText(const ELKDuration_t& d);
+
 class TapeModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -41,7 +44,7 @@ public:
 
 private:
     QString poolText(int64_t offset, int32_t length) const;
-    QString durationText(int64_t frames) const;
+    QString labelText(int64_t frames) const;
 
     ELKList_t m_list {};
     std::vector<int64_t> m_rows; // an entry's index, or -1 - an error's index
