@@ -473,8 +473,10 @@ public:
             if (ELKList_Read(&m_list, text.data(), int64_t(text.size())) != ELK_OK) ok = false;
             for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
                 const ELKListError_t& e = m_list.errors[i];
+                char reason[ELK_LIST_REASON_MAX];
+                ELKList_ErrorText(&m_list, &e, reason, sizeof reason);
                 std::fprintf(stderr, "horodex-tc: %s:%lld:%d: %s\n", name, static_cast<long long>(e.line),
-                    e.column, e.reason);
+                    e.column, reason);
             }
         }
         if (m_list.errorCount > 0)
@@ -620,7 +622,8 @@ private:
             b += ", \"text\": ";
             appendJsonString(b, m_list.text + e.text, size_t(e.textLength > 0 ? e.textLength : 0));
             b += ", \"why\": ";
-            appendJsonString(b, e.reason, strnlen(e.reason, sizeof e.reason));
+            char reason[ELK_LIST_REASON_MAX];
+            appendJsonString(b, reason, size_t(ELKList_ErrorText(&m_list, &e, reason, sizeof reason)));
             b += '}';
             if (b.size() >= (1 << 16)) m_out.flush();
         }
