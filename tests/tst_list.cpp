@@ -3,6 +3,7 @@
 
 #include "ELKList.h"
 #include "ELKString.h"
+#include "ELKText.h"
 #include "elk_test_support.h"
 
 namespace
@@ -143,6 +144,13 @@ private slots:
             << QByteArray("25") << QByteArray("b 100000000000000:00:00:00\nc 100000000000000:00:00:00\n")
             << QByteArray("1 b 100000000000000:00:00:00") << QByteArray("2:3 total too large")
             << QByteArray("sum 100000000000000:00:00:00 unique -");
+        QTest::newRow("a NUL byte: not a text file, nothing totalled")
+            << QByteArray("25") << QByteArray("A 00:00:01:00\n\0B 00:00:01:00\n", 29) << QByteArray()
+            << QByteArray("0:0 not a text file") << QByteArray("sum 00:00:00:00 unique -");
+        QTest::newRow("a line over 1 MiB is too long, and the next is read")
+            << QByteArray("25") << QByteArray(ELK_LINE_MAX + 1, '1') + "\nA 00:00:01:00\n"
+            << QByteArray("2 A 00:00:01:00") << QByteArray("1:1 line too long")
+            << QByteArray("sum 00:00:01:00 unique -");
         QTest::newRow("empty") << QByteArray("25") << QByteArray() << QByteArray() << QByteArray()
                                << QByteArray("sum 00:00:00:00 unique -");
 

@@ -91,20 +91,23 @@ static void readFcm(Reader& r, const char* p)
     if (r.hasDrop && equals(said, "NONDROPFRAME")) r.drop = 0;
 }
 
-bool edlDetect(const Reader& r, const char* p, const char* end)
+bool edlDetect(const Reader& r, const char* text, int64_t length)
 {
-    LineEnds lines { end };
-    while (p < end) {
-        const char* q = lines.next(p);
-        const char* s = skipBlanks(p, q);
-        if (startsWith(s, q, "TITLE:") || startsWith(s, q, "FCM:")) return true;
+    ELKLines_t lines;
+    ELKLines_Init(&lines);
+    ELKLines_Feed(&lines, text, length);
+    ELKLine_t line;
+    bool found = false;
+    while (!found && nextLine(&lines, &line) == ELK_TRUE) {
+        const char* end = line.text + line.length;
+        const char* s = skipBlanks(line.text, end);
         Event ev;
         Fault f;
-        if (isEventLine(s, q) && readEvent(s, q, r.wideFrames, &ev, &f)) return true;
-        if (q == end) break;
-        p = q + 1;
+        found = startsWith(s, end, "TITLE:") || startsWith(s, end, "FCM:")
+            || (isEventLine(s, end) && readEvent(s, end, r.wideFrames, &ev, &f));
     }
-    return false;
+    ELKLines_Destroy(&lines);
+    return found;
 }
 
 void edlReadLine(Reader& r)

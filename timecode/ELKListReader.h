@@ -11,6 +11,7 @@
 
 #include "ELKChars.h"
 #include "ELKList.h"
+#include "ELKText.h"
 
 // An [in, out) interval of an entry, kept until its input's unique lengths are taken.
 struct ELKListSpan_t {
@@ -81,7 +82,7 @@ struct Reader {
 // A text format: whether a whole input is in it, and how to read one line.
 struct Format {
     int8_t format; // ELKListFormat_t
-    bool (*detect)(const Reader& r, const char* begin, const char* end);
+    bool (*detect)(const Reader& r, const char* text, int64_t length); // text: UTF-8
     void (*readLine)(Reader& r);
 };
 
@@ -217,7 +218,7 @@ inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
     return true;
 }
 
-int32_t columnOf(const char* line, const char* end, const char* at);
+int32_t columnOf(const char* line, const char* at);
 
 // The model, for the line in hand. Each returns false when memory ran short
 // (an error says so) or, for addEntry, when the entry became an error.
@@ -227,20 +228,18 @@ void fail(Reader& r, int8_t fault, const char* at);
 void outOfMemory(Reader& r);
 bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t duration, const char* at);
 
-// Finds line ends with memchr, remembering the next CR and LF, so that LF
-// text never looks for a CR twice.
-struct LineEnds {
-    const char* end;
-    const char* cr = nullptr;
-    const char* lf = nullptr;
-
-    const char* next(const char* p);
-};
+// The next line of text fed whole: ELKLines_Next, then an unfinished last
+// line. ELK_ERROR when memory runs short.
+inline int8_t nextLine(ELKLines_t* lines, ELKLine_t* line)
+{
+    const int8_t got = ELKLines_Next(lines, line);
+    return got == ELK_FALSE ? ELKLines_Finish(lines, line) : got;
+}
 
 // The formats, a file each.
-bool edlDetect(const Reader& r, const char* begin, const char* end);
+bool edlDetect(const Reader& r, const char* text, int64_t length);
 void edlReadLine(Reader& r);
-bool plainListDetect(const Reader& r, const char* begin, const char* end);
+bool plainListDetect(const Reader& r, const char* text, int64_t length);
 void plainListReadLine(Reader& r);
 
 } // namespace elklist
