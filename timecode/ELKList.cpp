@@ -50,6 +50,7 @@ const char* const kReasons[] = {
     "transition without its duration",
     "no track before the transition",
     "no reel before the track",
+    "time on a line that is not an event",
     "out of memory: this and later lines left out",
     "line too long",
     "not a text file",
@@ -594,6 +595,12 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
         break;
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
+    }
+    if (fault == ELK_FAULT_LIST_GROUPS && error->value[0] == 2) {
+        const int m = std::clamp(n, 0, int(sizeof text) - 1);
+        n = m
+            + std::snprintf(text + m, sizeof text - size_t(m),
+                ": write 00:%02llu:%02llu or 00:00:%02llu:%02llu", value(1), value(2), value(1), value(2));
     }
     int32_t at = append(out, 0, capacity, text, std::clamp(n, 0, int(sizeof text) - 1));
     if (error->detailLength > 0) {
