@@ -288,7 +288,7 @@ private slots:
                 "11 a digit group needs two digits" },
             { "a drop-frame label that does not exist", "29.97df", true,
                 "004 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;04",
-                "35 label 00:01:00;00 does not exist at drop frame" },
+                "35 00:01:00;00 does not exist at 29.97df" },
         };
         for (const auto& row : rows)
             QTest::newRow(row.name) << QByteArray(row.rate) << row.edl << QByteArray(row.line)

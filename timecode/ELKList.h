@@ -39,7 +39,7 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_MINUTES, // "minutes 60 at or above 60"
     ELK_FAULT_SECONDS, // "seconds 75 at or above 60"
     ELK_FAULT_FRAMES, // "frames 29 at 25 fps"
-    ELK_FAULT_NO_SUCH_LABEL, // a drop-frame label that does not exist
+    ELK_FAULT_NO_SUCH_LABEL, // "00:01:00;00 does not exist at 29.97df"
     ELK_FAULT_TIME_TOO_LARGE,
     ELK_FAULT_TOTAL_TOO_LARGE,
     ELK_FAULT_BAD_TIME, // detail says why

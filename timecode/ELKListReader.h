@@ -230,7 +230,8 @@ inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
     if (seconds >= 60) return fault(f, ELK_FAULT_SECONDS, t.group[m + 1], seconds);
     if (fr >= tb.nominal) return fault(f, ELK_FAULT_FRAMES, t.group[m + 2], fr);
     const char* at = t.sign ? t.sign : t.group[0];
-    if (tb.dropFrame == ELK_TRUE && minutes % 10 != 0 && seconds == 0 && fr < 2 * (tb.nominal / 30)) {
+    const ELKDurationFields_t label { ELK_FALSE, hours, uint32_t(minutes), uint32_t(seconds), uint32_t(fr) };
+    if (ELKDuration_LabelExists(&tb, &label) == ELK_FALSE) {
         fault(f, ELK_FAULT_NO_SUCH_LABEL, at, hours);
         f->value[1] = minutes;
         f->value[2] = seconds;
