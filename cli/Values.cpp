@@ -76,12 +76,26 @@ bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, 
     }
     int32_t at = 0;
     const int32_t n = int32_t(length);
-    const int8_t result
-        = realTime ? ELKDuration_FromRealTime(d, text, n, &at) : ELKDuration_FromText(d, text, n, &at);
+    ELKDurationFields_t skipped;
+    const int8_t result = realTime ? ELKDuration_FromRealTime(d, text, n, &at)
+                                   : ELKDuration_FromTextStrict(d, text, n, &at, &skipped);
     if (result == ELK_OK) return true;
     error->offset = at < 0 ? 0 : size_t(at) > length ? length : size_t(at);
-    error->reason = describeFault(text, length, error->offset);
+    error->reason = !realTime && ELKDuration_LabelExists(&d->base, &skipped) == ELK_FALSE
+        ? describeSkipped(skipped, d->base)
+        : describeFault(text, length, error->offset);
     return false;
+}
+
+std::string describeSkipped(const ELKDurationFields_t& label, const ELKTimebase_t& tb)
+{
+    char text[ELK_DURATION_TEXT_MAX + 16];
+    char rate[ELK_DURATION_TEXT_MAX];
+    if (ELKTimebase_ToText(&tb, rate, sizeof rate) < 0) rate[0] = '\0';
+    std::snprintf(text, sizeof text, "%s%02llu:%02u:%02u;%0*u does not exist at %s",
+        label.negative == ELK_TRUE ? "-" : "", static_cast<unsigned long long>(label.hours), label.minutes,
+        label.seconds, tb.nominal > 100 ? 3 : 2, label.frames, rate);
+    return text;
 }
 
 std::string describeFault(const char* text, size_t length, size_t offset)

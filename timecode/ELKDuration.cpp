@@ -212,22 +212,53 @@ int32_t copyOut(const char* text, const char* end, char* out, int32_t capacity)
     return length;
 }
 
-// A count from label fields, the position carried at the nominal rate first.
-bool countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, u128 s, u128 f, int64_t* out)
+// Label fields of a position at the nominal rate.
+void splitPosition(uint64_t position, uint32_t fps, ELKDurationFields_t* out)
 {
-    if (!usable(tb)) return false;
+    uint32_t r = divMod(position, 3600 * fps, &out->hours);
+    out->minutes = r / (60 * fps);
+    r %= 60 * fps;
+    out->seconds = r / fps;
+    out->frames = r % fps;
+}
+
+// Drop frame skips the first labels of every minute not divisible by ten.
+bool skips(const ELKTimebase_t& tb, uint64_t position)
+{
+    const uint64_t perMinute = 60 * uint64_t(tb.nominal);
+    return tb.dropFrame == ELK_TRUE && position / perMinute % 10 != 0
+        && position % perMinute < dropPerMinute(tb);
+}
+
+enum class Outcome { Ok, TooLarge, Skipped };
+
+// What the strict readers leave for faults other than a skipped label.
+const ELKDurationFields_t kNoLabel = { ELK_FALSE, 0, 0, 0, 0 };
+
+// A count from label fields, the position carried at the nominal rate first.
+// With `skipped` (the strict reading), a carried label that drop frame skips
+// is refused and written there.
+Outcome countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, u128 s, u128 f,
+    ELKDurationFields_t* skipped, int64_t* out)
+{
+    if (!usable(tb)) return Outcome::TooLarge;
     const uint64_t fps = tb.nominal;
     const u128 position = ((h * 60 + m) * 60 + s) * fps + f;
-    if (position > UINT64_MAX) return false; // dropping takes off under 1 %: still past 63 bits
+    if (position > UINT64_MAX) return Outcome::TooLarge; // dropping takes off under 1 %: still past 63 bits
     uint64_t count = uint64_t(position);
     if (tb.dropFrame == ELK_TRUE) {
         // Every minute started skips its first labels, except every tenth.
         const uint64_t minutes = count / (60 * fps);
+        if (skipped && minutes % 10 != 0 && count - minutes * 60 * fps < dropPerMinute(tb)) {
+            skipped->negative = negative ? ELK_TRUE : ELK_FALSE;
+            splitPosition(count, tb.nominal, skipped);
+            return Outcome::Skipped;
+        }
         count -= dropPerMinute(tb) * (minutes - minutes / 10);
     }
-    if (!fits(count, negative)) return false;
+    if (!fits(count, negative)) return Outcome::TooLarge;
     *out = signedCount(count, negative);
-    return true;
+    return Outcome::Ok;
 }
 
 // round(magnitude x mul / div) with halves away from zero; false past 64 bits.
@@ -422,17 +453,15 @@ void ELKDuration_GetFields(const ELKDuration_t* d, ELKDurationFields_t* out)
         n += 9 * k * tens;
         if (rest >= k) n += k * ((rest - k) / (60 * fps - k));
     }
-    uint32_t r = divMod(n, 3600 * fps, &out->hours);
-    out->minutes = r / (60 * fps);
-    r %= 60 * fps;
-    out->seconds = r / fps;
-    out->frames = r % fps;
+    splitPosition(n, fps, out);
 }
 
 int8_t ELKDuration_SetFields(
     ELKDuration_t* d, int8_t negative, uint64_t hours, uint64_t minutes, uint64_t seconds, uint64_t frames)
 {
-    return countFromFields(d->base, negative == ELK_TRUE, hours, minutes, seconds, frames, &d->frames)
+    return countFromFields(
+               d->base, negative == ELK_TRUE, hours, minutes, seconds, frames, nullptr, &d->frames)
+            == Outcome::Ok
         ? ELK_OK
         : ELK_ERROR;
 }
@@ -455,17 +484,20 @@ int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, 
     return copyOut(text, p, out, capacity);
 }
 
-int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt)
+// The reading of ELKDuration_FromText; with `skipped`, the strict one.
+static int8_t readText(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, ELKDurationFields_t* skipped)
 {
     Span s;
     if (!trim(text, length, &s)) return fail(errorAt, 0);
+    const int32_t signAt = s.at;
     const bool negative = readSign(&s);
     const int32_t start = s.at;
     // Grouped: values left to right. With units: hours, minutes, seconds, frames.
     uint64_t group[4] = { 0, 0, 0, 0 };
     uint64_t unit[4] = { 0, 0, 0, 0 };
     int groups = 0;
-    int lastUnit = -1; // index into "hmsf" of the last unit read
+    int firstUnit = -1, lastUnit = -1; // indexes into "hmsf" of the units read
     bool anyDigit = false;
     for (;;) {
         const int32_t digitsAt = s.at;
@@ -488,6 +520,7 @@ int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, 
             const int index = int(u - units);
             if (!hasDigits || groups > 0 || index <= lastUnit) return fail(errorAt, s.at);
             unit[index] = value;
+            if (firstUnit < 0) firstUnit = index;
             lastUnit = index;
             ++s.at;
             while (!s.done() && s.peek() == ' ') ++s.at;
@@ -500,15 +533,44 @@ int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, 
         }
     }
     if (!anyDigit) return fail(errorAt, start);
+    if ((lastUnit < 0 && groups == 1) || firstUnit == 3) {
+        // Only frames: a count, which neither carries nor drops.
+        const uint64_t count = lastUnit < 0 ? group[0] : unit[3];
+        if (!fits(count, negative)) return fail(errorAt, start);
+        d->frames = signedCount(count, negative);
+        return ELK_OK;
+    }
     if (lastUnit < 0) {
         // Groups read from the right: frames, seconds, minutes, hours.
         for (int i = 0; i < 4; ++i) unit[3 - i] = i < groups ? group[groups - 1 - i] : 0;
+    } else {
+        skipped = nullptr; // units are durations, not labels
     }
     int64_t count;
-    if (!countFromFields(d->base, negative, unit[0], unit[1], unit[2], unit[3], &count))
-        return fail(errorAt, start);
-    d->frames = count;
-    return ELK_OK;
+    switch (countFromFields(d->base, negative, unit[0], unit[1], unit[2], unit[3], skipped, &count)) {
+    case Outcome::Ok:
+        d->frames = count;
+        return ELK_OK;
+    case Outcome::Skipped:
+        return fail(errorAt, signAt);
+    case Outcome::TooLarge:
+        break;
+    }
+    return fail(errorAt, start);
+}
+
+int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt)
+{
+    return readText(d, text, length, errorAt, nullptr);
+}
+
+int8_t ELKDuration_FromTextStrict(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, ELKDurationFields_t* skipped)
+{
+    ELKDurationFields_t label = kNoLabel;
+    const int8_t result = readText(d, text, length, errorAt, &label);
+    if (skipped) *skipped = label;
+    return result;
 }
 
 int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capacity)
@@ -596,16 +658,32 @@ int8_t ELKDuration_ConvertRealTime(ELKDuration_t* d, const ELKTimebase_t* to)
     return ELK_OK;
 }
 
-int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to)
+// Label fields by keeping hours to frames; with `skipped`, refusing a label
+// that drop frame skips at the new timebase.
+static int8_t convertLabel(ELKDuration_t* d, const ELKTimebase_t& to, ELKDurationFields_t* skipped)
 {
     ELKDurationFields_t f;
     ELKDuration_GetFields(d, &f);
     int64_t count;
-    if (!countFromFields(*to, f.negative == ELK_TRUE, f.hours, f.minutes, f.seconds, f.frames, &count))
+    if (countFromFields(to, f.negative == ELK_TRUE, f.hours, f.minutes, f.seconds, f.frames, skipped, &count)
+        != Outcome::Ok)
         return ELK_ERROR;
     d->frames = count;
-    d->base = *to;
+    d->base = to;
     return ELK_OK;
+}
+
+int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to)
+{
+    return convertLabel(d, *to, nullptr);
+}
+
+int8_t ELKDuration_ConvertLabelStrict(ELKDuration_t* d, const ELKTimebase_t* to, ELKDurationFields_t* skipped)
+{
+    ELKDurationFields_t label = kNoLabel;
+    const int8_t result = convertLabel(d, *to, &label);
+    if (skipped) *skipped = label;
+    return result;
 }
 
 int8_t ELKDuration_Multiply(ELKDuration_t* d, const char* factor, int32_t length)
@@ -650,4 +728,13 @@ int8_t ELKDuration_FromFeet(
     if (!fits(count, negative)) return fail(errorAt, start);
     d->frames = signedCount(uint64_t(count), negative);
     return ELK_OK;
+}
+
+int8_t ELKDuration_LabelExists(const ELKTimebase_t* tb, const ELKDurationFields_t* label)
+{
+    if (!usable(*tb) || label->minutes >= 60 || label->seconds >= 60 || label->frames >= tb->nominal)
+        return ELK_FALSE;
+    // Whole hours are whole tens of minutes, so the hour does not matter.
+    const uint64_t position = (uint64_t(label->minutes) * 60 + label->seconds) * tb->nominal + label->frames;
+    return skips(*tb, position) ? ELK_FALSE : ELK_TRUE;
 }

@@ -99,12 +99,28 @@ int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, 
 
 // Reads what editors type: up to four digit groups from the right (frames,
 // seconds, minutes, hours) joined by '.', ':', ';', ',' or a blank, empty
-// groups 0; a lone number is frames; a leading sign; unit suffixes "2h",
-// "1h30m", "1h 30m", "+90s", "-12f", largest first. Fields carry as in
-// ELKDuration_SetFields. ELK_ERROR for text without a digit, a fifth group
-// (at its separator), a number past 64 bits (at its first digit), a count
-// past 64 bits (at the value's first byte after the sign) or a stray byte.
+// groups 0; a leading sign; unit suffixes "2h", "1h30m", "1h 30m", "+90s",
+// "-12f", largest first. A value of frames alone ("17982", "-1800", "1800f")
+// is a frame count at every timebase: it neither carries nor drops. Where
+// there are seconds, minutes or hours, fields carry as in
+// ELKDuration_SetFields ("1m" at 29.97df is 1,798 frames, "1m2f" 1,800).
+// ELK_ERROR for text without a digit, a fifth group (at its separator), a
+// number past 64 bits (at its first digit), a count past 64 bits (at the
+// value's first byte after the sign) or a stray byte.
 int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
+
+// Reads as ELKDuration_FromText, except that a label drop frame skips, written
+// in digit groups or reached by a carry ("00:01:00;00" or "00:00:60;00" at
+// 29.97df), is ELK_ERROR at the value's first byte, sign included. Unit forms
+// are durations and read as there. *skipped, when asked for, is then that
+// label, carried; after any other outcome it is 00:00:00:00, so
+// ELKDuration_LabelExists tells this fault apart.
+int8_t ELKDuration_FromTextStrict(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, ELKDurationFields_t* skipped);
+
+// ELK_TRUE when the label is one the timebase writes: minutes and seconds
+// below 60, frames below the nominal rate, and not skipped by drop frame.
+int8_t ELKDuration_LabelExists(const ELKTimebase_t* tb, const ELKDurationFields_t* label);
 
 // Writes the running time count x den / num as "[-]H:MM:SS.mmm", to the
 // nearest millisecond, halves away from zero. Returns the length or ELK_ERROR.
@@ -121,8 +137,14 @@ int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t leng
 int8_t ELKDuration_ConvertRealTime(ELKDuration_t* d, const ELKTimebase_t* to);
 
 // Converts keeping hours, minutes, seconds and frames; frames past the new
-// rate carry. ELK_ERROR, d unchanged, on overflow.
+// rate carry, and a label drop frame skips reads as in ELKDuration_SetFields.
+// ELK_ERROR, d unchanged, on overflow.
 int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to);
+
+// As ELKDuration_ConvertLabel, but landing on a label drop frame skips is
+// ELK_ERROR, with *skipped as in ELKDuration_FromTextStrict.
+int8_t ELKDuration_ConvertLabelStrict(
+    ELKDuration_t* d, const ELKTimebase_t* to, ELKDurationFields_t* skipped);
 
 // Multiplies or divides by a number written "3", "-1.5" or "2/3", to the
 // nearest frame, halves away from zero. ELK_ERROR, d unchanged, for text that
