@@ -21,10 +21,11 @@ int runCalc(const Options& opt, Output& out)
         report({ nullptr, nullptr, 0, columnAt(text.data(), error.offset) }, error.reason);
         return 1;
     }
-    if (!convertTo(opt, &d)) {
+    std::string why;
+    if (!convertTo(opt, &d, &why)) {
         std::string rate;
         appendTimebase(rate, opt.to);
-        report({}, "the result is out of range at " + rate);
+        report({}, why.empty() ? "the result is out of range at " + rate : why);
         return 1;
     }
     std::string& b = out.buffer();

@@ -45,10 +45,10 @@ public:
             ? readFrameCount(text + begin, end - begin, &d.frames, &error)
             : readTime(text + begin, end - begin, m_opt.realTime, &d, &error);
         error.offset += begin;
-        if (ok && !convertTo(m_opt, &d)) {
+        if (ok && !convertTo(m_opt, &d, &error.reason)) {
             ok = false;
             error.offset = begin;
-            error.reason = "out of range at the new timebase";
+            if (error.reason.empty()) error.reason = "out of range at the new timebase";
         }
         if (!ok) return fail({ nullptr, kind, number, columnAt(text, error.offset) }, error.reason);
         append(d);

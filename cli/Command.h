@@ -37,14 +37,10 @@ struct Command {
 };
 
 // The duration at --to, by label with --keep-label, else by running time;
-// unchanged without --to. False when it is out of range there.
-inline bool convertTo(const Options& options, ELKDuration_t* d)
-{
-    if (!options.hasTo) return true;
-    return (options.keepLabel ? ELKDuration_ConvertLabel(d, &options.to)
-                              : ELKDuration_ConvertRealTime(d, &options.to))
-        == ELK_OK;
-}
+// unchanged without --to. False when it cannot be: *why is then the label
+// drop frame skips there ("00:01:00;00 does not exist at 29.97df"), or empty
+// when the result is out of range.
+bool convertTo(const Options& options, ELKDuration_t* d, std::string* why);
 
 extern const Command kCommands[];
 extern const size_t kCommandCount;

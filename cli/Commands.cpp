@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "Output.h"
+#include "Values.h"
 
 int runCalc(const Options&, Output&);
 int runLabel(const Options&, Output&);
@@ -84,6 +85,18 @@ std::string commandsTaking(unsigned option)
         names += c.name;
     }
     return names;
+}
+
+bool convertTo(const Options& options, ELKDuration_t* d, std::string* why)
+{
+    why->clear();
+    if (!options.hasTo) return true;
+    if (!options.keepLabel) return ELKDuration_ConvertRealTime(d, &options.to) == ELK_OK;
+    ELKDurationFields_t skipped;
+    if (ELKDuration_ConvertLabelStrict(d, &options.to, &skipped) == ELK_OK) return true;
+    if (ELKDuration_LabelExists(&options.to, &skipped) == ELK_FALSE)
+        *why = describeSkipped(skipped, options.to);
+    return false;
 }
 
 void usage(int status)

@@ -161,6 +161,9 @@ void tst_Cli::text_data()
         "01:00:03:18\n");
     prints("convert by label", { "-r", "30", "convert", "--to=25", "--keep-label", "00:00:01:29" }, {},
         "00:00:02:04\n");
+    leavesOut("convert by label onto a label drop frame skips",
+        { "-r", "30", "convert", "--to", "29.97df", "--keep-label", "00:01:00:00" }, {}, "\n",
+        "horodex-tc: argument 1, column 1: 00:01:00;00 does not exist at 29.97df\n");
     prints("empty standard input", { "realtime" }, {}, {});
 
     // Lists and EDLs.
