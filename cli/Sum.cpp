@@ -35,10 +35,9 @@ public:
         for (const char* name : files) {
             if (!read(name)) ok = false;
         }
-        if (m_list.errorCount > 0)
+        if (m_linesLeftOut > 0)
             report({},
-                std::to_string(m_list.errorCount) + " of " + std::to_string(m_list.lines)
-                    + " lines left out");
+                std::to_string(m_linesLeftOut) + " of " + std::to_string(m_list.lines) + " lines left out");
         if (m_opt.json)
             writeJson();
         else
@@ -52,22 +51,40 @@ private:
     {
         Input input;
         const Input::Status status = input.read(name);
-        if (status != Input::Read) {
-            const std::string why = status == Input::TooLarge ? "larger than 1 GiB"
-                : status == Input::NotText                    ? "not a text file"
-                                                              : std::strerror(errno);
+        if (status == Input::Unreadable) {
+            const std::string why = std::strerror(errno);
             report({ name }, why);
             m_unreadable.push_back({ name, why });
             return false;
         }
         const int64_t errorsBefore = m_list.errorCount;
         m_names.push_back(name);
-        const bool ok = ELKList_Read(&m_list, input.utf8(), input.length()) == ELK_OK;
+        bool ok = false;
+        if (status == Input::Read)
+            ok = ELKList_Read(&m_list, input.utf8(), input.length()) == ELK_OK;
+        else
+            addWholeInputError(status == Input::TooLarge ? ELK_FAULT_TOO_LARGE : ELK_FAULT_NOT_TEXT);
         for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
             const ELKListError_t& e = m_list.errors[i];
-            report({ name, nullptr, e.line, e.column }, e.reason);
+            if (e.line > 0) ++m_linesLeftOut;
+            report({ name, nullptr, e.line, e.column }, reason(e));
         }
         return ok;
+    }
+
+    // An input with no text to read is one error about the whole of it.
+    void addWholeInputError(int8_t fault)
+    {
+        if (ELKList_BeginInput(&m_list, ELK_FORMAT_NONE) != ELK_OK) return;
+        ELKList_AddError(&m_list, 0, 0, fault, nullptr, 0);
+        ELKList_EndInput(&m_list);
+    }
+
+    std::string reason(const ELKListError_t& e) const
+    {
+        char text[ELK_LIST_REASON_MAX];
+        const int32_t n = ELKList_ErrorText(&m_list, &e, text, sizeof text);
+        return std::string(text, n > 0 ? size_t(n) : 0);
     }
 
     ELKDuration_t duration(int64_t frames) const { return ELKDuration_t { frames, m_list.base }; }
@@ -172,7 +189,8 @@ private:
         appendInteger(b, m_list.entryCount);
         b += ", \"errors\": [";
         bool first = true;
-        // Inputs that could not be read at all have line 0 and column 0.
+        // Inputs that could not be opened or read; like those that hold no
+        // text, they have line 0 and column 0.
         for (const auto& u : m_unreadable) {
             b += first ? "" : ", ";
             first = false;
@@ -194,7 +212,7 @@ private:
             b += ", \"text\": ";
             appendJsonString(b, m_list.text + e.text, size_t(e.textLength > 0 ? e.textLength : 0));
             b += ", \"why\": ";
-            appendJsonString(b, e.reason, strnlen(e.reason, sizeof e.reason));
+            appendJsonString(b, reason(e));
             b += '}';
             if (b.size() >= (1 << 16)) m_out.flush();
         }
@@ -226,6 +244,7 @@ private:
     ELKList_t m_list;
     std::vector<const char*> m_names; // per input read
     std::vector<std::pair<std::string, std::string>> m_unreadable; // file, why
+    int64_t m_linesLeftOut = 0;
 };
 
 } // namespace

@@ -34,12 +34,18 @@ QByteArray entries(const ELKList_t& l)
     return out.join("; ");
 }
 
+QByteArray reason(const ELKList_t& l, const ELKListError_t& e)
+{
+    char text[ELK_LIST_REASON_MAX];
+    return QByteArray(text, ELKList_ErrorText(&l, &e, text, sizeof text));
+}
+
 QByteArray errors(const ELKList_t& l)
 {
     QByteArrayList out;
     for (int64_t i = 0; i < l.errorCount; ++i) {
         const ELKListError_t& e = l.errors[i];
-        out << QByteArray::number(e.line) + ':' + QByteArray::number(e.column) + ' ' + e.reason;
+        out << QByteArray::number(e.line) + ':' + QByteArray::number(e.column) + ' ' + reason(l, e);
     }
     return out.join("; ");
 }
@@ -55,6 +61,26 @@ QByteArray totals(const ELKList_t& l)
             + QByteArray::number(t.unique);
     }
     return s;
+}
+
+// "format name rate entries/errors/left out total unique length" per input, '-' for none.
+QByteArray inputs(const ELKList_t& l)
+{
+    static const char* const formats[] = { "none", "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+    QByteArrayList out;
+    for (int32_t i = 0; i < l.inputs; ++i) {
+        const ELKListInput_t& in = l.inputList[i];
+        char rate[ELK_DURATION_TEXT_MAX] = "-";
+        if (in.hasRate == ELK_TRUE) ELKTimebase_ToText(&in.rate, rate, sizeof rate);
+        const auto maybe
+            = [](int8_t has, int64_t n) { return has == ELK_TRUE ? QByteArray::number(n) : "-"; };
+        out << QByteArray(formats[in.format]) + ' '
+                + (in.hasName == ELK_TRUE ? pool(l, in.name, in.nameLength) : "-") + ' ' + rate + ' '
+                + QByteArray::number(in.entries) + '/' + QByteArray::number(in.errors) + '/'
+                + QByteArray::number(in.leftOut) + ' ' + QByteArray::number(in.total) + ' '
+                + maybe(in.hasUnique, in.unique) + ' ' + maybe(in.hasLength, in.length);
+    }
+    return out.join("; ");
 }
 
 int8_t readExact(ELKList_t* l, const QByteArray& text)
@@ -243,6 +269,44 @@ private slots:
         ELKList_Destroy(&l);
     }
 
+    // Readers of other formats add inputs through the builder; each input keeps its own figures.
+    void builder()
+    {
+        const ELKTimebase_t tb = timebase("25"), own = timebase("23.976");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_FCPXML), ELK_OK);
+        ELKList_SetInputName(&l, "Cut 3", 5);
+        ELKList_SetInputRate(&l, &own);
+        QCOMPARE(ELKList_AddEntry(&l, 4, "A", 1, "Primary", 7, ELK_TRUE, 0, 100, 100), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 5, "B", 1, "Primary", 7, ELK_TRUE, 100, 250, 150), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 6, "T", 1, "Lane 1", 6, ELK_TRUE, 50, 150, 100), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 7, "X", 1, nullptr, 0, ELK_TRUE, 20, 10, -10), ELK_ERROR);
+        ELKList_LeaveOut(&l);
+        QCOMPARE(ELKList_AddError(&l, 12, 5, ELK_FAULT_NOT_WELL_FORMED, "mismatched tag", 14), ELK_OK);
+        ELKList_SetLength(&l, 250);
+        QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
+        // Rows of a log are separate material: overlaps still add up.
+        QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_ALE), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 8, "C1", 2, nullptr, 0, ELK_TRUE, 0, 50, 50), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 9, "C2", 2, nullptr, 0, ELK_TRUE, 25, 75, 50), ELK_OK);
+        QCOMPARE(ELKList_EndInput(&l), ELK_OK);
+        QCOMPARE(readExact(&l, "TITLE: R\n" + kEvent1), ELK_OK);
+        QCOMPARE(readExact(&l, "A 00:00:01:00\n"), ELK_OK);
+        QCOMPARE(inputs(l),
+            QByteArray(
+                "fcpxml Cut 3 23.976 3/2/1 350 250 250; ale - - 2/0/0 100 100 -; edl - - 1/0/0 25 25 25; "
+                "list - - 1/0/0 25 - -"));
+        QCOMPARE(
+            errors(l), QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag"));
+        QCOMPARE(totals(l), QByteArray("sum 500 unique 375 | Primary 250 250 | Lane 1 100 100 | V 25 25"));
+        QCOMPARE(l.hasLength, ELK_TRUE);
+        QCOMPARE(l.length, 275);
+        QCOMPARE(l.leftOut, 1);
+        QCOMPARE(l.entries[6].input, 3);
+        ELKList_Destroy(&l);
+    }
+
     void refusesBadArguments()
     {
         ELKTimebase_t tb = timebase("25");
@@ -275,7 +339,7 @@ private slots:
         QCOMPARE(l.errorCount, 1);
         QVERIFY(l.entryCount > 0 && l.entryCount < 1000);
         QCOMPARE(l.errors[0].line, l.entryCount + 1);
-        QCOMPARE(QByteArray(l.errors[0].reason), QByteArray("out of memory: this and later lines left out"));
+        QCOMPARE(reason(l, l.errors[0]), QByteArray("out of memory: this and later lines left out"));
         QCOMPARE(l.sum, 25 * l.entryCount);
         ELKList_Destroy(&l);
     }

@@ -64,7 +64,10 @@ void checkList(const ELKList_t& l)
         const ELKListError_t& e = l.errors[i];
         check(inPool(l, e.text, e.textLength));
         check(e.column >= 1 && e.column <= e.textLength + 1);
-        check(std::memchr(e.reason, 0, sizeof e.reason) && e.reason[0]);
+        char reason[ELK_LIST_REASON_MAX];
+        const int32_t n = ELKList_ErrorText(&l, &e, reason, sizeof reason);
+        check(n > 0 && n < int32_t(sizeof reason) && std::strlen(reason) == size_t(n));
+        check(e.fault > ELK_FAULT_NONE && e.fault < ELK_FAULT_COUNT);
     }
 }
 
