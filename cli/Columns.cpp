@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Command.h"
+#include "ELKChars.h"
 #include "Input.h"
 #include "Json.h"
 #include "Output.h"
@@ -35,8 +36,8 @@ public:
     void value(const char* text, size_t length, const char* kind, int64_t number)
     {
         size_t begin = 0, end = length;
-        while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-        while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r')) --end;
+        while (begin < end && ELKChar_IsBlankOrLineEnd(text[begin])) ++begin;
+        while (end > begin && ELKChar_IsBlankOrLineEnd(text[end - 1])) --end;
         if (begin == end) return skip();
         ELKDuration_t d;
         ELKDuration_Init(&d, &m_opt.rate);

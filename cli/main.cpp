@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Command.h"
+#include "ELKChars.h"
 #include "Output.h"
 
 namespace
@@ -71,7 +72,7 @@ void parseOption(int& i, int argc, char** argv, Arguments& a)
     for (const char* c = arg + 1; *c; ++c) {
         const auto o = std::find_if(std::begin(kOptionTable), std::end(kOptionTable),
             [&](const OptionSpec& s) { return s.shortName == *c; });
-        if (o == std::end(kOptionTable) && *c >= '0' && *c <= '9')
+        if (o == std::end(kOptionTable) && ELKChar_IsDigit(*c))
             usageError(std::string("unknown option '") + arg + "' (put '--' before negative values)");
         if (o == std::end(kOptionTable)) usageError(std::string("unknown option '-") + *c + "'");
         if (o->takesTimebase) return apply(*o, value(*o, c[1] ? c + 1 : nullptr, std::string("-") + *c), a);
