@@ -192,25 +192,31 @@ void tst_Text::stream_data()
     QTest::addColumn<QByteArrayList>("pieces");
     QTest::addColumn<QByteArray>("utf8");
     QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("line"); // the text as one line decoded alone
 
-    QTest::newRow("plain pieces pass as they are")
-        << QByteArrayList { "ab", "c\xE9" } << QByteArray("abc\xE9") << int(ELK_TEXT_UTF8);
-    QTest::newRow("UTF-16LE mark cut") << QByteArrayList { "\xFF",
-        "\xFE"
-        "A",
-        bytes("\0\n", 2), bytes("\0", 1) }
-                                       << QByteArray("A\n") << int(ELK_TEXT_UTF16LE);
-    QTest::newRow("surrogate pair cut") << QByteArrayList { "\xFF\xFE\x3C", "\xD8\xAC", "\xDF" }
-                                        << QByteArray("\xF0\x9F\x8E\xAC") << int(ELK_TEXT_UTF16LE);
-    QTest::newRow("odd last byte") << QByteArrayList { bytes("\xFE\xFF\0A\0", 5) }
-                                   << QByteArray("A\xEF\xBF\xBD") << int(ELK_TEXT_UTF16BE);
-    QTest::newRow("UTF-8 mark cut") << QByteArrayList { "\xEF\xBB",
-        "\xBF"
-        "a" } << QByteArray("a") << int(ELK_TEXT_UTF8_BOM);
-    QTest::newRow("the start of a mark that is not one") << QByteArrayList { "\xEF", "a" }
-                                                         << QByteArray("\xEF"
-                                                                       "a")
-                                                         << int(ELK_TEXT_UTF8);
+    auto row = [](const char* tag, const QByteArrayList& pieces, const QByteArray& utf8, int encoding,
+                   const QByteArray& line) { QTest::newRow(tag) << pieces << utf8 << encoding << line; };
+    row("plain pieces pass as they are", { "ab", "c\xE9" }, "abc\xE9", ELK_TEXT_UTF8, "abc\xC3\xA9");
+    row("UTF-16LE mark cut",
+        { "\xFF",
+            "\xFE"
+            "A",
+            bytes("\0\n", 2), bytes("\0", 1) },
+        "A\n", ELK_TEXT_UTF16LE, "A\n");
+    row("surrogate pair cut", { "\xFF\xFE\x3C", "\xD8\xAC", "\xDF" }, "\xF0\x9F\x8E\xAC", ELK_TEXT_UTF16LE,
+        "\xF0\x9F\x8E\xAC");
+    row("odd last byte", { bytes("\xFE\xFF\0A\0", 5) }, "A\xEF\xBF\xBD", ELK_TEXT_UTF16BE, "A\xEF\xBF\xBD");
+    row("UTF-8 mark cut",
+        { "\xEF\xBB",
+            "\xBF"
+            "a\xC3\xA9" },
+        "a\xC3\xA9", ELK_TEXT_UTF8_BOM, "a\xC3\xA9");
+    row("the start of a mark that is not one", { "\xEF", "a" },
+        "\xEF"
+        "a",
+        ELK_TEXT_UTF8,
+        "\xC3\xAF"
+        "a");
 }
 
 void tst_Text::stream()
@@ -230,6 +236,9 @@ void tst_Text::stream()
     got += QByteArray(utf8, int(length));
     QTEST(got, "utf8");
     QTEST(int(s.encoding), "encoding");
+    const auto copy = exactCopy(got);
+    QCOMPARE(ELKTextStream_Line(&s, copy.get(), got.size(), &utf8, &length), ELK_OK);
+    QTEST(QByteArray(utf8, int(length)), "line");
     ELKTextStream_Destroy(&s);
 }
 

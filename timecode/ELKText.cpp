@@ -319,6 +319,7 @@ void ELKTextStream_Init(ELKTextStream_t* s)
 void ELKTextStream_Destroy(ELKTextStream_t* s)
 {
     ELK_Free(s->out);
+    ELK_Free(s->line);
     ELKTextStream_Init(s);
 }
 
@@ -393,6 +394,31 @@ int8_t ELKTextStream_Decode(ELKTextStream_t* s, const char* bytes, int64_t lengt
     }
     *utf8 = s->out;
     *utf8Length = w;
+    return ELK_OK;
+}
+
+int8_t ELKTextStream_Line(
+    ELKTextStream_t* s, const char* line, int64_t length, const char** utf8, int64_t* utf8Length)
+{
+    *utf8 = "";
+    *utf8Length = 0;
+    if (length < 0 || (!line && length > 0)) return ELK_ERROR;
+    const auto* b = reinterpret_cast<const uint8_t*>(line);
+    if (s->encoding == ELK_TEXT_UTF16LE || s->encoding == ELK_TEXT_UTF16BE || isUtf8(b, length)) {
+        *utf8 = line ? line : "";
+        *utf8Length = length;
+        return ELK_OK;
+    }
+    const int64_t size = decodeBytes(b, length, false, nullptr);
+    if (size > s->lineCapacity) {
+        char* out = allocate(size);
+        if (!out) return ELK_ERROR;
+        ELK_Free(s->line);
+        s->line = out;
+        s->lineCapacity = size;
+    }
+    *utf8Length = decodeBytes(b, length, false, s->line);
+    *utf8 = s->line;
     return ELK_OK;
 }
 

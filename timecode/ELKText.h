@@ -53,7 +53,7 @@ int8_t ELKText_Encode(const char* utf8, int64_t length, int8_t encoding, int8_t 
 // Text from a pipe, decoded as it comes. The first bytes decide: after a
 // UTF-16 mark every piece is UTF-16; otherwise the bytes pass as they are (a
 // UTF-8 mark dropped), and since a stream cannot be checked whole, each line
-// is for the caller to decode alone with ELKText_Decode.
+// is then decoded alone by ELKTextStream_Line.
 struct ELKTextStream_t {
     int8_t encoding; // ELK_TEXT_UTF8 until a mark says otherwise
     int8_t started; // ELK_TRUE once the first bytes have decided
@@ -61,6 +61,8 @@ struct ELKTextStream_t {
     int32_t heldLength;
     char* out;
     int64_t outCapacity;
+    char* line; // a line read as Windows-1252
+    int64_t lineCapacity;
 };
 
 void ELKTextStream_Init(ELKTextStream_t* s);
@@ -71,6 +73,12 @@ void ELKTextStream_Destroy(ELKTextStream_t* s);
 // valid until the next call. ELK_ERROR when memory runs short.
 int8_t ELKTextStream_Decode(ELKTextStream_t* s, const char* bytes, int64_t length, int8_t last,
     const char** utf8, int64_t* utf8Length);
+
+// One line of the stream's decoded text as UTF-8: the line itself after a
+// UTF-16 mark or when it is UTF-8, else read as Windows-1252. *utf8 is valid
+// until the next call. ELK_ERROR when memory runs short.
+int8_t ELKTextStream_Line(
+    ELKTextStream_t* s, const char* line, int64_t length, const char** utf8, int64_t* utf8Length);
 
 // One line of text, without its line end.
 struct ELKLine_t {
