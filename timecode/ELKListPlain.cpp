@@ -37,7 +37,7 @@ static constexpr TokenEnds kTokenEnds;
 
 inline bool ListTokens::next(Token* t, bool* escaped)
 {
-    const char* q = p; // a local, so that the loops keep it in a register
+    const char* q = p;
     for (;; ++q) {
         if (q == end) return false;
         if (ELKChar_IsBlank(*q)) continue;
