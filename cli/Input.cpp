@@ -144,9 +144,10 @@ bool LineReader::next(Line* line, const std::function<void()>& beforeWait)
 
 bool LineReader::deliver(const ELKLine_t& l, Line* line)
 {
-    const char* text;
-    int64_t length;
-    if (ELKTextStream_Line(&m_stream, l.text, l.length, &text, &length) != ELK_OK) {
+    const char* text = l.text;
+    int64_t length = l.length;
+    if (m_stream.ascii != ELK_TRUE
+        && ELKTextStream_Line(&m_stream, l.text, l.length, &text, &length) != ELK_OK) {
         errno = ENOMEM;
         return false;
     }
