@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Input.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
