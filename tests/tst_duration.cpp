@@ -51,22 +51,25 @@ QByteArray write(const ELKDuration_t& d, int form = Label)
 }
 
 // Reads from an exact-size copy (no zero byte after it). Gives the count, or
-// "error@offset" with the count checked unchanged.
+// "fault@offset" with the count checked unchanged.
 QByteArray read(const QByteArray& tb, int form, const QByteArray& input)
 {
     ELKDuration_t d = duration(tb, kUnchanged);
     const auto exact = exactCopy(input);
     const int32_t n = int32_t(input.size());
     int32_t at = -1;
+    int8_t fault = ELK_DURATION_FAULT_NONE;
     int8_t r;
     if (form == RealTime)
-        r = ELKDuration_FromRealTime(&d, exact.get(), n, &at);
+        r = ELKDuration_FromRealTime(&d, exact.get(), n, &at, &fault);
     else if (form >= Feet35)
-        r = ELKDuration_FromFeet(&d, form == Feet35 ? ELK_FEET_35MM : ELK_FEET_16MM, exact.get(), n, &at);
+        r = ELKDuration_FromFeet(
+            &d, form == Feet35 ? ELK_FEET_35MM : ELK_FEET_16MM, exact.get(), n, &at, &fault);
     else
-        r = ELKDuration_FromText(&d, exact.get(), n, &at);
+        r = ELKDuration_FromText(&d, exact.get(), n, &at, &fault);
     if (r == ELK_OK) return QByteArray::number(d.frames);
-    return d.frames == kUnchanged ? "error@" + QByteArray::number(at) : QByteArray("changed on error");
+    if (d.frames != kUnchanged) return "changed on error";
+    return ELKDuration_FaultText(fault) + QByteArray("@") + QByteArray::number(at);
 }
 
 QByteArray escaped(const char* text)
@@ -74,9 +77,11 @@ QByteArray escaped(const char* text)
     return QByteArray(text).replace('\t', "\\t").replace('\r', "\\r").replace('\n', "\\n");
 }
 
-QByteArray rowName(const char* input, const char* tb)
+// "12x at 25", or for a fault "unexpected character: 12x at 25".
+QByteArray rowName(const char* input, const char* tb, const char* result = "")
 {
-    return escaped(input) + " at " + tb;
+    const char* at = std::strchr(result, '@');
+    return (at ? QByteArray(result, int(at - result)) + ": " : QByteArray()) + escaped(input) + " at " + tb;
 }
 
 qint64 countOf(const ELKTimebase_t& tb, uint64_t h, uint64_t m, uint64_t s, uint64_t f)
@@ -292,7 +297,7 @@ private slots:
         QTest::addColumn<int>("form");
         QTest::addColumn<QByteArray>("tb");
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<QByteArray>("count"); // or error@offset
+        QTest::addColumn<QByteArray>("count"); // or fault@offset
         const struct {
             Form form;
             const char *tb, *input, *count;
@@ -311,19 +316,19 @@ private slots:
             { Label, "25", "2m10s4f", "3254" },
             { Label, "25", "-0", "0" },
             { Label, "1", "-9223372036854775808", "-9223372036854775808" },
-            { Label, "1", "9223372036854775808", "error@0" },
-            { Label, "25", "-99999999999999999999", "error@1" },
-            { Label, "25", "106751991167300:38:45:08", "error@0" },
-            { Label, "25", "1:2:3:4:5", "error@7" },
-            { Label, "25", "12x", "error@2" },
-            { Label, "25", "1h30", "error@2" },
-            { Label, "25", "30m1h", "error@4" },
-            { Label, "25", "1:30s", "error@4" },
-            { Label, "25", "h", "error@0" },
-            { Label, "25", "", "error@0" },
-            { Label, "25", " - ", "error@2" },
-            { Label, "25", "::", "error@0" },
-            { Label, "25", "1\t2", "error@1" },
+            { Label, "1", "9223372036854775808", "value out of range@0" },
+            { Label, "25", "-99999999999999999999", "value out of range@1" },
+            { Label, "25", "106751991167300:38:45:08", "value out of range@0" },
+            { Label, "25", "1:2:3:4:5", "more than four groups@7" },
+            { Label, "25", "12x", "unexpected character@2" },
+            { Label, "25", "1h30", "number without its unit@2" },
+            { Label, "25", "30m1h", "unit out of place@4" },
+            { Label, "25", "1:30s", "unit out of place@4" },
+            { Label, "25", "h", "unit out of place@0" },
+            { Label, "25", "", "empty value@0" },
+            { Label, "25", " - ", "incomplete value@2" },
+            { Label, "25", "::", "no digit@0" },
+            { Label, "25", "1\t2", "unexpected character@1" },
             { RealTime, "25", "-90.5", "-2263" }, // -2262.5 rounds away from zero
             { RealTime, "25", "12", "300" },
             { RealTime, "25", "1:02:03.5", "93088" },
@@ -333,20 +338,20 @@ private slots:
             { RealTime, "25", "5.", "125" },
             { RealTime, "23.976", "0.02085416666666666666666666666666666666667", "1" }, // just past half
             { RealTime, "23.976", "0.02085416666666666666666666666666666666666", "0" },
-            { RealTime, "25", "1:60.0", "error@2" },
-            { RealTime, "25", "1:2:3:4", "error@5" },
-            { RealTime, "25", "1::2", "error@2" },
-            { RealTime, "25", "01:02:03;04", "error@8" },
-            { RealTime, "25", ".", "error@1" },
-            { RealTime, "1000", "9999999999999999", "error@0" },
+            { RealTime, "25", "1:60.0", "minutes or seconds at or above 60@2" },
+            { RealTime, "25", "1:2:3:4", "unexpected character@5" },
+            { RealTime, "25", "1::2", "empty field@2" },
+            { RealTime, "25", "01:02:03;04", "unexpected character@8" },
+            { RealTime, "25", ".", "incomplete value@1" },
+            { RealTime, "1000", "9999999999999999", "value out of range@0" },
             { Feet16, "24", " -3+5 ", "-125" },
-            { Feet35, "24", "1+16", "error@2" },
-            { Feet35, "24", "12", "error@2" },
-            { Feet16, "24", "1+2x", "error@3" },
-            { Feet35, "24", "576460752303423488+0", "error@0" },
+            { Feet35, "24", "1+16", "frames at or above a foot@2" },
+            { Feet35, "24", "12", "incomplete value@2" },
+            { Feet16, "24", "1+2x", "unexpected character@3" },
+            { Feet35, "24", "576460752303423488+0", "value out of range@0" },
         };
         for (const auto& row : rows)
-            QTest::newRow(rowName(row.input, row.tb).constData())
+            QTest::newRow(rowName(row.input, row.tb, row.count).constData())
                 << int(row.form) << QByteArray(row.tb) << QByteArray(row.input) << QByteArray(row.count);
     }
     void read()

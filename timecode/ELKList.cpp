@@ -9,6 +9,7 @@
 
 #include "ELKListReader.h"
 #include "ELKString.h"
+#include "ELKText.h"
 
 using namespace elklist;
 
@@ -99,7 +100,7 @@ int64_t lineLength(const Line& line)
 
 int32_t columnAt(const Line& line, const char* at)
 {
-    return line.begin && at ? columnOf(line.begin, line.end, at) : 0;
+    return line.begin && at ? columnOf(line.begin, at) : 0;
 }
 
 void setError(ELKList_t* list, const Line& line, int32_t column, int8_t fault, bool withText)
@@ -340,7 +341,7 @@ bool reserveLine(Reader& r)
 void fail(Reader& r, const Fault& f)
 {
     const Line line { r.line, r.begin, r.end };
-    if (ELKListError_t* e = addError(r.list, line, columnOf(r.begin, r.end, f.at), f.code, nullptr, 0))
+    if (ELKListError_t* e = addError(r.list, line, columnOf(r.begin, f.at), f.code, nullptr, 0))
         std::copy(f.value, f.value + 4, e->value);
 }
 
@@ -505,9 +506,17 @@ int8_t ELKList_EndInput(ELKList_t* list)
     return in.errors ? ELK_ERROR : ELK_OK;
 }
 
-int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length)
+// An input that holds no lines to read: one error about all of it.
+int8_t refuseInput(ELKList_t* list, int8_t fault)
 {
-    if (!list || length < 0 || (!text && length)) return ELK_ERROR;
+    if (ELKList_BeginInput(list, ELK_FORMAT_NONE) != ELK_OK) return ELK_ERROR;
+    ELKList_AddError(list, 0, 0, fault, nullptr, 0);
+    return ELKList_EndInput(list);
+}
+
+int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
+{
+    if (!list || length < 0 || (!bytes && length)) return ELK_ERROR;
     Reader r {};
     r.list = list;
     const ELKTimebase_t& base = list->base;
@@ -523,27 +532,37 @@ int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length)
         r.day[i] = d.frames;
     }
 
-    const char* p = text;
-    const char* end = text + length;
-    if (startsWith(p, end, "\xEF\xBB\xBF")) p += 3;
-    const Format* format = kFormats;
-    while (!format->detect(r, p, end)) ++format;
-    if (ELKList_BeginInput(list, format->format) != ELK_OK) return ELK_ERROR;
-    LineEnds lines { end };
-    while (p < end && !list->state->stop) {
-        const char* q = lines.next(p);
-        ++r.line;
-        r.begin = p;
-        r.end = q;
-        if (q - p > INT32_MAX) {
-            r.end = p;
-            fail(r, ELK_FAULT_LINE_TOO_LONG, p);
-        } else {
-            format->readLine(r);
-        }
-        if (q == end) break;
-        p = q + (*q == '\r' && q + 1 < end && q[1] == '\n' ? 2 : 1);
+    ELKText_t text;
+    if (ELKText_Decode(&text, bytes, length) != ELK_OK) return refuseInput(list, ELK_FAULT_NO_MEMORY);
+    if (text.binary == ELK_TRUE) {
+        ELKText_Destroy(&text);
+        return refuseInput(list, ELK_FAULT_NOT_TEXT);
     }
+    const Format* format = kFormats;
+    while (!format->detect(r, text.utf8, text.length)) ++format;
+    if (ELKList_BeginInput(list, format->format) != ELK_OK) {
+        ELKText_Destroy(&text);
+        return ELK_ERROR;
+    }
+    ELKLines_t lines;
+    ELKLines_Init(&lines);
+    ELKLines_Feed(&lines, text.utf8, text.length);
+    ELKLine_t line;
+    for (int8_t got; !list->state->stop && (got = nextLine(&lines, &line)) != ELK_FALSE;) {
+        if (got == ELK_ERROR) {
+            outOfMemory(r);
+            break;
+        }
+        r.line = line.number;
+        r.begin = line.text;
+        r.end = line.tooLong == ELK_TRUE ? line.text : line.text + line.length;
+        if (line.tooLong == ELK_TRUE)
+            fail(r, ELK_FAULT_LINE_TOO_LONG, r.begin);
+        else
+            format->readLine(r);
+    }
+    ELKLines_Destroy(&lines);
+    ELKText_Destroy(&text);
     list->lines += r.line;
     return ELKList_EndInput(list);
 }

@@ -7,7 +7,7 @@
 namespace elklist
 {
 
-bool plainListDetect(const Reader&, const char*, const char*)
+bool plainListDetect(const Reader&, const char*, int64_t)
 {
     return true;
 }
