@@ -432,6 +432,18 @@ void TestTimeline::read_data()
                 + " nested too deeply in Stack.1";
     }
 
+    {
+        // The parser stops at the 1,001st bracket open, one past it.
+        const QByteArray deep = otioDeep(50000);
+        int at = -1;
+        for (int opened = 0; opened < 1001;) opened += deep[++at] == '{' || deep[at] == '[';
+        QTest::newRow("otio: JSON nested 100,000 deep stops the parser, not the stack")
+            << QByteArray("24") << deep << QByteArray() << QByteArray("none - - 0 -") << QByteArray()
+            << QByteArray("sum 0 unique - length -")
+            << "1:" + QByteArray::number(at + 2) + ' ' + fault(ELK_FAULT_NOT_WELL_FORMED)
+                + " nested too deeply";
+    }
+
     // Rows at 23.98 under a heading of 23.976, CRLF, blank lines: 01:00:10:00 is frame 86640.
     // Rows are separate material: the two overlap, yet each adds its whole duration.
     QTest::newRow("ale: FPS 23.976 with rows at 23.98, CRLF and blank lines")
