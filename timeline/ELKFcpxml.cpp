@@ -120,9 +120,10 @@ void entry(Reader* r, pugi::xml_node node, const ELKRational_t* shift, const ELK
     if (off || disabled(node)) {
         ELKList_LeaveOut(r->list);
     } else {
-        int64_t first, last;
+        int64_t first, last, length;
         if (ELKRational_ToFrames(&in, &r->list->base, &first) != ELK_OK
-            || ELKRational_ToFrames(&out, &r->list->base, &last) != ELK_OK || last - first < 0) {
+            || ELKRational_ToFrames(&out, &r->list->base, &last) != ELK_OK
+            || __builtin_sub_overflow(last, first, &length)) {
             error(r, node, ELK_FAULT_BAD_TIME, "time out of range");
             return;
         }
@@ -134,7 +135,7 @@ void entry(Reader* r, pugi::xml_node node, const ELKRational_t* shift, const ELK
         char track[24] = "Primary";
         const int n = lane == 0 ? 7 : std::snprintf(track, sizeof track, "Lane %d", int(lane));
         ELKList_AddEntry(
-            r->list, line, label, int32_t(std::strlen(label)), track, n, ELK_TRUE, first, last, last - first);
+            r->list, line, label, int32_t(std::strlen(label)), track, n, ELK_TRUE, first, last, length);
         extend(r, &out);
     }
     ELKRational_t inner;
@@ -176,12 +177,28 @@ void item(
     // Transitions overlap their neighbours and take no room; other elements are not items.
 }
 
+// A lane: a nonzero whole number, above the storyline or below it. False after an error.
+bool laneOf(Reader* r, pugi::xml_node node, int32_t* lane)
+{
+    const char* text = node.attribute("lane").value();
+    const char* p = text + (*text == '-');
+    int32_t value = 0;
+    for (; *p >= '0' && *p <= '9' && value < 100000; ++p) value = value * 10 + (*p - '0');
+    if (*p || p == text + (*text == '-') || value == 0 || value >= 100000) {
+        char why[64];
+        std::snprintf(why, sizeof why, "lane \"%.16s\" is not a lane", text);
+        error(r, node, ELK_FAULT_BAD_TIME, why);
+        return false;
+    }
+    *lane = *text == '-' ? -value : value;
+    return true;
+}
+
 void connected(Reader* r, pugi::xml_node parent, const ELKRational_t* shift, int32_t depth)
 {
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        const pugi::xml_attribute lane = child.attribute("lane");
-        if (!lane) continue;
-        item(r, child, shift, lane.as_int(), false, depth);
+        int32_t lane;
+        if (child.attribute("lane") && laneOf(r, child, &lane)) item(r, child, shift, lane, false, depth);
     }
 }
 
@@ -189,9 +206,10 @@ void storyline(Reader* r, pugi::xml_node spine, const ELKRational_t* shift, int3
 {
     for (pugi::xml_node child = spine.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element) continue;
-        const pugi::xml_attribute own = child.attribute("lane");
         // An item inside a connected storyline sits on that storyline's lane.
-        item(r, child, shift, lane == 0 && own ? own.as_int() : lane, lane == 0 && !own, depth);
+        int32_t own = lane;
+        if (lane == 0 && child.attribute("lane") && !laneOf(r, child, &own)) continue;
+        item(r, child, shift, own, own == 0, depth);
     }
 }
 
@@ -246,10 +264,11 @@ void project(Reader* r, pugi::xml_node root, pugi::xml_node node)
     if (attributeTime(r, sequence, "tcStart", &zero, &tcStart)) {
         r->hasLatest = false;
         storyline(r, sequence.child("spine"), &zero, 0, 0);
-        int64_t first, last = 0;
+        int64_t first, last = 0, length;
         if (ELKRational_ToFrames(&tcStart, &r->list->base, &first) == ELK_OK
-            && (!r->hasLatest || ELKRational_ToFrames(&r->latest, &r->list->base, &last) == ELK_OK))
-            ELKList_SetLength(r->list, r->hasLatest && last > first ? last - first : 0);
+            && (!r->hasLatest || ELKRational_ToFrames(&r->latest, &r->list->base, &last) == ELK_OK)
+            && !__builtin_sub_overflow(last, first, &length))
+            ELKList_SetLength(r->list, r->hasLatest && length > 0 ? length : 0);
     }
     ELKList_EndInput(r->list);
 }
@@ -283,9 +302,10 @@ int8_t ELKFcpxml_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
     pugi::xml_document doc;
     if (!rate || !ELKXml_Peek(&doc, text, length)) return ELK_ERROR;
     const pugi::xml_node root = doc.document_element();
-    bool found = false;
+    bool seen = false, found = false;
     forEachProject(root, [&](pugi::xml_node p) {
-        if (!found) found = sequenceRate(root, p.child("sequence"), rate);
+        if (!seen) found = sequenceRate(root, p.child("sequence"), rate);
+        seen = true;
     });
     return found ? ELK_OK : ELK_ERROR;
 }

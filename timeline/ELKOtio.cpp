@@ -293,7 +293,7 @@ bool track(Reader* r, const Node* node, const char* name, int32_t nameLength, EL
         if (!gap && !item) continue;
         ELKRational_t d, next;
         const char* why = "";
-        if (!duration(r, child, 1, &d, &why)) {
+        if (!duration(r, child, 1, &d, &why) || (d.num < 0 && (why = "negative duration"))) {
             error(r, child, ELK_FAULT_BAD_TIME, why);
             return false;
         }
@@ -306,9 +306,9 @@ bool track(Reader* r, const Node* node, const char* name, int32_t nameLength, EL
         if (item && itemOff) {
             ELKList_LeaveOut(r->list);
         } else if (item) {
-            int64_t in, out, line;
+            int64_t in, out, line, length;
             int32_t column;
-            if (!frames(r, &at, &in) || !frames(r, &next, &out)) {
+            if (!frames(r, &at, &in) || !frames(r, &next, &out) || __builtin_sub_overflow(out, in, &length)) {
                 error(r, child, ELK_FAULT_BAD_TIME, "time out of range");
                 return false;
             }
@@ -316,7 +316,7 @@ bool track(Reader* r, const Node* node, const char* name, int32_t nameLength, EL
             const Node* label = member(child, "name");
             const bool hasLabel = isString(label);
             ELKList_AddEntry(r->list, line, hasLabel ? label->text : "",
-                hasLabel ? int32_t(label->length) : 0, name, nameLength, ELK_TRUE, in, out, out - in);
+                hasLabel ? int32_t(label->length) : 0, name, nameLength, ELK_TRUE, in, out, length);
         }
         if (gap || !itemOff) end = next;
         at = next;
