@@ -26,14 +26,14 @@ constexpr size_t kNestingMax = 1000;
 
 enum Kind : uint8_t { kNull, kFalse, kTrue, kNumber, kString, kObject, kArray };
 
-// One value of the document. Values follow their parent in one array, so the
-// first child and the next sibling are counted from the node itself; 0 is none.
+// One value of the document. Values follow their parent in one array: a
+// container's first child is the next node, and the next sibling is counted
+// from the node itself (0: none).
 struct Node {
     const char* key; // the member's name, in the parsed copy
     const char* text; // a string's or number's text, in the parsed copy
     uint32_t keyLength;
-    uint32_t length;
-    uint32_t first;
+    uint32_t length; // of the text; for a container, 1 when it has children
     uint32_t next;
     Kind kind;
 };
@@ -50,14 +50,14 @@ struct Builder : rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Builder> {
     bool add(Kind kind, const char* text = nullptr, rapidjson::SizeType length = 0)
     {
         const auto i = uint32_t(nodes->size());
-        nodes->push_back({ key, text, keyLength, length, 0, 0, kind });
+        nodes->push_back({ key, text, keyLength, length, 0, kind });
         key = nullptr;
         keyLength = 0;
         if (!open.empty()) {
             if (last.back())
                 (*nodes)[last.back()].next = i - last.back();
             else
-                (*nodes)[open.back()].first = i - open.back();
+                (*nodes)[open.back()].length = 1;
             last.back() = i;
         }
         return true;
@@ -109,7 +109,12 @@ bool parse(Json* json, const char* text, int64_t length)
     if (length) std::memcpy(json->copy.get(), text, size_t(length));
     json->copy[size_t(length)] = 0;
     try {
-        json->nodes.reserve(size_t(length / 32) + 1);
+        // About a node for every 12 bytes of real files: growing past that copies them all.
+        try {
+            json->nodes.reserve(size_t(length / 12) + 1);
+        } catch (const std::bad_alloc&) {
+            json->nodes.reserve(size_t(length / 64) + 1);
+        }
         Builder builder;
         builder.nodes = &json->nodes;
         rapidjson::Reader reader;
@@ -129,7 +134,7 @@ bool parse(Json* json, const char* text, int64_t length)
 
 const Node* firstChild(const Node* n)
 {
-    return n && n->first ? n + n->first : nullptr;
+    return n && (n->kind == kObject || n->kind == kArray) && n->length ? n + 1 : nullptr;
 }
 
 const Node* nextSibling(const Node* n)
