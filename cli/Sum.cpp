@@ -78,7 +78,7 @@ private:
         const int32_t inputsBefore = m_list.inputs;
         bool ok = false;
         if (status == Input::Read)
-            ok = ELKTimeline_Read(&m_list, input.utf8(), input.length()) == ELK_OK;
+            ok = ELKTimeline_Read(&m_list, input.data(), input.size()) == ELK_OK;
         else
             addWholeInputError(status == Input::TooLarge ? ELK_FAULT_TOO_LARGE : ELK_FAULT_NOT_TEXT);
         for (int32_t i = inputsBefore; i < m_list.inputs; ++i) {
@@ -101,7 +101,7 @@ private:
     {
         ELKTimebase_t own;
         if (m_opt.rateGiven || status != Input::Read
-            || ELKTimeline_OwnRate(input.utf8(), input.length(), &own) != ELK_OK)
+            || ELKTimeline_OwnRate(input.data(), input.size(), &own) != ELK_OK)
             return;
         ELKList_Destroy(&m_list);
         ELKList_Init(&m_list, &own);

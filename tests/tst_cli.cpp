@@ -100,6 +100,9 @@ void tst_Cli::text_data()
         "00:00:00:25\n");
     prints("verbose", { "-v", "-r", "29.97df", "01:00:00;00" }, {}, "01:00:00;00  107892  0:59:59.996\n");
     prints("blanks inside a term separate its groups", { "1h 30m + 01 00 00 00" }, {}, "02:30:00:00\n");
+    prints("a lone number is a frame count at drop frame", { "-r", "29.97df", "17982" }, {}, "00:10:00;00\n");
+    fails("a carry onto a label drop frame skips", { "-r", "29.97df", "00:00:60;00 + 1" },
+        "horodex-tc: column 1: 00:01:00;00 does not exist at 29.97df\n", 1);
     fails("stray character", { "01:00 + x" }, "horodex-tc: column 9: unexpected 'x'\n", 1);
     fails("column counts characters", { "\xc3\xa9 + 1" }, "column 1: unexpected '\xc3\xa9'", 1);
     fails("two durations multiplied", { "00:00:01:00 * 00:00:02:00" }, "column 13: cannot multiply", 1);
@@ -156,7 +159,14 @@ void tst_Cli::text_data()
     leavesOut("a bad argument among good ones", { "frames", "1:00", "1x:00", "2" }, {}, "30\n\n2\n",
         "horodex-tc: argument 2, column 2: unexpected 'x'\n");
     prints("'-' reads standard input in place", { "frames", "1", "-", "2" }, "3\n4\n", "1\n3\n4\n2\n");
+    prints("frame counts by line at drop frame", { "-r", "29.97df", "frames" }, "17982\n", "17982\n");
+    leavesOut("frames of a label drop frame skips", { "-r", "29.97df", "frames", "00:01:00;00" }, {}, "\n",
+        "horodex-tc: argument 1, column 1: 00:01:00;00 does not exist at 29.97df\n");
     prints("realtime", { "-r", "29.97df", "realtime", "01:00:00;00" }, {}, "0:59:59.996\n");
+    prints("realtime of a frame count at drop frame", { "-r", "59.94df", "realtime", "3600" }, {},
+        "0:01:00.060\n");
+    prints("convert a frame count at drop frame",
+        { "-r", "29.97df", "convert", "--to", "29.97", "--", "-1800f" }, {}, "-00:01:00:00\n");
     prints("convert by running time", { "-r", "29.97", "convert", "--to", "30" }, "01:00:00:00\n",
         "01:00:03:18\n");
     prints("convert by label", { "-r", "30", "convert", "--to=25", "--keep-label", "00:00:01:29" }, {},

@@ -263,6 +263,21 @@ void TestTimeline::read_data()
         << QByteArray("6 x/Primary 0-30; 7 y/Primary 30-31")
         << QByteArray("sum 31 unique 31 length 61 | Primary 31 31") << QByteArray();
 
+    {
+        // Decoded by its mark before the XML parser sees it, whatever the declaration says.
+        const QString xml
+            = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<fcpxml version=\"1.10\">"
+                                "<project name=\"Caf\u00e9\"><sequence><spine>\n"
+                                "<clip name=\"\u00c9t\u00e9\" offset=\"0s\" duration=\"1s\"/>\n"
+                                "</spine></sequence></project></fcpxml>");
+        QTest::newRow("fcpxml in UTF-16 with its mark")
+            << QByteArray("25")
+            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(xml.utf16()), xml.size() * 2)
+            << QByteArray() << QByteArray("fcpxml Caf\xC3\xA9 - 0 25")
+            << QByteArray("3 \xC3\x89t\xC3\xA9/Primary 0-25")
+            << QByteArray("sum 25 unique 25 length 25 | Primary 25 25") << QByteArray();
+    }
+
     QTest::newRow("fcpxml with clips but no project")
         << QByteArray()
         << kFcpxmlHead

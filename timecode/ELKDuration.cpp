@@ -2,7 +2,9 @@
 #include "ELKDuration.h"
 
 #include <cstring>
+#include <iterator>
 
+#include "ELKChars.h"
 #include "ELKString.h"
 
 namespace
@@ -37,7 +39,9 @@ const NamedBase kNamed[] = {
     { "120", 120, 1, ELK_FALSE },
     { "23.98", 24000, 1001, ELK_FALSE },
 };
-constexpr int32_t kNamedCount = 15;
+// The alias in the last row is read, never listed.
+constexpr int32_t kNamedCount = int32_t(std::size(kNamed)) - 1;
+static_assert(kNamedCount == 15, "ELKTimebase_Named lists 23.976 to 120");
 
 constexpr uint32_t kMaxTerm = 1000000;
 constexpr uint32_t kMaxNominal = 1000;
@@ -48,21 +52,6 @@ u128 divide(u128 n, u128 d)
 {
     if (n <= UINT64_MAX && d <= UINT64_MAX) return uint64_t(n) / uint64_t(d);
     return n / d;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
 uint64_t gcd(uint64_t a, uint64_t b)
@@ -121,8 +110,8 @@ bool trim(const char* text, int32_t length, Span* s)
     s->text = text;
     s->at = 0;
     s->end = length;
-    while (s->at < s->end && isBlank(text[s->at])) ++s->at;
-    while (s->end > s->at && isBlank(text[s->end - 1])) --s->end;
+    while (s->at < s->end && ELKChar_IsBlankOrLineEnd(text[s->at])) ++s->at;
+    while (s->end > s->at && ELKChar_IsBlankOrLineEnd(text[s->end - 1])) --s->end;
     return true;
 }
 
@@ -140,7 +129,7 @@ bool readDigits(Span* s, uint64_t* value)
 {
     uint64_t v = 0;
     bool ok = true;
-    for (; s->at < s->end && isDigit(s->text[s->at]); ++s->at) {
+    for (; s->at < s->end && ELKChar_IsDigit(s->text[s->at]); ++s->at) {
         const uint64_t digit = uint64_t(s->text[s->at] - '0');
         if (v > (UINT64_MAX - digit) / 10) ok = false;
         v = v * 10 + digit;
@@ -155,7 +144,7 @@ bool readDigitsUpTo(Span* s, u128 cap, u128* value)
 {
     u128 v = 0;
     bool ok = true;
-    for (; s->at < s->end && isDigit(s->text[s->at]); ++s->at) {
+    for (; s->at < s->end && ELKChar_IsDigit(s->text[s->at]); ++s->at) {
         if (ok) v = v * 10 + uint32_t(s->text[s->at] - '0');
         ok = ok && v <= cap;
     }
@@ -175,9 +164,34 @@ uint32_t divMod(uint64_t n, uint32_t d, uint64_t* quotient)
     return uint32_t(n % d);
 }
 
-int8_t fail(int32_t* errorAt, int32_t offset)
+const char* const kFaults[] = {
+    "no fault",
+    "empty value",
+    "incomplete value",
+    "no digit",
+    "unexpected character",
+    "more than four groups",
+    "value out of range",
+    "number without its unit",
+    "unit out of place",
+    "empty field",
+    "minutes or seconds at or above 60",
+    "frames at or above a foot",
+    "no such timebase",
+    "label that drop frame skips",
+};
+static_assert(std::size(kFaults) == ELK_DURATION_FAULT_COUNT, "a text for every fault");
+
+// Where a reader's caller wants to hear of a fault.
+struct Fault {
+    int32_t* at;
+    int8_t* code;
+};
+
+int8_t fail(Fault f, int32_t offset, int8_t code)
 {
-    if (errorAt) *errorAt = offset;
+    if (f.at) *f.at = offset;
+    if (f.code) *f.code = code;
     return ELK_ERROR;
 }
 
@@ -246,17 +260,19 @@ Outcome countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, 
     const u128 position = ((h * 60 + m) * 60 + s) * fps + f;
     if (position > UINT64_MAX) return Outcome::TooLarge; // dropping takes off under 1 %: still past 63 bits
     uint64_t count = uint64_t(position);
+    bool missing = false;
     if (tb.dropFrame == ELK_TRUE) {
         // Every minute started skips its first labels, except every tenth.
         const uint64_t minutes = count / (60 * fps);
-        if (skipped && minutes % 10 != 0 && count - minutes * 60 * fps < dropPerMinute(tb)) {
-            skipped->negative = negative ? ELK_TRUE : ELK_FALSE;
-            splitPosition(count, tb.nominal, skipped);
-            return Outcome::Skipped;
-        }
+        missing = minutes % 10 != 0 && count - minutes * 60 * fps < dropPerMinute(tb);
         count -= dropPerMinute(tb) * (minutes - minutes / 10);
     }
     if (!fits(count, negative)) return Outcome::TooLarge;
+    if (skipped && missing) {
+        skipped->negative = negative ? ELK_TRUE : ELK_FALSE;
+        splitPosition(uint64_t(position), tb.nominal, skipped);
+        return Outcome::Skipped;
+    }
     *out = signedCount(count, negative);
     return Outcome::Ok;
 }
@@ -290,7 +306,7 @@ bool readFactor(const char* text, int32_t length, bool* negative, uint64_t* p, u
     if (s.peek() == '.') {
         ++s.at;
         const int32_t fraction = s.at;
-        while (!s.done() && isDigit(s.peek())) ++s.at;
+        while (!s.done() && ELKChar_IsDigit(s.peek())) ++s.at;
         if (wholeEnd == start && s.at == fraction) return false;
         // Trailing zeros add nothing; every other digit is kept exactly.
         int32_t last = s.at;
@@ -368,7 +384,7 @@ int8_t ELKTimebase_FromText(ELKTimebase_t* tb, const char* text, int32_t length)
         if (!readDigits(&s, &den) || s.at == denominator) return ELK_ERROR;
     } else if (s.peek() == '.') {
         ++s.at;
-        while (!s.done() && isDigit(s.peek())) ++s.at;
+        while (!s.done() && ELKChar_IsDigit(s.peek())) ++s.at;
         const size_t size = size_t(s.at - start);
         for (const NamedBase& n : kNamed) {
             if (n.dropFrame != ELK_TRUE && std::strlen(n.name) == size
@@ -379,13 +395,13 @@ int8_t ELKTimebase_FromText(ELKTimebase_t* tb, const char* text, int32_t length)
         num = named->num;
         den = named->den;
     }
-    while (!s.done() && isBlank(s.peek())) ++s.at;
+    while (!s.done() && ELKChar_IsBlankOrLineEnd(s.peek())) ++s.at;
     int8_t drop = ELK_FALSE;
     const int32_t rest = s.end - s.at;
     auto suffix = [&](const char* word) {
         if (std::strlen(word) != size_t(rest)) return false;
         for (int32_t i = 0; i < rest; ++i)
-            if (lower(s.text[s.at + i]) != word[i]) return false;
+            if (ELKChar_ToLower(s.text[s.at + i]) != word[i]) return false;
         return true;
     };
     if (rest > 0) {
@@ -485,11 +501,13 @@ int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, 
 }
 
 // The reading of ELKDuration_FromText; with `skipped`, the strict one.
-static int8_t readText(
-    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, ELKDurationFields_t* skipped)
+static int8_t readText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault,
+    ELKDurationFields_t* skipped)
 {
+    const Fault f { errorAt, fault };
     Span s;
-    if (!trim(text, length, &s)) return fail(errorAt, 0);
+    if (!trim(text, length, &s)) return fail(f, 0, ELK_DURATION_FAULT_EMPTY);
+    if (s.done()) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY);
     const int32_t signAt = s.at;
     const bool negative = readSign(&s);
     const int32_t start = s.at;
@@ -502,12 +520,12 @@ static int8_t readText(
     for (;;) {
         const int32_t digitsAt = s.at;
         uint64_t value;
-        if (!readDigits(&s, &value)) return fail(errorAt, digitsAt);
+        if (!readDigits(&s, &value)) return fail(f, digitsAt, ELK_DURATION_FAULT_OUT_OF_RANGE);
         const bool hasDigits = s.at > digitsAt;
         anyDigit = anyDigit || hasDigits;
         if (s.done()) {
             if (lastUnit >= 0) {
-                if (hasDigits) return fail(errorAt, digitsAt); // a number without its unit
+                if (hasDigits) return fail(f, digitsAt, ELK_DURATION_FAULT_NO_UNIT);
                 break;
             }
             group[groups++] = value;
@@ -515,28 +533,29 @@ static int8_t readText(
         }
         const char c = s.peek();
         const char* const units = "hmsf";
-        const char* u = std::strchr(units, lower(c));
+        const char* u = std::strchr(units, ELKChar_ToLower(c));
         if (c != '\0' && u) {
             const int index = int(u - units);
-            if (!hasDigits || groups > 0 || index <= lastUnit) return fail(errorAt, s.at);
+            if (!hasDigits || groups > 0 || index <= lastUnit) return fail(f, s.at, ELK_DURATION_FAULT_UNIT);
             unit[index] = value;
             if (firstUnit < 0) firstUnit = index;
             lastUnit = index;
             ++s.at;
             while (!s.done() && s.peek() == ' ') ++s.at;
         } else if (lastUnit < 0 && (c == '.' || c == ':' || c == ';' || c == ',' || c == ' ')) {
-            if (groups == 3) return fail(errorAt, s.at); // a fifth group starts here
+            if (groups == 3) return fail(f, s.at, ELK_DURATION_FAULT_FIVE_GROUPS);
             group[groups++] = value;
             ++s.at;
         } else {
-            return fail(errorAt, s.at);
+            return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
         }
     }
-    if (!anyDigit) return fail(errorAt, start);
+    if (!anyDigit)
+        return fail(f, start, start == s.end ? ELK_DURATION_FAULT_INCOMPLETE : ELK_DURATION_FAULT_NO_DIGIT);
     if ((lastUnit < 0 && groups == 1) || firstUnit == 3) {
         // Only frames: a count, which neither carries nor drops.
         const uint64_t count = lastUnit < 0 ? group[0] : unit[3];
-        if (!fits(count, negative)) return fail(errorAt, start);
+        if (!fits(count, negative)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
         d->frames = signedCount(count, negative);
         return ELK_OK;
     }
@@ -552,25 +571,31 @@ static int8_t readText(
         d->frames = count;
         return ELK_OK;
     case Outcome::Skipped:
-        return fail(errorAt, signAt);
+        return fail(f, signAt, ELK_DURATION_FAULT_NO_SUCH_LABEL);
     case Outcome::TooLarge:
         break;
     }
-    return fail(errorAt, start);
+    return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
 }
 
-int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt)
+int8_t ELKDuration_FromText(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault)
 {
-    return readText(d, text, length, errorAt, nullptr);
+    return readText(d, text, length, errorAt, fault, nullptr);
 }
 
-int8_t ELKDuration_FromTextStrict(
-    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, ELKDurationFields_t* skipped)
+int8_t ELKDuration_FromTextStrict(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt,
+    ELKDurationFields_t* skipped, int8_t* fault)
 {
     ELKDurationFields_t label = kNoLabel;
-    const int8_t result = readText(d, text, length, errorAt, &label);
+    const int8_t result = readText(d, text, length, errorAt, fault, &label);
     if (skipped) *skipped = label;
     return result;
+}
+
+const char* ELKDuration_FaultText(int8_t fault)
+{
+    return fault > ELK_DURATION_FAULT_NONE && fault < ELK_DURATION_FAULT_COUNT ? kFaults[fault] : kFaults[0];
 }
 
 int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capacity)
@@ -600,12 +625,15 @@ int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capaci
     return copyOut(text, p, out, capacity);
 }
 
-int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt)
+int8_t ELKDuration_FromRealTime(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault)
 {
+    const Fault f { errorAt, fault };
     Span s;
-    if (!trim(text, length, &s)) return fail(errorAt, 0);
+    if (!trim(text, length, &s)) return fail(f, 0, ELK_DURATION_FAULT_EMPTY);
     const ELKTimebase_t& tb = d->base;
-    if (tb.num == 0 || tb.den == 0) return fail(errorAt, s.at);
+    if (tb.num == 0 || tb.den == 0) return fail(f, s.at, ELK_DURATION_FAULT_TIMEBASE);
+    if (s.done()) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY);
     const bool negative = readSign(&s);
     const int32_t start = s.at;
     // Far more seconds than any count can hold; keeps the sums below in 128 bits.
@@ -615,23 +643,26 @@ int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t leng
     for (int field = 0;; ++field) {
         const int32_t at = s.at;
         u128 value;
-        if (!readDigitsUpTo(&s, kMaxSeconds, &value)) return fail(errorAt, start);
+        if (!readDigitsUpTo(&s, kMaxSeconds, &value)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
         hasDigits = s.at > at;
-        if (field > 0 && (!hasDigits || value >= 60)) return fail(errorAt, at);
+        if (field > 0 && !hasDigits) return fail(f, at, ELK_DURATION_FAULT_EMPTY_FIELD);
+        if (field > 0 && value >= 60) return fail(f, at, ELK_DURATION_FAULT_FIELD_60);
         seconds = seconds * 60 + value;
-        if (seconds > kMaxSeconds) return fail(errorAt, start);
+        if (seconds > kMaxSeconds) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
         if (s.peek() != ':') break;
-        if (!hasDigits || field == 2) return fail(errorAt, s.at);
+        if (!hasDigits) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY_FIELD);
+        if (field == 2) return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
         ++s.at;
     }
     int32_t fraction = s.at, fractionEnd = s.at;
     if (s.peek() == '.') {
         fraction = ++s.at;
-        while (!s.done() && isDigit(s.peek())) ++s.at;
+        while (!s.done() && ELKChar_IsDigit(s.peek())) ++s.at;
         fractionEnd = s.at;
     }
-    if (!hasDigits && fractionEnd == fraction) return fail(errorAt, s.at);
-    if (!s.done()) return fail(errorAt, s.at);
+    if (!hasDigits && fractionEnd == fraction)
+        return fail(f, s.at, s.done() ? ELK_DURATION_FAULT_INCOMPLETE : ELK_DURATION_FAULT_UNEXPECTED);
+    if (!s.done()) return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
     // Round(v x num / den) = floor((floor(2v x num / den) + 1) / 2), and
     // floor((a + x) / n) = floor((a + floor(x)) / n), so every decimal counts
     // exactly: fold them from the right, keeping floor(fraction x 2num).
@@ -640,7 +671,7 @@ int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t leng
     for (int32_t i = fractionEnd - 1; i >= fraction; --i)
         part = (uint64_t(s.text[i] - '0') * twiceNum + part) / 10;
     const u128 rounded = (divide(seconds * twiceNum + part, tb.den) + 1) / 2;
-    if (!fits(rounded, negative)) return fail(errorAt, start);
+    if (!fits(rounded, negative)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
     d->frames = signedCount(uint64_t(rounded), negative);
     return ELK_OK;
 }
@@ -709,23 +740,27 @@ int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* 
     return copyOut(text, p, out, capacity);
 }
 
-int8_t ELKDuration_FromFeet(
-    ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length, int32_t* errorAt)
+int8_t ELKDuration_FromFeet(ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length,
+    int32_t* errorAt, int8_t* fault)
 {
+    const Fault f { errorAt, fault };
     Span s;
-    if (!trim(text, length, &s)) return fail(errorAt, 0);
-    if (framesPerFoot != ELK_FEET_35MM && framesPerFoot != ELK_FEET_16MM) return fail(errorAt, s.at);
+    if (!trim(text, length, &s)) return fail(f, 0, ELK_DURATION_FAULT_EMPTY);
+    if (framesPerFoot != ELK_FEET_35MM && framesPerFoot != ELK_FEET_16MM)
+        return fail(f, s.at, ELK_DURATION_FAULT_TIMEBASE);
+    if (s.done()) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY);
     const bool negative = readSign(&s);
     const int32_t start = s.at;
     uint64_t feet, frames;
-    if (!readDigits(&s, &feet) || s.at == start) return fail(errorAt, start);
-    if (s.peek() != '+') return fail(errorAt, s.at);
+    if (!readDigits(&s, &feet)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
+    if (s.at == start || s.peek() != '+')
+        return fail(f, s.at, s.done() ? ELK_DURATION_FAULT_INCOMPLETE : ELK_DURATION_FAULT_UNEXPECTED);
     const int32_t framesAt = ++s.at;
     if (!readDigits(&s, &frames) || s.at == framesAt || frames >= uint64_t(framesPerFoot))
-        return fail(errorAt, framesAt);
-    if (!s.done()) return fail(errorAt, s.at);
+        return fail(f, framesAt, ELK_DURATION_FAULT_FOOT_FRAMES);
+    if (!s.done()) return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
     const u128 count = u128(feet) * uint32_t(framesPerFoot) + frames;
-    if (!fits(count, negative)) return fail(errorAt, start);
+    if (!fits(count, negative)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
     d->frames = signedCount(uint64_t(count), negative);
     return ELK_OK;
 }

@@ -6,7 +6,8 @@
 // Every reader takes bytes and a length (negative: measure the
 // zero-terminated text), ignores blanks, tabs and line ends around the value,
 // and changes nothing when it fails; *errorAt, where asked for, is then the
-// byte offset of the fault from the start of the text.
+// byte offset of the fault from the start of the text, and *fault, where
+// asked for, an ELKDurationFault_t saying why.
 #ifndef ELKDURATION_H
 #define ELKDURATION_H
 
@@ -38,6 +39,25 @@ struct ELKDurationFields_t {
     uint32_t minutes;
     uint32_t seconds;
     uint32_t frames;
+};
+
+// Why a reader refused its text. ELKDuration_FaultText words each one.
+enum ELKDurationFault_t : int8_t {
+    ELK_DURATION_FAULT_NONE = 0,
+    ELK_DURATION_FAULT_EMPTY, // nothing but blanks
+    ELK_DURATION_FAULT_INCOMPLETE, // the text ends where a digit or more must follow
+    ELK_DURATION_FAULT_NO_DIGIT, // separators without a digit
+    ELK_DURATION_FAULT_UNEXPECTED, // a character no form allows there
+    ELK_DURATION_FAULT_FIVE_GROUPS, // at the fifth group's separator
+    ELK_DURATION_FAULT_OUT_OF_RANGE, // a number or the count past 64 bits
+    ELK_DURATION_FAULT_NO_UNIT, // "1h30": a number after a unit needs its own
+    ELK_DURATION_FAULT_UNIT, // a unit without a number, after groups or out of order
+    ELK_DURATION_FAULT_EMPTY_FIELD, // a running time's "1::00"
+    ELK_DURATION_FAULT_FIELD_60, // a running time's minutes or seconds at or above 60
+    ELK_DURATION_FAULT_FOOT_FRAMES, // frames at or above a foot
+    ELK_DURATION_FAULT_TIMEBASE, // an unset timebase or a foot other than 16 or 40 frames
+    ELK_DURATION_FAULT_NO_SUCH_LABEL, // the strict reading's label that drop frame skips
+    ELK_DURATION_FAULT_COUNT
 };
 
 // Room for any text the writers below produce, zero byte included.
@@ -107,7 +127,11 @@ int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, 
 // ELK_ERROR for text without a digit, a fifth group (at its separator), a
 // number past 64 bits (at its first digit), a count past 64 bits (at the
 // value's first byte after the sign) or a stray byte.
-int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
+int8_t ELKDuration_FromText(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault = nullptr);
+
+// A reader's fault in English, lower case: "more than four groups".
+const char* ELKDuration_FaultText(int8_t fault);
 
 // Reads as ELKDuration_FromText, except that a label drop frame skips, written
 // in digit groups or reached by a carry ("00:01:00;00" or "00:00:60;00" at
@@ -115,8 +139,8 @@ int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, 
 // are durations and read as there. *skipped, when asked for, is then that
 // label, carried; after any other outcome it is 00:00:00:00, so
 // ELKDuration_LabelExists tells this fault apart.
-int8_t ELKDuration_FromTextStrict(
-    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, ELKDurationFields_t* skipped);
+int8_t ELKDuration_FromTextStrict(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt,
+    ELKDurationFields_t* skipped, int8_t* fault = nullptr);
 
 // ELK_TRUE when the label is one the timebase writes: minutes and seconds
 // below 60, frames below the nominal rate, and not skipped by drop frame.
@@ -130,7 +154,8 @@ int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capaci
 // timebase to the nearest frame, halves away from zero, every decimal
 // counted exactly; minutes and seconds below 60 except in the leading field.
 // ELK_ERROR, d unchanged, for anything else or a count past 64 bits.
-int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
+int8_t ELKDuration_FromRealTime(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault = nullptr);
 
 // Converts to another timebase keeping the running time, to the nearest
 // frame, halves away from zero. ELK_ERROR, d unchanged, on overflow.
@@ -159,7 +184,7 @@ int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* 
 
 // Reads "[-]F+FF" back; frames must be below framesPerFoot. ELK_ERROR as
 // ELKDuration_FromText.
-int8_t ELKDuration_FromFeet(
-    ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length, int32_t* errorAt);
+int8_t ELKDuration_FromFeet(ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length,
+    int32_t* errorAt, int8_t* fault = nullptr);
 
 #endif

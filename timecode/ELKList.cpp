@@ -9,6 +9,7 @@
 
 #include "ELKListReader.h"
 #include "ELKString.h"
+#include "ELKText.h"
 
 using namespace elklist;
 
@@ -36,7 +37,7 @@ const char* const kReasons[] = {
     "minutes %llu at or above 60",
     "seconds %llu at or above 60",
     "frames %llu at %s fps",
-    "label %02llu:%02llu:%02llu;%02llu does not exist at drop frame",
+    "%02llu:%02llu:%02llu;%0*llu does not exist at %s",
     "time too large",
     "total too large",
     "time cannot be read",
@@ -49,6 +50,7 @@ const char* const kReasons[] = {
     "transition without its duration",
     "no track before the transition",
     "no reel before the track",
+    "time on a line that is not an event",
     "out of memory: this and later lines left out",
     "line too long",
     "not a text file",
@@ -99,7 +101,7 @@ int64_t lineLength(const Line& line)
 
 int32_t columnAt(const Line& line, const char* at)
 {
-    return line.begin && at ? columnOf(line.begin, line.end, at) : 0;
+    return line.begin && at ? columnOf(line.begin, at) : 0;
 }
 
 void setError(ELKList_t* list, const Line& line, int32_t column, int8_t fault, bool withText)
@@ -324,6 +326,20 @@ int32_t append(char* out, int32_t at, int32_t capacity, const char* text, int64_
     return at;
 }
 
+struct RateName {
+    char text[ELK_DURATION_TEXT_MAX];
+};
+
+// "25", "29.97", or with drop frame "29.97df".
+RateName rateName(ELKTimebase_t tb, bool dropFrame)
+{
+    RateName name;
+    tb.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
+    if (ELKTimebase_ToText(&tb, name.text, sizeof name.text) < 0)
+        std::snprintf(name.text, sizeof name.text, "%u", unsigned(tb.nominal));
+    return name;
+}
+
 } // namespace
 
 // The text readers' way into the model, for the line in hand.
@@ -340,7 +356,7 @@ bool reserveLine(Reader& r)
 void fail(Reader& r, const Fault& f)
 {
     const Line line { r.line, r.begin, r.end };
-    if (ELKListError_t* e = addError(r.list, line, columnOf(r.begin, r.end, f.at), f.code, nullptr, 0))
+    if (ELKListError_t* e = addError(r.list, line, columnOf(r.begin, f.at), f.code, nullptr, 0))
         std::copy(f.value, f.value + 4, e->value);
 }
 
@@ -505,9 +521,17 @@ int8_t ELKList_EndInput(ELKList_t* list)
     return in.errors ? ELK_ERROR : ELK_OK;
 }
 
-int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length)
+// An input that holds no lines to read: one error about all of it.
+int8_t refuseInput(ELKList_t* list, int8_t fault)
 {
-    if (!list || length < 0 || (!text && length)) return ELK_ERROR;
+    if (ELKList_BeginInput(list, ELK_FORMAT_NONE) != ELK_OK) return ELK_ERROR;
+    ELKList_AddError(list, 0, 0, fault, nullptr, 0);
+    return ELKList_EndInput(list);
+}
+
+int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
+{
+    if (!list || length < 0 || (!bytes && length)) return ELK_ERROR;
     Reader r {};
     r.list = list;
     const ELKTimebase_t& base = list->base;
@@ -523,27 +547,37 @@ int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length)
         r.day[i] = d.frames;
     }
 
-    const char* p = text;
-    const char* end = text + length;
-    if (startsWith(p, end, "\xEF\xBB\xBF")) p += 3;
-    const Format* format = kFormats;
-    while (!format->detect(r, p, end)) ++format;
-    if (ELKList_BeginInput(list, format->format) != ELK_OK) return ELK_ERROR;
-    LineEnds lines { end };
-    while (p < end && !list->state->stop) {
-        const char* q = lines.next(p);
-        ++r.line;
-        r.begin = p;
-        r.end = q;
-        if (q - p > INT32_MAX) {
-            r.end = p;
-            fail(r, ELK_FAULT_LINE_TOO_LONG, p);
-        } else {
-            format->readLine(r);
-        }
-        if (q == end) break;
-        p = q + (*q == '\r' && q + 1 < end && q[1] == '\n' ? 2 : 1);
+    ELKText_t text;
+    if (ELKText_Decode(&text, bytes, length) != ELK_OK) return refuseInput(list, ELK_FAULT_NO_MEMORY);
+    if (text.binary == ELK_TRUE) {
+        ELKText_Destroy(&text);
+        return refuseInput(list, ELK_FAULT_NOT_TEXT);
     }
+    const Format* format = kFormats;
+    while (!format->detect(r, text.utf8, text.length)) ++format;
+    if (ELKList_BeginInput(list, format->format) != ELK_OK) {
+        ELKText_Destroy(&text);
+        return ELK_ERROR;
+    }
+    ELKLines_t lines;
+    ELKLines_Init(&lines);
+    ELKLines_Feed(&lines, text.utf8, text.length);
+    ELKLine_t line;
+    for (int8_t got; !list->state->stop && (got = nextLine(&lines, &line)) != ELK_FALSE;) {
+        if (got == ELK_ERROR) {
+            outOfMemory(r);
+            break;
+        }
+        r.line = line.number;
+        r.begin = line.text;
+        r.end = line.tooLong == ELK_TRUE ? line.text : line.text + line.length;
+        if (line.tooLong == ELK_TRUE)
+            fail(r, ELK_FAULT_LINE_TOO_LONG, r.begin);
+        else
+            format->readLine(r);
+    }
+    ELKLines_Destroy(&lines);
+    ELKText_Destroy(&text);
     list->lines += r.line;
     return ELKList_EndInput(list);
 }
@@ -561,20 +595,24 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
     case ELK_FAULT_SECONDS:
         n = std::snprintf(text, sizeof text, reason, value(0));
         break;
-    case ELK_FAULT_FRAMES: {
-        ELKTimebase_t tb = list->base;
-        tb.dropFrame = ELK_FALSE;
-        char rate[ELK_DURATION_TEXT_MAX];
-        if (ELKTimebase_ToText(&tb, rate, sizeof rate) < 0)
-            std::snprintf(rate, sizeof rate, "%u", unsigned(list->base.nominal));
-        n = std::snprintf(text, sizeof text, reason, value(0), rate);
+    case ELK_FAULT_FRAMES:
+        n = std::snprintf(text, sizeof text, reason, value(0), rateName(list->base, false).text);
+        break;
+    case ELK_FAULT_NO_SUCH_LABEL: {
+        // Only drop frame skips labels, whether the list's rate or an EDL's FCM chose it.
+        const int width = list->base.nominal > 100 ? 3 : 2;
+        n = std::snprintf(text, sizeof text, reason, value(0), value(1), value(2), width, value(3),
+            rateName(list->base, true).text);
         break;
     }
-    case ELK_FAULT_NO_SUCH_LABEL:
-        n = std::snprintf(text, sizeof text, reason, value(0), value(1), value(2), value(3));
-        break;
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
+    }
+    if (fault == ELK_FAULT_LIST_GROUPS && error->value[0] == 2) {
+        const int m = std::clamp(n, 0, int(sizeof text) - 1);
+        n = m
+            + std::snprintf(text + m, sizeof text - size_t(m),
+                ": write 00:%02llu:%02llu or 00:00:%02llu:%02llu", value(1), value(2), value(1), value(2));
     }
     int32_t at = append(out, 0, capacity, text, std::clamp(n, 0, int(sizeof text) - 1));
     if (error->detailLength > 0) {

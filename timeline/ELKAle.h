@@ -6,6 +6,8 @@
 // plus Duration where End is missing, at the FPS of the row (an FPS column)
 // or of the heading; 23.98 and 23.976 are the same rate. Rows are separate
 // material, and an ALE has no length.
+//
+// Text is UTF-8, as ELKTimeline_Read decodes it; positions count in it.
 #ifndef ELKALE_H
 #define ELKALE_H
 

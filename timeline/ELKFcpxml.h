@@ -10,6 +10,8 @@
 // "Lane N" for each lane (connected spines put their items on their lane).
 // The length runs from tcStart to the latest end of the primary storyline
 // (gaps included) or of a connected item.
+//
+// Text is UTF-8, as ELKTimeline_Read decodes it; positions count in it.
 #ifndef ELKFCPXML_H
 #define ELKFCPXML_H
 

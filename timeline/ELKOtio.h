@@ -9,6 +9,8 @@
 // children. Clips, nested stacks and nested tracks are entries on the track,
 // named by its name or V1..., A1... by kind. The length is the longest track.
 // Every RationalTime's rate within 1e-5 of a named timebase is taken as it.
+//
+// Text is UTF-8, as ELKTimeline_Read decodes it; positions count in it.
 #ifndef ELKOTIO_H
 #define ELKOTIO_H
 

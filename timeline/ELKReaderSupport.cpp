@@ -10,7 +10,8 @@ namespace
 bool parse(pugi::xml_document* doc, const char* text, int64_t length, pugi::xml_parse_result* result)
 {
     if (!text || length < 0) length = 0;
-    *result = doc->load_buffer(text ? text : "", size_t(length), pugi::parse_default, pugi::encoding_auto);
+    // The text is UTF-8 already: a declaration naming another encoding must not decode it twice.
+    *result = doc->load_buffer(text ? text : "", size_t(length), pugi::parse_default, pugi::encoding_utf8);
     return bool(*result);
 }
 

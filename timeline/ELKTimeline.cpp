@@ -6,6 +6,7 @@
 #include "ELKAle.h"
 #include "ELKFcpxml.h"
 #include "ELKOtio.h"
+#include "ELKText.h"
 #include "ELKXmeml.h"
 
 namespace
@@ -57,6 +58,12 @@ bool memContains(const char* p, const char* end, const char* word)
     return false;
 }
 
+// What is no text at all goes to the list reader, which says so.
+int8_t formatOf(const ELKText_t& text)
+{
+    return text.binary == ELK_TRUE ? int8_t(ELK_FORMAT_LIST) : ELKTimeline_Detect(text.utf8, text.length);
+}
+
 } // namespace
 
 int8_t ELKTimeline_Detect(const char* text, int64_t length)
@@ -73,34 +80,56 @@ int8_t ELKTimeline_Detect(const char* text, int64_t length)
     return ELK_FORMAT_LIST;
 }
 
-int8_t ELKTimeline_Read(ELKList_t* list, const char* text, int64_t length)
+int8_t ELKTimeline_Read(ELKList_t* list, const char* bytes, int64_t length)
 {
-    switch (ELKTimeline_Detect(text, length)) {
+    // Lists and EDLs, and input that is no text at all, go to the list reader whole: it decodes
+    // them and reports what it cannot read itself.
+    ELKText_t text;
+    if (!list || length < 0 || (!bytes && length) || ELKText_Decode(&text, bytes, length) != ELK_OK)
+        return ELKList_Read(list, bytes, length);
+    int8_t result;
+    switch (formatOf(text)) {
     case ELK_FORMAT_FCPXML:
-        return ELKFcpxml_Read(list, text, length);
+        result = ELKFcpxml_Read(list, text.utf8, text.length);
+        break;
     case ELK_FORMAT_XMEML:
-        return ELKXmeml_Read(list, text, length);
+        result = ELKXmeml_Read(list, text.utf8, text.length);
+        break;
     case ELK_FORMAT_OTIO:
-        return ELKOtio_Read(list, text, length);
+        result = ELKOtio_Read(list, text.utf8, text.length);
+        break;
     case ELK_FORMAT_ALE:
-        return ELKAle_Read(list, text, length);
+        result = ELKAle_Read(list, text.utf8, text.length);
+        break;
     default:
-        return ELKList_Read(list, text, length);
+        result = ELKList_Read(list, bytes, length);
     }
+    ELKText_Destroy(&text);
+    return result;
 }
 
-int8_t ELKTimeline_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
+int8_t ELKTimeline_OwnRate(const char* bytes, int64_t length, ELKTimebase_t* rate)
 {
-    switch (ELKTimeline_Detect(text, length)) {
-    case ELK_FORMAT_FCPXML:
-        return ELKFcpxml_OwnRate(text, length, rate);
-    case ELK_FORMAT_XMEML:
-        return ELKXmeml_OwnRate(text, length, rate);
-    case ELK_FORMAT_OTIO:
-        return ELKOtio_OwnRate(text, length, rate);
-    case ELK_FORMAT_ALE:
-        return ELKAle_OwnRate(text, length, rate);
-    default:
+    ELKText_t text;
+    if (!rate || length < 0 || (!bytes && length) || ELKText_Decode(&text, bytes, length) != ELK_OK)
         return ELK_ERROR;
+    int8_t result = ELK_ERROR;
+    switch (formatOf(text)) {
+    case ELK_FORMAT_FCPXML:
+        result = ELKFcpxml_OwnRate(text.utf8, text.length, rate);
+        break;
+    case ELK_FORMAT_XMEML:
+        result = ELKXmeml_OwnRate(text.utf8, text.length, rate);
+        break;
+    case ELK_FORMAT_OTIO:
+        result = ELKOtio_OwnRate(text.utf8, text.length, rate);
+        break;
+    case ELK_FORMAT_ALE:
+        result = ELKAle_OwnRate(text.utf8, text.length, rate);
+        break;
+    default:
+        break;
     }
+    ELKText_Destroy(&text);
+    return result;
 }

@@ -7,6 +7,8 @@
 // (decimals such as "1055.0" when whole); a start of -1 is the start of the
 // transitionitem just before, an end of -1 the end of the one just after.
 // Tracks are V1... and A1... in file order. The length is the latest end.
+//
+// Text is UTF-8, as ELKTimeline_Read decodes it; positions count in it.
 #ifndef ELKXMEML_H
 #define ELKXMEML_H
 

@@ -112,6 +112,12 @@ void decodeAsStream(const char* bytes, int64_t size)
         check(got == std::string(bytes + (t.encoding == ELK_TEXT_UTF8_BOM ? 3 : 0), bytes + size));
     else
         check(got == std::string(t.utf8, size_t(t.length)));
+    // A line decoded alone is UTF-8 whatever it held.
+    check(ELKTextStream_Line(&s, got.data(), int64_t(got.size()), &utf8, &length) == ELK_OK);
+    ELKText_t line;
+    check(ELKText_Decode(&line, utf8, length) == ELK_OK);
+    check(line.encoding != ELK_TEXT_CP1252 && line.length <= length);
+    ELKText_Destroy(&line);
     ELKText_Destroy(&t);
     ELKTextStream_Destroy(&s);
 }
