@@ -3,6 +3,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 TapeModel::TapeModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
@@ -37,7 +39,7 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
                                                               : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (i < 0) {
         const ELKListError_t& e = m_list.errors[-1 - i];
-        if (role == Qt::ForegroundRole) return QColor(0xc0, 0x1c, 0x28);
+        if (role == Qt::ForegroundRole) return errorColor();
         if (role == Qt::ToolTipRole) return poolText(e.text, e.textLength);
         if (role != Qt::DisplayRole) return QVariant();
         if (column == LineColumn) return QString::number(e.line);
@@ -88,13 +90,26 @@ QVariant TapeModel::headerData(int section, Qt::Orientation orientation, int rol
     return QVariant();
 }
 
-void TapeModel::TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base)
+void TapeModel::read(const QByteArray& text, const ELKTimebase_t& base)
 {
     beginResetModel();
     ELKList_Destroy(&m_list);
     ELKList_Init(&m_list, &base);
     ELKList_Read(&m_list, text.constData(), text.size());
+    listRows();
+    endResetModel();
+}
 
+void TapeModel::adopt(ELKList_t* list)
+{
+    beginResetModel();
+    std::swap(m_list, *list);
+    listRows();
+    endResetModel();
+}
+
+void TapeModel::listRows()
+{
     // Both arrays come in line order; merging them keeps the table in the editor's order.
     m_rows.clear();
     m_rows.reserve(size_t(m_list.entryCount + m_list.errorCount));
@@ -106,14 +121,24 @@ void TapeModel::TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base
         else
             m_rows.push_back(-1 - error++);
     }
-    endResetModel();
 }
 
 int64_t TapeModel::lineOfRow(int row) const
 {
     if (row < 0 || row >= int(m_rows.size())) return 0;
-    const int64_t i = m_rows[size_t(row)];
-    return i < 0 ? m_list.errors[-1 - i].line : m_list.entries[i].line;
+    return lineOf(m_rows[size_t(row)]);
+}
+
+int TapeModel::rowOfLine(int64_t line) const
+{
+    const auto row = std::lower_bound(
+        m_rows.begin(), m_rows.end(), line, [this](int64_t i, int64_t l) { return lineOf(i) < l; });
+    return row != m_rows.end() && lineOf(*row) == line ? int(row - m_rows.begin()) : -1;
+}
+
+int32_t TapeModel::faultColumn(int row) const
+{
+    return isErrorRow(row) ? m_list.errors[-1 - m_rows[size_t(row)]].column : 0;
 }
 
 QString TapeModel::poolText(int64_t offset, int32_t length) const
@@ -124,6 +149,11 @@ QString TapeModel::poolText(int64_t offset, int32_t length) const
 QString TapeModel::labelText(int64_t frames) const
 {
     return durationText(ELKDuration_t { frames, m_list.base });
+}
+
+QColor errorColor()
+{
+    return QColor(0xc0, 0x1c, 0x28);
 }
 
 QString durationText(const ELKDuration_t& d)
