@@ -307,8 +307,11 @@ bool HorodexTape::maybeSave(const QList<TapeDocument*>& unsaved)
         ? tr("%1 has changes that are not saved. Save them?").arg(unsaved.first()->displayName())
         : tr("%1 tabs have changes that are not saved. Save them?").arg(unsaved.size());
     // Escape is Cancel: the window stays, with its text.
-    switch (QMessageBox::warning(this, m_title, question,
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+    const int answer = QMessageBox::warning(this, m_title, question,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    // The keyboard back to the window, even where no window manager gives it.
+    activateWindow();
+    switch (answer) {
     case QMessageBox::Save:
         for (TapeDocument* document : unsaved) {
             ui.m_tabs->setCurrentWidget(document);

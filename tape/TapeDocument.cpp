@@ -24,7 +24,6 @@ constexpr qint64 maxFileBytes = 64 * 1024 * 1024;
 constexpr qsizetype backgroundChars = 1 << 20;
 constexpr int pauseMs = 150;
 
-const QColor errorLineColor(0xfb, 0xe3, 0xe4);
 
 // Encodings and line ends as files have them.
 enum { Utf8, Utf8Bom, Utf16Le, Utf16Be, Cp1252 };
@@ -365,7 +364,9 @@ void TapeDocument::markErrors()
         if (!block.isValid()) continue;
         QTextEdit::ExtraSelection line;
         line.cursor = QTextCursor(block);
-        line.format.setBackground(errorLineColor);
+        QColor shade = errorColor();
+        shade.setAlpha(32);
+        line.format.setBackground(shade);
         line.format.setProperty(QTextFormat::FullWidthSelection, true);
         marks << line;
 

@@ -171,7 +171,7 @@ void tst_DesktopFiles::tapeOpensEdls()
 
     const QString entry = tapeDir + '/' + tapeId + ".desktop";
     QCOMPARE(desktopValue(QStringLiteral("MimeType"), entry), QStringLiteral("text/x-edl;"));
-    QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %f"));
+    QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %F"));
 }
 
 QTEST_GUILESS_MAIN(tst_DesktopFiles)
