@@ -95,18 +95,22 @@ void BM_WriteText(benchmark::State& state)
 }
 BENCHMARK(BM_WriteText);
 
-void BM_ReadText(benchmark::State& state, const char* text)
+void BM_ReadText(benchmark::State& state, const char* text, bool strict)
 {
     ELKDuration_t d = at(k5994DF, 0);
     const int32_t n = int32_t(std::strlen(text));
+    ELKDurationFields_t skipped;
     for (auto _ : state) {
         benchmark::DoNotOptimize(text);
-        benchmark::DoNotOptimize(ELKDuration_FromText(&d, text, n, nullptr));
+        benchmark::DoNotOptimize(strict ? ELKDuration_FromTextStrict(&d, text, n, nullptr, &skipped)
+                                        : ELKDuration_FromText(&d, text, n, nullptr));
         benchmark::DoNotOptimize(d.frames);
     }
 }
-BENCHMARK_CAPTURE(BM_ReadText, label, "-23:59:59;59");
-BENCHMARK_CAPTURE(BM_ReadText, units, "1h30m12s4f");
+BENCHMARK_CAPTURE(BM_ReadText, label, "-23:59:59;59", false);
+BENCHMARK_CAPTURE(BM_ReadText, units, "1h30m12s4f", false);
+BENCHMARK_CAPTURE(BM_ReadText, count, "-5178816", false);
+BENCHMARK_CAPTURE(BM_ReadText, strict_label, "-23:59:59;59", true);
 
 void BM_WriteRealTime(benchmark::State& state)
 {

@@ -3,16 +3,13 @@
 
 #include <string>
 
+#include "ELKChars.h"
+
 namespace
 {
 
 // Deep enough for any expression a person writes, shallow enough for the stack.
 constexpr int kMaxDepth = 200;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 bool isOperator(char c)
 {
@@ -24,7 +21,7 @@ bool isPlainNumber(const char* s, size_t n)
 {
     size_t digits = 0, points = 0;
     for (size_t i = 0; i < n; ++i) {
-        if (s[i] >= '0' && s[i] <= '9')
+        if (ELKChar_IsDigit(s[i]))
             ++digits;
         else if (s[i] == '.')
             ++points;
@@ -75,12 +72,13 @@ private:
 
     void skipBlanks()
     {
-        while (!atEnd() && isBlank(current())) ++m_pos;
+        while (!atEnd() && ELKChar_IsBlankOrLineEnd(current())) ++m_pos;
     }
 
     size_t tokenEnd(size_t from) const
     {
-        while (from < m_length && !isBlank(m_text[from]) && !isOperator(m_text[from])) ++from;
+        while (from < m_length && !ELKChar_IsBlankOrLineEnd(m_text[from]) && !isOperator(m_text[from]))
+            ++from;
         return from;
     }
 
@@ -212,7 +210,7 @@ private:
         size_t end = start;
         while (end < m_length && !isOperator(m_text[end])) ++end;
         m_pos = end;
-        while (isBlank(m_text[end - 1])) --end;
+        while (ELKChar_IsBlankOrLineEnd(m_text[end - 1])) --end;
         const char* token = m_text + start;
         const size_t length = end - start;
         ELKDuration_Init(&out.d, &m_tb);

@@ -3,20 +3,11 @@
 
 #include <cstdio>
 
+#include "ELKChars.h"
 #include "Json.h"
 
 namespace
 {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 std::string unexpected(const char* text, size_t length, size_t offset)
 {
@@ -35,13 +26,13 @@ std::string unexpected(const char* text, size_t length, size_t offset)
 bool readFrameCount(const char* text, size_t length, int64_t* frames, TextError* error)
 {
     size_t i = 0;
-    while (i < length && isBlank(text[i])) ++i;
+    while (i < length && ELKChar_IsBlankOrLineEnd(text[i])) ++i;
     const bool negative = i < length && text[i] == '-';
     if (i < length && (text[i] == '-' || text[i] == '+')) ++i;
     const size_t digits = i;
     // Counted as a negative number so that the most negative count fits.
     int64_t value = 0;
-    for (; i < length && isDigit(text[i]); ++i) {
+    for (; i < length && ELKChar_IsDigit(text[i]); ++i) {
         const int digit = text[i] - '0';
         if (value < (INT64_MIN + digit) / 10) {
             error->offset = digits;
@@ -51,7 +42,7 @@ bool readFrameCount(const char* text, size_t length, int64_t* frames, TextError*
         value = value * 10 - digit;
     }
     size_t end = i;
-    while (end < length && isBlank(text[end])) ++end;
+    while (end < length && ELKChar_IsBlankOrLineEnd(text[end])) ++end;
     if (i == digits || end < length) {
         error->offset = i == digits ? i : end;
         error->reason = i == digits ? describeFault(text, length, i) : unexpected(text, length, end);
@@ -76,28 +67,42 @@ bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, 
     }
     int32_t at = 0;
     const int32_t n = int32_t(length);
-    const int8_t result
-        = realTime ? ELKDuration_FromRealTime(d, text, n, &at) : ELKDuration_FromText(d, text, n, &at);
+    ELKDurationFields_t skipped;
+    const int8_t result = realTime ? ELKDuration_FromRealTime(d, text, n, &at)
+                                   : ELKDuration_FromTextStrict(d, text, n, &at, &skipped);
     if (result == ELK_OK) return true;
     error->offset = at < 0 ? 0 : size_t(at) > length ? length : size_t(at);
-    error->reason = describeFault(text, length, error->offset);
+    error->reason = !realTime && ELKDuration_LabelExists(&d->base, &skipped) == ELK_FALSE
+        ? describeSkipped(skipped, d->base)
+        : describeFault(text, length, error->offset);
     return false;
+}
+
+std::string describeSkipped(const ELKDurationFields_t& label, const ELKTimebase_t& tb)
+{
+    char text[ELK_DURATION_TEXT_MAX + 16];
+    char rate[ELK_DURATION_TEXT_MAX];
+    if (ELKTimebase_ToText(&tb, rate, sizeof rate) < 0) rate[0] = '\0';
+    std::snprintf(text, sizeof text, "%s%02llu:%02u:%02u;%0*u does not exist at %s",
+        label.negative == ELK_TRUE ? "-" : "", static_cast<unsigned long long>(label.hours), label.minutes,
+        label.seconds, tb.nominal > 100 ? 3 : 2, label.frames, rate);
+    return text;
 }
 
 std::string describeFault(const char* text, size_t length, size_t offset)
 {
     size_t first = 0;
-    while (first < length && isBlank(text[first])) ++first;
+    while (first < length && ELKChar_IsBlankOrLineEnd(text[first])) ++first;
     if (first == length) return "empty value";
     if (offset >= length) return "incomplete value";
     const char c = text[offset];
     int groups = 0;
     for (size_t i = 0; i < length; ++i)
-        if (isDigit(text[i]) && (i == 0 || !isDigit(text[i - 1]))) ++groups;
+        if (ELKChar_IsDigit(text[i]) && (i == 0 || !ELKChar_IsDigit(text[i - 1]))) ++groups;
     // The reader stops at a fifth group's separator, and at a number too large.
     const bool separator = c == ':' || c == ';' || c == '.' || c == ',' || c == ' ';
-    if (groups > 4 && (separator || isDigit(c))) return "more than four groups";
-    if (isDigit(c)) return "value out of range";
+    if (groups > 4 && (separator || ELKChar_IsDigit(c))) return "more than four groups";
+    if (ELKChar_IsDigit(c)) return "value out of range";
     return unexpected(text, length, offset);
 }
 

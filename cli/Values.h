@@ -20,8 +20,12 @@ struct TextError {
 bool readFrameCount(const char* text, size_t length, int64_t* frames, TextError* error);
 
 // Reads a time in any form the library reads (label, lone frames, units), or
-// a running time ("0:59:59.996") when realTime is true, at d's timebase.
+// a running time ("0:59:59.996") when realTime is true, at d's timebase. A
+// label that drop frame skips is an error.
 bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, TextError* error);
+
+// "00:01:00;00 does not exist at 29.97df": a label that drop frame skips.
+std::string describeSkipped(const ELKDurationFields_t& label, const ELKTimebase_t& tb);
 
 // Says why a reader stopped at `offset` of text: "unexpected 'x'",
 // "value out of range", "more than four groups".

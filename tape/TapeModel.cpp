@@ -43,7 +43,10 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole) return poolText(e.text, e.textLength);
         if (role != Qt::DisplayRole) return QVariant();
         if (column == LineColumn) return QString::number(e.line);
-        if (column == LabelColumn) return QString::fromUtf8(e.reason);
+        if (column == LabelColumn) {
+            char reason[ELK_LIST_REASON_MAX];
+            return QString::fromUtf8(reason, ELKList_ErrorText(&m_list, &e, reason, sizeof reason));
+        }
         return QVariant();
     }
 

@@ -51,22 +51,25 @@ QByteArray write(const ELKDuration_t& d, int form = Label)
 }
 
 // Reads from an exact-size copy (no zero byte after it). Gives the count, or
-// "error@offset" with the count checked unchanged.
+// "fault@offset" with the count checked unchanged.
 QByteArray read(const QByteArray& tb, int form, const QByteArray& input)
 {
     ELKDuration_t d = duration(tb, kUnchanged);
     const auto exact = exactCopy(input);
     const int32_t n = int32_t(input.size());
     int32_t at = -1;
+    int8_t fault = ELK_DURATION_FAULT_NONE;
     int8_t r;
     if (form == RealTime)
-        r = ELKDuration_FromRealTime(&d, exact.get(), n, &at);
+        r = ELKDuration_FromRealTime(&d, exact.get(), n, &at, &fault);
     else if (form >= Feet35)
-        r = ELKDuration_FromFeet(&d, form == Feet35 ? ELK_FEET_35MM : ELK_FEET_16MM, exact.get(), n, &at);
+        r = ELKDuration_FromFeet(
+            &d, form == Feet35 ? ELK_FEET_35MM : ELK_FEET_16MM, exact.get(), n, &at, &fault);
     else
-        r = ELKDuration_FromText(&d, exact.get(), n, &at);
+        r = ELKDuration_FromText(&d, exact.get(), n, &at, &fault);
     if (r == ELK_OK) return QByteArray::number(d.frames);
-    return d.frames == kUnchanged ? "error@" + QByteArray::number(at) : QByteArray("changed on error");
+    if (d.frames != kUnchanged) return "changed on error";
+    return ELKDuration_FaultText(fault) + QByteArray("@") + QByteArray::number(at);
 }
 
 QByteArray escaped(const char* text)
@@ -74,9 +77,11 @@ QByteArray escaped(const char* text)
     return QByteArray(text).replace('\t', "\\t").replace('\r', "\\r").replace('\n', "\\n");
 }
 
-QByteArray rowName(const char* input, const char* tb)
+// "12x at 25", or for a fault "unexpected character: 12x at 25".
+QByteArray rowName(const char* input, const char* tb, const char* result = "")
 {
-    return escaped(input) + " at " + tb;
+    const char* at = std::strchr(result, '@');
+    return (at ? QByteArray(result, int(at - result)) + ": " : QByteArray()) + escaped(input) + " at " + tb;
 }
 
 qint64 countOf(const ELKTimebase_t& tb, uint64_t h, uint64_t m, uint64_t s, uint64_t f)
@@ -87,6 +92,18 @@ qint64 countOf(const ELKTimebase_t& tb, uint64_t h, uint64_t m, uint64_t s, uint
     return d.frames;
 }
 
+// The count of a label "[-]H:MM:SS;FF" worked out here: drop frame skips
+// nominal/15 labels in every minute started but each tenth.
+qint64 labelCount(const char* label, uint32_t nominal, bool dropFrame)
+{
+    const bool negative = *label == '-';
+    unsigned long long h, m, s, f;
+    if (std::sscanf(label + negative, "%llu:%llu:%llu%*[:;]%llu", &h, &m, &s, &f) != 4) qFatal("bad label");
+    const unsigned long long minutes = h * 60 + m;
+    unsigned long long n = (minutes * 60 + s) * nominal + f;
+    if (dropFrame) n -= nominal / 15 * (minutes - minutes / 10);
+    return negative ? -qint64(n) : qint64(n);
+}
 } // namespace
 
 class TestDuration : public QObject
@@ -280,7 +297,7 @@ private slots:
         QTest::addColumn<int>("form");
         QTest::addColumn<QByteArray>("tb");
         QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<QByteArray>("count"); // or error@offset
+        QTest::addColumn<QByteArray>("count"); // or fault@offset
         const struct {
             Form form;
             const char *tb, *input, *count;
@@ -299,19 +316,19 @@ private slots:
             { Label, "25", "2m10s4f", "3254" },
             { Label, "25", "-0", "0" },
             { Label, "1", "-9223372036854775808", "-9223372036854775808" },
-            { Label, "1", "9223372036854775808", "error@0" },
-            { Label, "25", "-99999999999999999999", "error@1" },
-            { Label, "25", "106751991167300:38:45:08", "error@0" },
-            { Label, "25", "1:2:3:4:5", "error@7" },
-            { Label, "25", "12x", "error@2" },
-            { Label, "25", "1h30", "error@2" },
-            { Label, "25", "30m1h", "error@4" },
-            { Label, "25", "1:30s", "error@4" },
-            { Label, "25", "h", "error@0" },
-            { Label, "25", "", "error@0" },
-            { Label, "25", " - ", "error@2" },
-            { Label, "25", "::", "error@0" },
-            { Label, "25", "1\t2", "error@1" },
+            { Label, "1", "9223372036854775808", "value out of range@0" },
+            { Label, "25", "-99999999999999999999", "value out of range@1" },
+            { Label, "25", "106751991167300:38:45:08", "value out of range@0" },
+            { Label, "25", "1:2:3:4:5", "more than four groups@7" },
+            { Label, "25", "12x", "unexpected character@2" },
+            { Label, "25", "1h30", "number without its unit@2" },
+            { Label, "25", "30m1h", "unit out of place@4" },
+            { Label, "25", "1:30s", "unit out of place@4" },
+            { Label, "25", "h", "unit out of place@0" },
+            { Label, "25", "", "empty value@0" },
+            { Label, "25", " - ", "incomplete value@2" },
+            { Label, "25", "::", "no digit@0" },
+            { Label, "25", "1\t2", "unexpected character@1" },
             { RealTime, "25", "-90.5", "-2263" }, // -2262.5 rounds away from zero
             { RealTime, "25", "12", "300" },
             { RealTime, "25", "1:02:03.5", "93088" },
@@ -321,20 +338,20 @@ private slots:
             { RealTime, "25", "5.", "125" },
             { RealTime, "23.976", "0.02085416666666666666666666666666666666667", "1" }, // just past half
             { RealTime, "23.976", "0.02085416666666666666666666666666666666666", "0" },
-            { RealTime, "25", "1:60.0", "error@2" },
-            { RealTime, "25", "1:2:3:4", "error@5" },
-            { RealTime, "25", "1::2", "error@2" },
-            { RealTime, "25", "01:02:03;04", "error@8" },
-            { RealTime, "25", ".", "error@1" },
-            { RealTime, "1000", "9999999999999999", "error@0" },
+            { RealTime, "25", "1:60.0", "minutes or seconds at or above 60@2" },
+            { RealTime, "25", "1:2:3:4", "unexpected character@5" },
+            { RealTime, "25", "1::2", "empty field@2" },
+            { RealTime, "25", "01:02:03;04", "unexpected character@8" },
+            { RealTime, "25", ".", "incomplete value@1" },
+            { RealTime, "1000", "9999999999999999", "value out of range@0" },
             { Feet16, "24", " -3+5 ", "-125" },
-            { Feet35, "24", "1+16", "error@2" },
-            { Feet35, "24", "12", "error@2" },
-            { Feet16, "24", "1+2x", "error@3" },
-            { Feet35, "24", "576460752303423488+0", "error@0" },
+            { Feet35, "24", "1+16", "frames at or above a foot@2" },
+            { Feet35, "24", "12", "incomplete value@2" },
+            { Feet16, "24", "1+2x", "unexpected character@3" },
+            { Feet35, "24", "576460752303423488+0", "value out of range@0" },
         };
         for (const auto& row : rows)
-            QTest::newRow(rowName(row.input, row.tb).constData())
+            QTest::newRow(rowName(row.input, row.tb, row.count).constData())
                 << int(row.form) << QByteArray(row.tb) << QByteArray(row.input) << QByteArray(row.count);
     }
     void read()
@@ -449,6 +466,115 @@ private slots:
             = byLabel ? ELKDuration_ConvertLabel(&d, &target) : ELKDuration_ConvertRealTime(&d, &target);
         QCOMPARE(r == ELK_OK ? ::write(d) : QByteArray("error"), result);
         if (r != ELK_OK) QCOMPARE(d.frames, frames);
+    }
+
+    // A value of frames alone is a count at every timebase; only seconds,
+    // minutes or hours carry and drop.
+    void loneCount_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("label");
+        const char* rows[][3] = {
+            { "29.97df", "1799", "00:00:59;29" },
+            { "29.97df", "1800", "00:01:00;02" },
+            { "29.97df", "17982", "00:10:00;00" },
+            { "29.97df", "107892", "01:00:00;00" },
+            { "29.97df", "-1800", "-00:01:00;02" },
+            { "29.97df", "+17983", "00:10:00;01" },
+            { "29.97df", "1800f", "00:01:00;02" },
+            { "29.97df", "-107892F", "-01:00:00;00" },
+            { "29.97df", "2589409", "24:00:00;01" }, // a day and a frame
+            { "29.97df", "1:00", "00:00:01;00" },
+            { "29.97df", "00:00:90;00", "00:01:30;00" },
+            { "59.94df", "3600", "00:01:00;04" },
+            { "59.94df", "-3600f", "-00:01:00;04" },
+            { "59.94df", "215784", "01:00:00;00" },
+            { "59.94df", "5178820", "24:00:00;04" },
+            { "119.88df", "7200", "00:01:00;008" },
+            { "119.88df", "-431568", "-01:00:00;000" },
+            { "119.88df", "10357640f", "24:00:00;008" },
+        };
+        for (const auto& row : rows)
+            QTest::newRow(rowName(row[1], row[0]).constData())
+                << QByteArray(row[0]) << QByteArray(row[1]) << QByteArray(row[2]);
+    }
+    void loneCount()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, label);
+        const ELKTimebase_t b = base(tb);
+        const qint64 expected = labelCount(label.constData(), b.nominal, b.dropFrame == ELK_TRUE);
+        QCOMPARE(::read(tb, Label, input), QByteArray::number(expected));
+        ELKDuration_t d = duration(tb);
+        QCOMPARE(ELKDuration_FromTextStrict(&d, input.constData(), int32_t(input.size()), nullptr, nullptr),
+            ELK_OK);
+        QCOMPARE(d.frames, expected);
+        QCOMPARE(::write(d), label);
+    }
+
+    // The strict reading refuses labels drop frame skips, written or reached
+    // by a carry, in reading and in converting by label; units are durations.
+    void strict_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("to"); // empty: read only
+        QTest::addColumn<QByteArray>("result"); // the label read, or "error@offset label"
+        const char* rows[][4] = {
+            { "29.97df", "00:01:00;00", "", "error@0 00:01:00;00" },
+            { "29.97df", " -00:01:00;01", "", "error@1 -00:01:00;01" },
+            { "29.97df", "00:00:60;00", "", "error@0 00:01:00;00" },
+            { "29.97df", "0:1800", "", "error@0 00:01:00;00" },
+            { "59.94df", "10:21:00;03", "", "error@0 10:21:00;03" },
+            { "119.88df", "00:01:00;007", "", "error@0 00:01:00;007" },
+            { "29.97df", "00:10:00;00", "", "00:10:00;00" },
+            { "29.97", "00:01:00:00", "", "00:01:00:00" },
+            { "29.97df", "1m", "", "00:00:59;28" },
+            { "29.97df", "1m2f", "", "00:01:00;02" },
+            { "29.97df", "1:2:3:4:5", "", "error@7" },
+            { "30", "00:01:00:00", "29.97df", "error 00:01:00;00" },
+            { "60", "-00:00:59:31", "29.97df", "error -00:01:00;01" },
+            { "25", "00:01:00:02", "29.97df", "00:01:00;02" },
+        };
+        for (const auto& row : rows)
+            QTest::newRow(
+                (rowName(row[1], row[0]) + (*row[2] ? QByteArray(" to ") + row[2] : "")).constData())
+                << QByteArray(row[0]) << QByteArray(row[1]) << QByteArray(row[2]) << QByteArray(row[3]);
+    }
+    void strict()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, to);
+        QFETCH(QByteArray, result);
+        ELKDuration_t d = duration(tb, kUnchanged);
+        const auto exact = exactCopy(input);
+        const int32_t n = int32_t(input.size());
+        const ELKTimebase_t target = base(to.isEmpty() ? tb : to);
+        ELKDurationFields_t skipped;
+        QByteArray got;
+        if (to.isEmpty()) {
+            int32_t at = -1;
+            if (ELKDuration_FromTextStrict(&d, exact.get(), n, &at, &skipped) != ELK_OK)
+                got = "error@" + QByteArray::number(at);
+        } else {
+            QCOMPARE(ELKDuration_FromText(&d, exact.get(), n, nullptr), ELK_OK);
+            const ELKDuration_t before = d;
+            if (ELKDuration_ConvertLabelStrict(&d, &target, &skipped) != ELK_OK) got = "error";
+            QCOMPARE(d.frames, got.isEmpty() ? d.frames : before.frames);
+        }
+        if (got.isEmpty()) got = ::write(d);
+        if (ELKDuration_LabelExists(&target, &skipped) == ELK_FALSE) {
+            char label[ELK_DURATION_TEXT_MAX];
+            std::snprintf(label, sizeof label, " %s%02llu:%02u:%02u;%0*u",
+                skipped.negative == ELK_TRUE ? "-" : "", static_cast<unsigned long long>(skipped.hours),
+                skipped.minutes, skipped.seconds, target.nominal > 100 ? 3 : 2, skipped.frames);
+            got += label;
+        }
+        QCOMPARE(got, result);
+        if (to.isEmpty() && got.startsWith("error")) QCOMPARE(d.frames, kUnchanged);
     }
 
     void scale_data()

@@ -3,6 +3,7 @@
 
 #include "ELKList.h"
 #include "ELKString.h"
+#include "ELKText.h"
 #include "elk_test_support.h"
 
 namespace
@@ -20,6 +21,16 @@ QByteArray pool(const ELKList_t& l, int64_t at, int32_t length)
     return QByteArray(l.text + at, length);
 }
 
+// A count as the label it is at the list's timebase: "00:12:34:05".
+QByteArray label(const ELKList_t& l, int64_t frames)
+{
+    ELKDuration_t d;
+    ELKDuration_Init(&d, &l.base);
+    d.frames = frames;
+    char out[ELK_DURATION_TEXT_MAX];
+    return QByteArray(out, ELKDuration_ToText(&d, out, sizeof out, ELK_FALSE));
+}
+
 // "line label/track in-out duration", in and out only where given.
 QByteArray entries(const ELKList_t& l)
 {
@@ -28,10 +39,16 @@ QByteArray entries(const ELKList_t& l)
         const ELKListEntry_t& e = l.entries[i];
         QByteArray s = QByteArray::number(e.line) + ' ' + pool(l, e.label, e.labelLength);
         if (e.trackLength) s += '/' + pool(l, e.track, e.trackLength);
-        if (e.hasInOut == ELK_TRUE) s += ' ' + QByteArray::number(e.in) + '-' + QByteArray::number(e.out);
-        out << s + ' ' + QByteArray::number(e.duration);
+        if (e.hasInOut == ELK_TRUE) s += ' ' + label(l, e.in) + '-' + label(l, e.out);
+        out << s + ' ' + label(l, e.duration);
     }
     return out.join("; ");
+}
+
+QByteArray reason(const ELKList_t& l, const ELKListError_t& e)
+{
+    char text[ELK_LIST_REASON_MAX];
+    return QByteArray(text, ELKList_ErrorText(&l, &e, text, sizeof text));
 }
 
 QByteArray errors(const ELKList_t& l)
@@ -39,7 +56,7 @@ QByteArray errors(const ELKList_t& l)
     QByteArrayList out;
     for (int64_t i = 0; i < l.errorCount; ++i) {
         const ELKListError_t& e = l.errors[i];
-        out << QByteArray::number(e.line) + ':' + QByteArray::number(e.column) + ' ' + e.reason;
+        out << QByteArray::number(e.line) + ':' + QByteArray::number(e.column) + ' ' + reason(l, e);
     }
     return out.join("; ");
 }
@@ -47,14 +64,32 @@ QByteArray errors(const ELKList_t& l)
 // "sum S unique U | track sum unique | ..."
 QByteArray totals(const ELKList_t& l)
 {
-    QByteArray s = "sum " + QByteArray::number(l.sum) + " unique "
-        + (l.hasUnique == ELK_TRUE ? QByteArray::number(l.unique) : QByteArray("-"));
+    QByteArray s
+        = "sum " + label(l, l.sum) + " unique " + (l.hasUnique == ELK_TRUE ? label(l, l.unique) : "-");
     for (int32_t i = 0; i < l.trackCount; ++i) {
         const ELKListTrack_t& t = l.tracks[i];
-        s += " | " + pool(l, t.name, t.nameLength) + ' ' + QByteArray::number(t.sum) + ' '
-            + QByteArray::number(t.unique);
+        s += " | " + pool(l, t.name, t.nameLength) + ' ' + label(l, t.sum) + ' ' + label(l, t.unique);
     }
     return s;
+}
+
+// "format name rate entries/errors/left out total unique length" per input, '-' for none.
+QByteArray inputs(const ELKList_t& l)
+{
+    static const char* const formats[] = { "none", "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+    QByteArrayList out;
+    for (int32_t i = 0; i < l.inputs; ++i) {
+        const ELKListInput_t& in = l.inputList[i];
+        char rate[ELK_DURATION_TEXT_MAX] = "-";
+        if (in.hasRate == ELK_TRUE) ELKTimebase_ToText(&in.rate, rate, sizeof rate);
+        const auto maybe = [&](int8_t has, int64_t n) { return has == ELK_TRUE ? label(l, n) : "-"; };
+        out << QByteArray(formats[in.format]) + ' '
+                + (in.hasName == ELK_TRUE ? pool(l, in.name, in.nameLength) : "-") + ' ' + rate + ' '
+                + QByteArray::number(in.entries) + '/' + QByteArray::number(in.errors) + '/'
+                + QByteArray::number(in.leftOut) + ' ' + label(l, in.total) + ' '
+                + maybe(in.hasUnique, in.unique) + ' ' + maybe(in.hasLength, in.length);
+    }
+    return out.join("; ");
 }
 
 int8_t readExact(ELKList_t* l, const QByteArray& text)
@@ -87,49 +122,37 @@ private slots:
             << QByteArray("25")
             << QByteArray("Reel lengths\nAct 1,00:12:34:05\nAct 2\t10:00:00\nTrim -00:00:10:00\n"
                           "  # 99:99:99:99\n\nScene 12 Version 1.5 +00:00:01:00\n")
-            << QByteArray("2 Act 1 18855; 3 Act 2 15000; 4 Trim -250; 7 Scene 12 Version 1.5 25")
-            << QByteArray() << QByteArray("sum 33630 unique -");
+            << QByteArray("2 Act 1 00:12:34:05; 3 Act 2 00:10:00:00; 4 Trim -00:00:10:00; "
+                          "7 Scene 12 Version 1.5 00:00:01:00")
+            << QByteArray() << QByteArray("sum 00:22:25:05 unique -");
         QTest::newRow("in and out across midnight adds a drop-frame day")
             << QByteArray("29.97df")
             << QByteArray("Night 23:59:59;29 00:00:00;00\nDay 00:00:10;00 00:00:20;00")
-            << QByteArray("1 Night 2589407-0 1; 2 Day 300-600 300") << QByteArray()
-            << QByteArray("sum 301 unique 301");
+            << QByteArray("1 Night 23:59:59;29-00:00:00;00 00:00:00;01; "
+                          "2 Day 00:00:10;00-00:00:20;00 00:00:10;00")
+            << QByteArray() << QByteArray("sum 00:00:10;01 unique 00:00:10;01");
         QTest::newRow("byte-order mark, CRLF and CR line ends")
             << QByteArray("25")
             << QByteArray("\xEF\xBB\xBF"
                           "A 00:00:01:00\r\nB 00:00:02:00\r\rC 00:00:03:00\r")
-            << QByteArray("1 A 25; 2 B 50; 4 C 75") << QByteArray() << QByteArray("sum 150 unique -");
+            << QByteArray("1 A 00:00:01:00; 2 B 00:00:02:00; 4 C 00:00:03:00") << QByteArray()
+            << QByteArray("sum 00:00:06:00 unique -");
         QTest::newRow("three-digit frames above 100 fps")
-            << QByteArray("120") << QByteArray("a 00:00:01:100\nb 00:00:00:120\nc 00:00:00:1000\n")
-            << QByteArray("1 a 220")
-            << QByteArray("2:12 frames 120 at 120 fps; 3:12 frames need two or three digits")
-            << QByteArray("sum 220 unique -");
-        QTest::newRow("errors of a plain list, each line left out and the rest kept")
-            << QByteArray("25")
-            << QByteArray(
-                   "x 00:60:00:00\n00:00:75:00\n00:00:00:29\nbad 00:10:00:0\nbad 00:1:00:00\n"
-                   "3 00:00:01:00 00:00:02:00 00:00:03:00\nsign -00:00:01:00 00:00:02:00\n"
-                   "five 00:00:00:00:00\nstray 00:00:0x:00\nok 00:00:01:00\nlate 48:00:00:00 01:00:00:00\n")
-            << QByteArray("10 ok 25")
-            << QByteArray(
-                   "1:6 minutes 60 at or above 60; 2:7 seconds 75 at or above 60; 3:10 frames 29 at 25 fps; "
-                   "4:14 frames need two digits; 5:8 a digit group needs two digits; "
-                   "6:27 three or more times on a line; 7:6 sign on an in or out time; "
-                   "8:18 more than four digit groups; 9:14 stray character in a time; "
-                   "11:18 out more than a day before in")
-            << QByteArray("sum 25 unique -");
-        QTest::newRow("column counts characters in UTF-8 and in Latin-1")
-            << QByteArray("25") << QByteArray("Caf\xC3\xA9 00:00:0:00\nCaf\xE9 00:00:0:00\n") << QByteArray()
-            << QByteArray("1:12 a digit group needs two digits; 2:12 a digit group needs two digits")
-            << QByteArray("sum 0 unique -");
-        QTest::newRow("counts past 64 bits are errors, never wrapped")
-            << QByteArray("25")
-            << QByteArray("a 99999999999999999999:00:00:00\nb 100000000000000:00:00:00\nc "
-                          "100000000000000:00:00:00\n")
-            << QByteArray("2 b 9000000000000000000") << QByteArray("1:3 time too large; 3:3 total too large")
-            << QByteArray("sum 9000000000000000000 unique -");
+            << QByteArray("120") << QByteArray("a 00:00:01:100\n") << QByteArray("1 a 00:00:01:100")
+            << QByteArray() << QByteArray("sum 00:00:01:100 unique -");
+        QTest::newRow("a total past 64 bits is an error, never wrapped")
+            << QByteArray("25") << QByteArray("b 100000000000000:00:00:00\nc 100000000000000:00:00:00\n")
+            << QByteArray("1 b 100000000000000:00:00:00") << QByteArray("2:3 total too large")
+            << QByteArray("sum 100000000000000:00:00:00 unique -");
+        QTest::newRow("a NUL byte: not a text file, nothing totalled")
+            << QByteArray("25") << QByteArray("A 00:00:01:00\n\0B 00:00:01:00\n", 29) << QByteArray()
+            << QByteArray("0:0 not a text file") << QByteArray("sum 00:00:00:00 unique -");
+        QTest::newRow("a line over 1 MiB is too long, and the next is read")
+            << QByteArray("25") << QByteArray(ELK_LINE_MAX + 1, '1') + "\nA 00:00:01:00\n"
+            << QByteArray("2 A 00:00:01:00") << QByteArray("1:1 line too long")
+            << QByteArray("sum 00:00:01:00 unique -");
         QTest::newRow("empty") << QByteArray("25") << QByteArray() << QByteArray() << QByteArray()
-                               << QByteArray("sum 0 unique -");
+                               << QByteArray("sum 00:00:00:00 unique -");
 
         // EDLs.
         QTest::newRow("dissolve: a zero-length cut, then the D line with the same number")
@@ -137,38 +160,45 @@ private slots:
             << QByteArray("TITLE: CUT\n" + kEvent1
                    + "002  R1  V  C        00:00:05:00 00:00:05:00 01:00:01:00 01:00:01:00\n"
                      "002  R2  V  D    025 00:00:10:00 00:00:15:00 01:00:01:00 01:00:06:00\n")
-            << QByteArray("2 R1/V 90000-90025 25; 3 R1/V 90025-90025 0; 4 R2/V 90025-90150 125")
-            << QByteArray() << QByteArray("sum 150 unique 150 | V 150 150");
+            << QByteArray(
+                   "2 R1/V 01:00:00:00-01:00:01:00 00:00:01:00; 3 R1/V 01:00:01:00-01:00:01:00 00:00:00:00; "
+                   "4 R2/V 01:00:01:00-01:00:06:00 00:00:05:00")
+            << QByteArray() << QByteArray("sum 00:00:06:00 unique 00:00:06:00 | V 00:00:06:00 00:00:06:00");
         QTest::newRow("audio tracks, overlapping events, wipes and keys, tabs and long reel names")
             << QByteArray("25")
             << QByteArray("001 R1 A C 00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
                           "002 R1 A2 W001 010 00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
                           "003\tA LONG REEL\tA\tKB 005\t00:00:00:00 00:00:10:00 01:00:05:00 01:00:15:00  \n"
                           "004   R3   AA/V   KO 010   00:00:00:00 00:00:01:00 01:00:20:00 01:00:21:00\n")
-            << QByteArray("1 R1/A 90000-90250 250; 2 R1/A2 90000-90250 250; 3 A LONG REEL/A 90125-90375 250; "
-                          "4 R3/AA/V 90500-90525 25")
-            << QByteArray() << QByteArray("sum 775 unique 400 | A 500 375 | A2 250 250 | AA/V 25 25");
+            << QByteArray(
+                   "1 R1/A 01:00:00:00-01:00:10:00 00:00:10:00; 2 R1/A2 01:00:00:00-01:00:10:00 00:00:10:00; "
+                   "3 A LONG REEL/A 01:00:05:00-01:00:15:00 00:00:10:00; "
+                   "4 R3/AA/V 01:00:20:00-01:00:21:00 00:00:01:00")
+            << QByteArray()
+            << QByteArray("sum 00:00:31:00 unique 00:00:16:00 | A 00:00:20:00 00:00:15:00 | "
+                          "A2 00:00:10:00 00:00:10:00 | AA/V 00:00:01:00 00:00:01:00");
         QTest::newRow("FCM switches the reading; ';' alone does not")
             << QByteArray("29.97")
             << QByteArray("001 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;02\n"
                           "FCM: DROP FRAME\n"
                           "002 R V C 00:00:00;00 00:00:01;00 00:01:00;02 00:01:00;04\n"
                           "003 R V C 00:00:00;00 00:00:01;00 00:10:00;00 00:10:00;01\n"
-                          "004 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;04\n"
                           "FCM:  Non-Drop Frame\n"
                           "005 R V C 00:00:00:00 00:00:01:00 00:01:00:00 00:01:00:02\n")
-            << QByteArray("1 R/V 1800-1802 2; 3 R/V 1800-1802 2; 4 R/V 17982-17983 1; 7 R/V 1800-1802 2")
-            << QByteArray("5:35 label 00:01:00;00 does not exist at drop frame")
-            << QByteArray("sum 7 unique 3 | V 7 3");
+            << QByteArray(
+                   "1 R/V 00:01:00:00-00:01:00:02 00:00:00:02; 3 R/V 00:01:00:00-00:01:00:02 00:00:00:02; "
+                   "4 R/V 00:09:59:12-00:09:59:13 00:00:00:01; 6 R/V 00:01:00:00-00:01:00:02 00:00:00:02")
+            << QByteArray() << QByteArray("sum 00:00:00:07 unique 00:00:00:03 | V 00:00:00:07 00:00:00:03");
         QTest::newRow("FCM changes nothing without a drop-frame form")
             << QByteArray("25") << QByteArray("FCM: DROP FRAME\n" + kEvent1)
-            << QByteArray("2 R1/V 90000-90025 25") << QByteArray()
-            << QByteArray("sum 25 unique 25 | V 25 25");
+            << QByteArray("2 R1/V 01:00:00:00-01:00:01:00 00:00:01:00") << QByteArray()
+            << QByteArray("sum 00:00:01:00 unique 00:00:01:00 | V 00:00:01:00 00:00:01:00");
         QTest::newRow("drop-frame EDL with source times at another rate")
             << QByteArray("29.97df")
             << QByteArray("TITLE: DF\r\nFCM: DROP FRAME\r\n"
                           "001 SND A C 00:00:00:59 00:00:01:59 00:59:59;29 01:00:00;00\r\n")
-            << QByteArray("3 SND/A 107891-107892 1") << QByteArray() << QByteArray("sum 1 unique 1 | A 1 1");
+            << QByteArray("3 SND/A 00:59:59;29-01:00:00;00 00:00:00;01") << QByteArray()
+            << QByteArray("sum 00:00:00;01 unique 00:00:00;01 | A 00:00:00;01 00:00:00;01");
         QTest::newRow("notes of every kind")
             << QByteArray("25")
             << QByteArray(
@@ -176,28 +206,8 @@ private slots:
                    "M2   R1       050.0                00:00:00:00\nAUD  3    4\n>>> SOURCE R1 R1.MOV\n"
                    "REM note\nEFFECTS NAME IS CROSS DISSOLVE\nSPLIT:    AUDIO DELAY=  00:00:00:12\n\n"
                    + kEvent1)
-            << QByteArray("11 R1/V 90000-90025 25") << QByteArray()
-            << QByteArray("sum 25 unique 25 | V 25 25");
-        QTest::newRow("errors of an EDL")
-            << QByteArray("25")
-            << QByteArray("TITLE: X\n"
-                          "001 R V C 00:00:00:00 00:00:01:00 01:00:00:00\n"
-                          "002 R V C 00:00:00:00 00:00:01:00 01:00:05:00 01:00:04:00\n"
-                          "003 R V X 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
-                          "004 R V D 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
-                          "005 R Q C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
-                          "006 V C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
-                          "007 R V C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:100\n"
-                          "008 R V C 00:00:00:00 00:00:01:00 01:00:00:25 01:00:01:00\n"
-                          "009 R V C 0:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
-                   + kEvent1)
-            << QByteArray("11 R1/V 90000-90025 25")
-            << QByteArray("2:9 event line does not end in four times; 3:47 record out before record in; "
-                          "4:9 no transition before the times; 5:9 transition without its duration; "
-                          "6:7 no track before the transition; 7:5 no reel before the track; "
-                          "8:56 frames need two digits; 9:44 frames 25 at 25 fps; 10:11 a digit group needs "
-                          "two digits")
-            << QByteArray("sum 25 unique 25 | V 25 25");
+            << QByteArray("11 R1/V 01:00:00:00-01:00:01:00 00:00:01:00") << QByteArray()
+            << QByteArray("sum 00:00:01:00 unique 00:00:01:00 | V 00:00:01:00 00:00:01:00");
     }
 
     void read()
@@ -220,6 +230,86 @@ private slots:
         ELKList_Destroy(&l);
     }
 
+    // One line that cannot be read, between lines that can: the error and its column.
+    void fault_data()
+    {
+        QTest::addColumn<QByteArray>("rate");
+        QTest::addColumn<bool>("edl");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("error"); // column and reason
+        const struct {
+            const char* name;
+            const char* rate;
+            bool edl;
+            const char* line;
+            const char* error;
+        } rows[] = {
+            { "minutes at 60", "25", false, "x 00:60:00:00", "6 minutes 60 at or above 60" },
+            { "seconds past 60", "25", false, "00:00:75:00", "7 seconds 75 at or above 60" },
+            { "frames past the rate", "25", false, "00:00:00:29", "10 frames 29 at 25 fps" },
+            { "frames past 120 fps", "120", false, "b 00:00:00:120", "12 frames 120 at 120 fps" },
+            { "one-digit frames", "25", false, "bad 00:10:00:0", "14 frames need two digits" },
+            { "four-digit frames above 100 fps", "120", false, "c 00:00:00:1000",
+                "12 frames need two or three digits" },
+            { "a one-digit middle group", "25", false, "bad 00:1:00:00", "8 a digit group needs two digits" },
+            { "column in UTF-8 characters", "25", false, "Caf\xC3\xA9 00:00:0:00",
+                "12 a digit group needs two digits" },
+            { "column in Latin-1 bytes", "25", false, "Caf\xE9 00:00:0:00",
+                "12 a digit group needs two digits" },
+            { "three times on a line", "25", false, "3 00:00:01:00 00:00:02:00 00:00:03:00",
+                "27 three or more times on a line" },
+            { "a sign on an in time", "25", false, "sign -00:00:01:00 00:00:02:00",
+                "6 sign on an in or out time" },
+            { "five digit groups", "25", false, "five 00:00:00:00:00", "18 more than four digit groups" },
+            { "a letter in a time", "25", false, "stray 00:00:0x:00", "14 stray character in a time" },
+            { "out more than a day before in", "25", false, "late 48:00:00:00 01:00:00:00",
+                "18 out more than a day before in" },
+            { "a time past 64 bits", "25", false, "a 99999999999999999999:00:00:00", "3 time too large" },
+            { "an event of three times", "25", true, "001 R V C 00:00:00:00 00:00:01:00 01:00:00:00",
+                "9 event line does not end in four times" },
+            { "record out before record in", "25", true,
+                "002 R V C 00:00:00:00 00:00:01:00 01:00:05:00 01:00:04:00",
+                "47 record out before record in" },
+            { "an unknown transition", "25", true,
+                "003 R V X 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
+                "9 no transition before the times" },
+            { "a dissolve without its duration", "25", true,
+                "004 R V D 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
+                "9 transition without its duration" },
+            { "an unknown track", "25", true, "005 R Q C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
+                "7 no track before the transition" },
+            { "no reel", "25", true, "006 V C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
+                "5 no reel before the track" },
+            { "three-digit record frames at 25", "25", true,
+                "007 R V C 00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:100", "56 frames need two digits" },
+            { "record frames past the rate", "25", true,
+                "008 R V C 00:00:00:00 00:00:01:00 01:00:00:25 01:00:01:00", "44 frames 25 at 25 fps" },
+            { "a one-digit hour", "25", true, "009 R V C 0:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
+                "11 a digit group needs two digits" },
+            { "a drop-frame label that does not exist", "29.97df", true,
+                "004 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;04",
+                "35 label 00:01:00;00 does not exist at drop frame" },
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row.name) << QByteArray(row.rate) << row.edl << QByteArray(row.line)
+                                    << QByteArray(row.error);
+    }
+    void fault()
+    {
+        QFETCH(QByteArray, rate);
+        QFETCH(bool, edl);
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, error);
+        const ELKTimebase_t tb = timebase(rate.constData());
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        const QByteArray good = edl ? kEvent1 : QByteArray("ok 00:00:01:00\n");
+        QCOMPARE(readExact(&l, (edl ? "TITLE: X\n" : "") + good + line + '\n' + good), ELK_ERROR);
+        QCOMPARE(errors(l), QByteArray::number(edl ? 3 : 2) + ':' + error);
+        QCOMPARE(l.entryCount, 2);
+        ELKList_Destroy(&l);
+    }
+
     // Each input keeps its own record timeline and FCM reading; tracks merge by name.
     void severalInputs()
     {
@@ -237,9 +327,55 @@ private slots:
         QCOMPARE(l.inputs, 3);
         QCOMPARE(l.lines, 5);
         QCOMPARE(l.edl, ELK_TRUE);
-        QCOMPARE(entries(l), QByteArray("2 R/V 1800-1802 2; 1 R/V 1800-1803 3; 2 R/A 1800-1801 1; 1 B 30"));
+        QCOMPARE(entries(l),
+            QByteArray(
+                "2 R/V 00:01:00:00-00:01:00:02 00:00:00:02; 1 R/V 00:01:00:00-00:01:00:03 00:00:00:03; "
+                "2 R/A 00:01:00:00-00:01:00:01 00:00:00:01; 1 B 00:00:01:00"));
         QCOMPARE(l.entries[3].input, 2);
-        QCOMPARE(totals(l), QByteArray("sum 36 unique 5 | V 5 5 | A 1 1"));
+        QCOMPARE(totals(l),
+            QByteArray("sum 00:00:01:06 unique 00:00:00:05 | V 00:00:00:05 00:00:00:05 | A 00:00:00:01 "
+                       "00:00:00:01"));
+        ELKList_Destroy(&l);
+    }
+
+    // Readers of other formats add inputs through the builder; each input keeps its own figures.
+    void builder()
+    {
+        const ELKTimebase_t tb = timebase("25"), own = timebase("23.976");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_FCPXML), ELK_OK);
+        ELKList_SetInputName(&l, "Cut 3", 5);
+        ELKList_SetInputRate(&l, &own);
+        QCOMPARE(ELKList_AddEntry(&l, 4, "A", 1, "Primary", 7, ELK_TRUE, 0, 100, 100), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 5, "B", 1, "Primary", 7, ELK_TRUE, 100, 250, 150), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 6, "T", 1, "Lane 1", 6, ELK_TRUE, 50, 150, 100), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 7, "X", 1, nullptr, 0, ELK_TRUE, 20, 10, -10), ELK_ERROR);
+        ELKList_LeaveOut(&l);
+        QCOMPARE(ELKList_AddError(&l, 12, 5, ELK_FAULT_NOT_WELL_FORMED, "mismatched tag", 14), ELK_OK);
+        ELKList_SetLength(&l, 250);
+        QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
+        // Rows of a log are separate material: overlaps still add up.
+        QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_ALE), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 8, "C1", 2, nullptr, 0, ELK_TRUE, 0, 50, 50), ELK_OK);
+        QCOMPARE(ELKList_AddEntry(&l, 9, "C2", 2, nullptr, 0, ELK_TRUE, 25, 75, 50), ELK_OK);
+        QCOMPARE(ELKList_EndInput(&l), ELK_OK);
+        QCOMPARE(readExact(&l, "TITLE: R\n" + kEvent1), ELK_OK);
+        QCOMPARE(readExact(&l, "A 00:00:01:00\n"), ELK_OK);
+        QCOMPARE(inputs(l),
+            QByteArray(
+                "fcpxml Cut 3 23.976 3/2/1 00:00:14:00 00:00:10:00 00:00:10:00; "
+                "ale - - 2/0/0 00:00:04:00 00:00:04:00 -; edl - - 1/0/0 00:00:01:00 00:00:01:00 00:00:01:00; "
+                "list - - 1/0/0 00:00:01:00 - -"));
+        QCOMPARE(
+            errors(l), QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag"));
+        QCOMPARE(totals(l),
+            QByteArray("sum 00:00:20:00 unique 00:00:15:00 | Primary 00:00:10:00 00:00:10:00 | "
+                       "Lane 1 00:00:04:00 00:00:04:00 | V 00:00:01:00 00:00:01:00"));
+        QCOMPARE(l.hasLength, ELK_TRUE);
+        QCOMPARE(label(l, l.length), QByteArray("00:00:11:00"));
+        QCOMPARE(l.leftOut, 1);
+        QCOMPARE(l.entries[6].input, 3);
         ELKList_Destroy(&l);
     }
 
@@ -275,7 +411,7 @@ private slots:
         QCOMPARE(l.errorCount, 1);
         QVERIFY(l.entryCount > 0 && l.entryCount < 1000);
         QCOMPARE(l.errors[0].line, l.entryCount + 1);
-        QCOMPARE(QByteArray(l.errors[0].reason), QByteArray("out of memory: this and later lines left out"));
+        QCOMPARE(reason(l, l.errors[0]), QByteArray("out of memory: this and later lines left out"));
         QCOMPARE(l.sum, 25 * l.entryCount);
         ELKList_Destroy(&l);
     }

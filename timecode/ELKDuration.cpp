@@ -2,7 +2,9 @@
 #include "ELKDuration.h"
 
 #include <cstring>
+#include <iterator>
 
+#include "ELKChars.h"
 #include "ELKString.h"
 
 namespace
@@ -37,7 +39,9 @@ const NamedBase kNamed[] = {
     { "120", 120, 1, ELK_FALSE },
     { "23.98", 24000, 1001, ELK_FALSE },
 };
-constexpr int32_t kNamedCount = 15;
+// The alias in the last row is read, never listed.
+constexpr int32_t kNamedCount = int32_t(std::size(kNamed)) - 1;
+static_assert(kNamedCount == 15, "ELKTimebase_Named lists 23.976 to 120");
 
 constexpr uint32_t kMaxTerm = 1000000;
 constexpr uint32_t kMaxNominal = 1000;
@@ -48,21 +52,6 @@ u128 divide(u128 n, u128 d)
 {
     if (n <= UINT64_MAX && d <= UINT64_MAX) return uint64_t(n) / uint64_t(d);
     return n / d;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
 uint64_t gcd(uint64_t a, uint64_t b)
@@ -121,8 +110,8 @@ bool trim(const char* text, int32_t length, Span* s)
     s->text = text;
     s->at = 0;
     s->end = length;
-    while (s->at < s->end && isBlank(text[s->at])) ++s->at;
-    while (s->end > s->at && isBlank(text[s->end - 1])) --s->end;
+    while (s->at < s->end && ELKChar_IsBlankOrLineEnd(text[s->at])) ++s->at;
+    while (s->end > s->at && ELKChar_IsBlankOrLineEnd(text[s->end - 1])) --s->end;
     return true;
 }
 
@@ -140,7 +129,7 @@ bool readDigits(Span* s, uint64_t* value)
 {
     uint64_t v = 0;
     bool ok = true;
-    for (; s->at < s->end && isDigit(s->text[s->at]); ++s->at) {
+    for (; s->at < s->end && ELKChar_IsDigit(s->text[s->at]); ++s->at) {
         const uint64_t digit = uint64_t(s->text[s->at] - '0');
         if (v > (UINT64_MAX - digit) / 10) ok = false;
         v = v * 10 + digit;
@@ -155,7 +144,7 @@ bool readDigitsUpTo(Span* s, u128 cap, u128* value)
 {
     u128 v = 0;
     bool ok = true;
-    for (; s->at < s->end && isDigit(s->text[s->at]); ++s->at) {
+    for (; s->at < s->end && ELKChar_IsDigit(s->text[s->at]); ++s->at) {
         if (ok) v = v * 10 + uint32_t(s->text[s->at] - '0');
         ok = ok && v <= cap;
     }
@@ -175,9 +164,34 @@ uint32_t divMod(uint64_t n, uint32_t d, uint64_t* quotient)
     return uint32_t(n % d);
 }
 
-int8_t fail(int32_t* errorAt, int32_t offset)
+const char* const kFaults[] = {
+    "no fault",
+    "empty value",
+    "incomplete value",
+    "no digit",
+    "unexpected character",
+    "more than four groups",
+    "value out of range",
+    "number without its unit",
+    "unit out of place",
+    "empty field",
+    "minutes or seconds at or above 60",
+    "frames at or above a foot",
+    "no such timebase",
+    "label that drop frame skips",
+};
+static_assert(std::size(kFaults) == ELK_DURATION_FAULT_COUNT, "a text for every fault");
+
+// Where a reader's caller wants to hear of a fault.
+struct Fault {
+    int32_t* at;
+    int8_t* code;
+};
+
+int8_t fail(Fault f, int32_t offset, int8_t code)
 {
-    if (errorAt) *errorAt = offset;
+    if (f.at) *f.at = offset;
+    if (f.code) *f.code = code;
     return ELK_ERROR;
 }
 
@@ -212,22 +226,53 @@ int32_t copyOut(const char* text, const char* end, char* out, int32_t capacity)
     return length;
 }
 
-// A count from label fields, the position carried at the nominal rate first.
-bool countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, u128 s, u128 f, int64_t* out)
+// Label fields of a position at the nominal rate.
+void splitPosition(uint64_t position, uint32_t fps, ELKDurationFields_t* out)
 {
-    if (!usable(tb)) return false;
+    uint32_t r = divMod(position, 3600 * fps, &out->hours);
+    out->minutes = r / (60 * fps);
+    r %= 60 * fps;
+    out->seconds = r / fps;
+    out->frames = r % fps;
+}
+
+// Drop frame skips the first labels of every minute not divisible by ten.
+bool skips(const ELKTimebase_t& tb, uint64_t position)
+{
+    const uint64_t perMinute = 60 * uint64_t(tb.nominal);
+    return tb.dropFrame == ELK_TRUE && position / perMinute % 10 != 0
+        && position % perMinute < dropPerMinute(tb);
+}
+
+enum class Outcome { Ok, TooLarge, Skipped };
+
+// What the strict readers leave for faults other than a skipped label.
+const ELKDurationFields_t kNoLabel = { ELK_FALSE, 0, 0, 0, 0 };
+
+// A count from label fields, the position carried at the nominal rate first.
+// With `skipped` (the strict reading), a carried label that drop frame skips
+// is refused and written there.
+Outcome countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, u128 s, u128 f,
+    ELKDurationFields_t* skipped, int64_t* out)
+{
+    if (!usable(tb)) return Outcome::TooLarge;
     const uint64_t fps = tb.nominal;
     const u128 position = ((h * 60 + m) * 60 + s) * fps + f;
-    if (position > UINT64_MAX) return false; // dropping takes off under 1 %: still past 63 bits
+    if (position > UINT64_MAX) return Outcome::TooLarge; // dropping takes off under 1 %: still past 63 bits
     uint64_t count = uint64_t(position);
     if (tb.dropFrame == ELK_TRUE) {
         // Every minute started skips its first labels, except every tenth.
         const uint64_t minutes = count / (60 * fps);
+        if (skipped && minutes % 10 != 0 && count - minutes * 60 * fps < dropPerMinute(tb)) {
+            skipped->negative = negative ? ELK_TRUE : ELK_FALSE;
+            splitPosition(count, tb.nominal, skipped);
+            return Outcome::Skipped;
+        }
         count -= dropPerMinute(tb) * (minutes - minutes / 10);
     }
-    if (!fits(count, negative)) return false;
+    if (!fits(count, negative)) return Outcome::TooLarge;
     *out = signedCount(count, negative);
-    return true;
+    return Outcome::Ok;
 }
 
 // round(magnitude x mul / div) with halves away from zero; false past 64 bits.
@@ -259,7 +304,7 @@ bool readFactor(const char* text, int32_t length, bool* negative, uint64_t* p, u
     if (s.peek() == '.') {
         ++s.at;
         const int32_t fraction = s.at;
-        while (!s.done() && isDigit(s.peek())) ++s.at;
+        while (!s.done() && ELKChar_IsDigit(s.peek())) ++s.at;
         if (wholeEnd == start && s.at == fraction) return false;
         // Trailing zeros add nothing; every other digit is kept exactly.
         int32_t last = s.at;
@@ -337,7 +382,7 @@ int8_t ELKTimebase_FromText(ELKTimebase_t* tb, const char* text, int32_t length)
         if (!readDigits(&s, &den) || s.at == denominator) return ELK_ERROR;
     } else if (s.peek() == '.') {
         ++s.at;
-        while (!s.done() && isDigit(s.peek())) ++s.at;
+        while (!s.done() && ELKChar_IsDigit(s.peek())) ++s.at;
         const size_t size = size_t(s.at - start);
         for (const NamedBase& n : kNamed) {
             if (n.dropFrame != ELK_TRUE && std::strlen(n.name) == size
@@ -348,13 +393,13 @@ int8_t ELKTimebase_FromText(ELKTimebase_t* tb, const char* text, int32_t length)
         num = named->num;
         den = named->den;
     }
-    while (!s.done() && isBlank(s.peek())) ++s.at;
+    while (!s.done() && ELKChar_IsBlankOrLineEnd(s.peek())) ++s.at;
     int8_t drop = ELK_FALSE;
     const int32_t rest = s.end - s.at;
     auto suffix = [&](const char* word) {
         if (std::strlen(word) != size_t(rest)) return false;
         for (int32_t i = 0; i < rest; ++i)
-            if (lower(s.text[s.at + i]) != word[i]) return false;
+            if (ELKChar_ToLower(s.text[s.at + i]) != word[i]) return false;
         return true;
     };
     if (rest > 0) {
@@ -422,17 +467,15 @@ void ELKDuration_GetFields(const ELKDuration_t* d, ELKDurationFields_t* out)
         n += 9 * k * tens;
         if (rest >= k) n += k * ((rest - k) / (60 * fps - k));
     }
-    uint32_t r = divMod(n, 3600 * fps, &out->hours);
-    out->minutes = r / (60 * fps);
-    r %= 60 * fps;
-    out->seconds = r / fps;
-    out->frames = r % fps;
+    splitPosition(n, fps, out);
 }
 
 int8_t ELKDuration_SetFields(
     ELKDuration_t* d, int8_t negative, uint64_t hours, uint64_t minutes, uint64_t seconds, uint64_t frames)
 {
-    return countFromFields(d->base, negative == ELK_TRUE, hours, minutes, seconds, frames, &d->frames)
+    return countFromFields(
+               d->base, negative == ELK_TRUE, hours, minutes, seconds, frames, nullptr, &d->frames)
+            == Outcome::Ok
         ? ELK_OK
         : ELK_ERROR;
 }
@@ -455,27 +498,32 @@ int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, 
     return copyOut(text, p, out, capacity);
 }
 
-int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt)
+// The reading of ELKDuration_FromText; with `skipped`, the strict one.
+static int8_t readText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault,
+    ELKDurationFields_t* skipped)
 {
+    const Fault f { errorAt, fault };
     Span s;
-    if (!trim(text, length, &s)) return fail(errorAt, 0);
+    if (!trim(text, length, &s)) return fail(f, 0, ELK_DURATION_FAULT_EMPTY);
+    if (s.done()) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY);
+    const int32_t signAt = s.at;
     const bool negative = readSign(&s);
     const int32_t start = s.at;
     // Grouped: values left to right. With units: hours, minutes, seconds, frames.
     uint64_t group[4] = { 0, 0, 0, 0 };
     uint64_t unit[4] = { 0, 0, 0, 0 };
     int groups = 0;
-    int lastUnit = -1; // index into "hmsf" of the last unit read
+    int firstUnit = -1, lastUnit = -1; // indexes into "hmsf" of the units read
     bool anyDigit = false;
     for (;;) {
         const int32_t digitsAt = s.at;
         uint64_t value;
-        if (!readDigits(&s, &value)) return fail(errorAt, digitsAt);
+        if (!readDigits(&s, &value)) return fail(f, digitsAt, ELK_DURATION_FAULT_OUT_OF_RANGE);
         const bool hasDigits = s.at > digitsAt;
         anyDigit = anyDigit || hasDigits;
         if (s.done()) {
             if (lastUnit >= 0) {
-                if (hasDigits) return fail(errorAt, digitsAt); // a number without its unit
+                if (hasDigits) return fail(f, digitsAt, ELK_DURATION_FAULT_NO_UNIT);
                 break;
             }
             group[groups++] = value;
@@ -483,32 +531,69 @@ int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, 
         }
         const char c = s.peek();
         const char* const units = "hmsf";
-        const char* u = std::strchr(units, lower(c));
+        const char* u = std::strchr(units, ELKChar_ToLower(c));
         if (c != '\0' && u) {
             const int index = int(u - units);
-            if (!hasDigits || groups > 0 || index <= lastUnit) return fail(errorAt, s.at);
+            if (!hasDigits || groups > 0 || index <= lastUnit) return fail(f, s.at, ELK_DURATION_FAULT_UNIT);
             unit[index] = value;
+            if (firstUnit < 0) firstUnit = index;
             lastUnit = index;
             ++s.at;
             while (!s.done() && s.peek() == ' ') ++s.at;
         } else if (lastUnit < 0 && (c == '.' || c == ':' || c == ';' || c == ',' || c == ' ')) {
-            if (groups == 3) return fail(errorAt, s.at); // a fifth group starts here
+            if (groups == 3) return fail(f, s.at, ELK_DURATION_FAULT_FIVE_GROUPS);
             group[groups++] = value;
             ++s.at;
         } else {
-            return fail(errorAt, s.at);
+            return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
         }
     }
-    if (!anyDigit) return fail(errorAt, start);
+    if (!anyDigit)
+        return fail(f, start, start == s.end ? ELK_DURATION_FAULT_INCOMPLETE : ELK_DURATION_FAULT_NO_DIGIT);
+    if ((lastUnit < 0 && groups == 1) || firstUnit == 3) {
+        // Only frames: a count, which neither carries nor drops.
+        const uint64_t count = lastUnit < 0 ? group[0] : unit[3];
+        if (!fits(count, negative)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
+        d->frames = signedCount(count, negative);
+        return ELK_OK;
+    }
     if (lastUnit < 0) {
         // Groups read from the right: frames, seconds, minutes, hours.
         for (int i = 0; i < 4; ++i) unit[3 - i] = i < groups ? group[groups - 1 - i] : 0;
+    } else {
+        skipped = nullptr; // units are durations, not labels
     }
     int64_t count;
-    if (!countFromFields(d->base, negative, unit[0], unit[1], unit[2], unit[3], &count))
-        return fail(errorAt, start);
-    d->frames = count;
-    return ELK_OK;
+    switch (countFromFields(d->base, negative, unit[0], unit[1], unit[2], unit[3], skipped, &count)) {
+    case Outcome::Ok:
+        d->frames = count;
+        return ELK_OK;
+    case Outcome::Skipped:
+        return fail(f, signAt, ELK_DURATION_FAULT_NO_SUCH_LABEL);
+    case Outcome::TooLarge:
+        break;
+    }
+    return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
+}
+
+int8_t ELKDuration_FromText(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault)
+{
+    return readText(d, text, length, errorAt, fault, nullptr);
+}
+
+int8_t ELKDuration_FromTextStrict(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt,
+    ELKDurationFields_t* skipped, int8_t* fault)
+{
+    ELKDurationFields_t label = kNoLabel;
+    const int8_t result = readText(d, text, length, errorAt, fault, &label);
+    if (skipped) *skipped = label;
+    return result;
+}
+
+const char* ELKDuration_FaultText(int8_t fault)
+{
+    return fault > ELK_DURATION_FAULT_NONE && fault < ELK_DURATION_FAULT_COUNT ? kFaults[fault] : kFaults[0];
 }
 
 int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capacity)
@@ -538,12 +623,15 @@ int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capaci
     return copyOut(text, p, out, capacity);
 }
 
-int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt)
+int8_t ELKDuration_FromRealTime(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault)
 {
+    const Fault f { errorAt, fault };
     Span s;
-    if (!trim(text, length, &s)) return fail(errorAt, 0);
+    if (!trim(text, length, &s)) return fail(f, 0, ELK_DURATION_FAULT_EMPTY);
     const ELKTimebase_t& tb = d->base;
-    if (tb.num == 0 || tb.den == 0) return fail(errorAt, s.at);
+    if (tb.num == 0 || tb.den == 0) return fail(f, s.at, ELK_DURATION_FAULT_TIMEBASE);
+    if (s.done()) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY);
     const bool negative = readSign(&s);
     const int32_t start = s.at;
     // Far more seconds than any count can hold; keeps the sums below in 128 bits.
@@ -553,23 +641,26 @@ int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t leng
     for (int field = 0;; ++field) {
         const int32_t at = s.at;
         u128 value;
-        if (!readDigitsUpTo(&s, kMaxSeconds, &value)) return fail(errorAt, start);
+        if (!readDigitsUpTo(&s, kMaxSeconds, &value)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
         hasDigits = s.at > at;
-        if (field > 0 && (!hasDigits || value >= 60)) return fail(errorAt, at);
+        if (field > 0 && !hasDigits) return fail(f, at, ELK_DURATION_FAULT_EMPTY_FIELD);
+        if (field > 0 && value >= 60) return fail(f, at, ELK_DURATION_FAULT_FIELD_60);
         seconds = seconds * 60 + value;
-        if (seconds > kMaxSeconds) return fail(errorAt, start);
+        if (seconds > kMaxSeconds) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
         if (s.peek() != ':') break;
-        if (!hasDigits || field == 2) return fail(errorAt, s.at);
+        if (!hasDigits) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY_FIELD);
+        if (field == 2) return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
         ++s.at;
     }
     int32_t fraction = s.at, fractionEnd = s.at;
     if (s.peek() == '.') {
         fraction = ++s.at;
-        while (!s.done() && isDigit(s.peek())) ++s.at;
+        while (!s.done() && ELKChar_IsDigit(s.peek())) ++s.at;
         fractionEnd = s.at;
     }
-    if (!hasDigits && fractionEnd == fraction) return fail(errorAt, s.at);
-    if (!s.done()) return fail(errorAt, s.at);
+    if (!hasDigits && fractionEnd == fraction)
+        return fail(f, s.at, s.done() ? ELK_DURATION_FAULT_INCOMPLETE : ELK_DURATION_FAULT_UNEXPECTED);
+    if (!s.done()) return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
     // Round(v x num / den) = floor((floor(2v x num / den) + 1) / 2), and
     // floor((a + x) / n) = floor((a + floor(x)) / n), so every decimal counts
     // exactly: fold them from the right, keeping floor(fraction x 2num).
@@ -578,7 +669,7 @@ int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t leng
     for (int32_t i = fractionEnd - 1; i >= fraction; --i)
         part = (uint64_t(s.text[i] - '0') * twiceNum + part) / 10;
     const u128 rounded = (divide(seconds * twiceNum + part, tb.den) + 1) / 2;
-    if (!fits(rounded, negative)) return fail(errorAt, start);
+    if (!fits(rounded, negative)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
     d->frames = signedCount(uint64_t(rounded), negative);
     return ELK_OK;
 }
@@ -596,16 +687,32 @@ int8_t ELKDuration_ConvertRealTime(ELKDuration_t* d, const ELKTimebase_t* to)
     return ELK_OK;
 }
 
-int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to)
+// Label fields by keeping hours to frames; with `skipped`, refusing a label
+// that drop frame skips at the new timebase.
+static int8_t convertLabel(ELKDuration_t* d, const ELKTimebase_t& to, ELKDurationFields_t* skipped)
 {
     ELKDurationFields_t f;
     ELKDuration_GetFields(d, &f);
     int64_t count;
-    if (!countFromFields(*to, f.negative == ELK_TRUE, f.hours, f.minutes, f.seconds, f.frames, &count))
+    if (countFromFields(to, f.negative == ELK_TRUE, f.hours, f.minutes, f.seconds, f.frames, skipped, &count)
+        != Outcome::Ok)
         return ELK_ERROR;
     d->frames = count;
-    d->base = *to;
+    d->base = to;
     return ELK_OK;
+}
+
+int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to)
+{
+    return convertLabel(d, *to, nullptr);
+}
+
+int8_t ELKDuration_ConvertLabelStrict(ELKDuration_t* d, const ELKTimebase_t* to, ELKDurationFields_t* skipped)
+{
+    ELKDurationFields_t label = kNoLabel;
+    const int8_t result = convertLabel(d, *to, &label);
+    if (skipped) *skipped = label;
+    return result;
 }
 
 int8_t ELKDuration_Multiply(ELKDuration_t* d, const char* factor, int32_t length)
@@ -631,23 +738,36 @@ int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* 
     return copyOut(text, p, out, capacity);
 }
 
-int8_t ELKDuration_FromFeet(
-    ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length, int32_t* errorAt)
+int8_t ELKDuration_FromFeet(ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length,
+    int32_t* errorAt, int8_t* fault)
 {
+    const Fault f { errorAt, fault };
     Span s;
-    if (!trim(text, length, &s)) return fail(errorAt, 0);
-    if (framesPerFoot != ELK_FEET_35MM && framesPerFoot != ELK_FEET_16MM) return fail(errorAt, s.at);
+    if (!trim(text, length, &s)) return fail(f, 0, ELK_DURATION_FAULT_EMPTY);
+    if (framesPerFoot != ELK_FEET_35MM && framesPerFoot != ELK_FEET_16MM)
+        return fail(f, s.at, ELK_DURATION_FAULT_TIMEBASE);
+    if (s.done()) return fail(f, s.at, ELK_DURATION_FAULT_EMPTY);
     const bool negative = readSign(&s);
     const int32_t start = s.at;
     uint64_t feet, frames;
-    if (!readDigits(&s, &feet) || s.at == start) return fail(errorAt, start);
-    if (s.peek() != '+') return fail(errorAt, s.at);
+    if (!readDigits(&s, &feet)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
+    if (s.at == start || s.peek() != '+')
+        return fail(f, s.at, s.done() ? ELK_DURATION_FAULT_INCOMPLETE : ELK_DURATION_FAULT_UNEXPECTED);
     const int32_t framesAt = ++s.at;
     if (!readDigits(&s, &frames) || s.at == framesAt || frames >= uint64_t(framesPerFoot))
-        return fail(errorAt, framesAt);
-    if (!s.done()) return fail(errorAt, s.at);
+        return fail(f, framesAt, ELK_DURATION_FAULT_FOOT_FRAMES);
+    if (!s.done()) return fail(f, s.at, ELK_DURATION_FAULT_UNEXPECTED);
     const u128 count = u128(feet) * uint32_t(framesPerFoot) + frames;
-    if (!fits(count, negative)) return fail(errorAt, start);
+    if (!fits(count, negative)) return fail(f, start, ELK_DURATION_FAULT_OUT_OF_RANGE);
     d->frames = signedCount(uint64_t(count), negative);
     return ELK_OK;
+}
+
+int8_t ELKDuration_LabelExists(const ELKTimebase_t* tb, const ELKDurationFields_t* label)
+{
+    if (!usable(*tb) || label->minutes >= 60 || label->seconds >= 60 || label->frames >= tb->nominal)
+        return ELK_FALSE;
+    // Whole hours are whole tens of minutes, so the hour does not matter.
+    const uint64_t position = (uint64_t(label->minutes) * 60 + label->seconds) * tb->nominal + label->frames;
+    return skips(*tb, position) ? ELK_FALSE : ELK_TRUE;
 }

@@ -6,7 +6,8 @@
 // Every reader takes bytes and a length (negative: measure the
 // zero-terminated text), ignores blanks, tabs and line ends around the value,
 // and changes nothing when it fails; *errorAt, where asked for, is then the
-// byte offset of the fault from the start of the text.
+// byte offset of the fault from the start of the text, and *fault, where
+// asked for, an ELKDurationFault_t saying why.
 #ifndef ELKDURATION_H
 #define ELKDURATION_H
 
@@ -38,6 +39,25 @@ struct ELKDurationFields_t {
     uint32_t minutes;
     uint32_t seconds;
     uint32_t frames;
+};
+
+// Why a reader refused its text. ELKDuration_FaultText words each one.
+enum ELKDurationFault_t : int8_t {
+    ELK_DURATION_FAULT_NONE = 0,
+    ELK_DURATION_FAULT_EMPTY, // nothing but blanks
+    ELK_DURATION_FAULT_INCOMPLETE, // the text ends where a digit or more must follow
+    ELK_DURATION_FAULT_NO_DIGIT, // separators without a digit
+    ELK_DURATION_FAULT_UNEXPECTED, // a character no form allows there
+    ELK_DURATION_FAULT_FIVE_GROUPS, // at the fifth group's separator
+    ELK_DURATION_FAULT_OUT_OF_RANGE, // a number or the count past 64 bits
+    ELK_DURATION_FAULT_NO_UNIT, // "1h30": a number after a unit needs its own
+    ELK_DURATION_FAULT_UNIT, // a unit without a number, after groups or out of order
+    ELK_DURATION_FAULT_EMPTY_FIELD, // a running time's "1::00"
+    ELK_DURATION_FAULT_FIELD_60, // a running time's minutes or seconds at or above 60
+    ELK_DURATION_FAULT_FOOT_FRAMES, // frames at or above a foot
+    ELK_DURATION_FAULT_TIMEBASE, // an unset timebase or a foot other than 16 or 40 frames
+    ELK_DURATION_FAULT_NO_SUCH_LABEL, // the strict reading's label that drop frame skips
+    ELK_DURATION_FAULT_COUNT
 };
 
 // Room for any text the writers below produce, zero byte included.
@@ -99,12 +119,32 @@ int32_t ELKDuration_ToText(const ELKDuration_t* d, char* out, int32_t capacity, 
 
 // Reads what editors type: up to four digit groups from the right (frames,
 // seconds, minutes, hours) joined by '.', ':', ';', ',' or a blank, empty
-// groups 0; a lone number is frames; a leading sign; unit suffixes "2h",
-// "1h30m", "1h 30m", "+90s", "-12f", largest first. Fields carry as in
-// ELKDuration_SetFields. ELK_ERROR for text without a digit, a fifth group
-// (at its separator), a number past 64 bits (at its first digit), a count
-// past 64 bits (at the value's first byte after the sign) or a stray byte.
-int8_t ELKDuration_FromText(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
+// groups 0; a leading sign; unit suffixes "2h", "1h30m", "1h 30m", "+90s",
+// "-12f", largest first. A value of frames alone ("17982", "-1800", "1800f")
+// is a frame count at every timebase: it neither carries nor drops. Where
+// there are seconds, minutes or hours, fields carry as in
+// ELKDuration_SetFields ("1m" at 29.97df is 1,798 frames, "1m2f" 1,800).
+// ELK_ERROR for text without a digit, a fifth group (at its separator), a
+// number past 64 bits (at its first digit), a count past 64 bits (at the
+// value's first byte after the sign) or a stray byte.
+int8_t ELKDuration_FromText(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault = nullptr);
+
+// A reader's fault in English, lower case: "more than four groups".
+const char* ELKDuration_FaultText(int8_t fault);
+
+// Reads as ELKDuration_FromText, except that a label drop frame skips, written
+// in digit groups or reached by a carry ("00:01:00;00" or "00:00:60;00" at
+// 29.97df), is ELK_ERROR at the value's first byte, sign included. Unit forms
+// are durations and read as there. *skipped, when asked for, is then that
+// label, carried; after any other outcome it is 00:00:00:00, so
+// ELKDuration_LabelExists tells this fault apart.
+int8_t ELKDuration_FromTextStrict(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt,
+    ELKDurationFields_t* skipped, int8_t* fault = nullptr);
+
+// ELK_TRUE when the label is one the timebase writes: minutes and seconds
+// below 60, frames below the nominal rate, and not skipped by drop frame.
+int8_t ELKDuration_LabelExists(const ELKTimebase_t* tb, const ELKDurationFields_t* label);
 
 // Writes the running time count x den / num as "[-]H:MM:SS.mmm", to the
 // nearest millisecond, halves away from zero. Returns the length or ELK_ERROR.
@@ -114,15 +154,22 @@ int32_t ELKDuration_ToRealTime(const ELKDuration_t* d, char* out, int32_t capaci
 // timebase to the nearest frame, halves away from zero, every decimal
 // counted exactly; minutes and seconds below 60 except in the leading field.
 // ELK_ERROR, d unchanged, for anything else or a count past 64 bits.
-int8_t ELKDuration_FromRealTime(ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt);
+int8_t ELKDuration_FromRealTime(
+    ELKDuration_t* d, const char* text, int32_t length, int32_t* errorAt, int8_t* fault = nullptr);
 
 // Converts to another timebase keeping the running time, to the nearest
 // frame, halves away from zero. ELK_ERROR, d unchanged, on overflow.
 int8_t ELKDuration_ConvertRealTime(ELKDuration_t* d, const ELKTimebase_t* to);
 
 // Converts keeping hours, minutes, seconds and frames; frames past the new
-// rate carry. ELK_ERROR, d unchanged, on overflow.
+// rate carry, and a label drop frame skips reads as in ELKDuration_SetFields.
+// ELK_ERROR, d unchanged, on overflow.
 int8_t ELKDuration_ConvertLabel(ELKDuration_t* d, const ELKTimebase_t* to);
+
+// As ELKDuration_ConvertLabel, but landing on a label drop frame skips is
+// ELK_ERROR, with *skipped as in ELKDuration_FromTextStrict.
+int8_t ELKDuration_ConvertLabelStrict(
+    ELKDuration_t* d, const ELKTimebase_t* to, ELKDurationFields_t* skipped);
 
 // Multiplies or divides by a number written "3", "-1.5" or "2/3", to the
 // nearest frame, halves away from zero. ELK_ERROR, d unchanged, for text that
@@ -137,7 +184,7 @@ int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* 
 
 // Reads "[-]F+FF" back; frames must be below framesPerFoot. ELK_ERROR as
 // ELKDuration_FromText.
-int8_t ELKDuration_FromFeet(
-    ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length, int32_t* errorAt);
+int8_t ELKDuration_FromFeet(ELKDuration_t* d, int32_t framesPerFoot, const char* text, int32_t length,
+    int32_t* errorAt, int8_t* fault = nullptr);
 
 #endif

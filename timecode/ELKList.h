@@ -4,7 +4,8 @@
 // An input is a CMX3600 EDL (it has a TITLE: or FCM: line, or an event line)
 // or a plain list (a label and one time, a duration, or two, in and out, on
 // each line). Every line that cannot be read is kept as an error with its
-// line, column and reason, and left out of the totals.
+// line, column and reason, and left out of the totals. Readers of other
+// formats add their inputs through the builder functions at the end.
 #ifndef ELKLIST_H
 #define ELKLIST_H
 
@@ -12,9 +13,59 @@
 
 #include "ELKDuration.h"
 
+enum ELKListFormat_t : int8_t {
+    ELK_FORMAT_NONE = 0, // the input could not be read at all
+    ELK_FORMAT_LIST,
+    ELK_FORMAT_EDL,
+    ELK_FORMAT_FCPXML,
+    ELK_FORMAT_XMEML,
+    ELK_FORMAT_OTIO,
+    ELK_FORMAT_ALE,
+};
+
+// Why a line or an input was left out. ELKList_ErrorText words each one.
+enum ELKListFault_t : int8_t {
+    ELK_FAULT_NONE = 0,
+    // The form of a time.
+    ELK_FAULT_FIVE_GROUPS, // "more than four digit groups"
+    ELK_FAULT_STRAY_CHARACTER, // "stray character in a time"
+    ELK_FAULT_GROUP_DIGITS, // "a digit group needs two digits"
+    ELK_FAULT_FRAME_DIGITS, // "frames need two digits"
+    ELK_FAULT_WIDE_FRAME_DIGITS, // "frames need two or three digits" (above 100 labels a second)
+    ELK_FAULT_LIST_GROUPS, // "a time needs three or four digit groups"; with two groups, how to write them
+    ELK_FAULT_EDL_GROUPS, // "a time needs four digit groups"
+    // The value of a time: value[0] is the field, or the label's fields for NO_SUCH_LABEL.
+    ELK_FAULT_MINUTES, // "minutes 60 at or above 60"
+    ELK_FAULT_SECONDS, // "seconds 75 at or above 60"
+    ELK_FAULT_FRAMES, // "frames 29 at 25 fps"
+    ELK_FAULT_NO_SUCH_LABEL, // a drop-frame label that does not exist
+    ELK_FAULT_TIME_TOO_LARGE,
+    ELK_FAULT_TOTAL_TOO_LARGE,
+    ELK_FAULT_BAD_TIME, // detail says why
+    // Plain lists.
+    ELK_FAULT_THREE_TIMES,
+    ELK_FAULT_SIGNED_IN_OUT,
+    ELK_FAULT_OUT_DAY_BEFORE_IN,
+    // EDL events.
+    ELK_FAULT_NOT_FOUR_TIMES,
+    ELK_FAULT_OUT_BEFORE_IN,
+    ELK_FAULT_NO_TRANSITION,
+    ELK_FAULT_NO_TRANSITION_DURATION,
+    ELK_FAULT_NO_TRACK,
+    ELK_FAULT_NO_REEL,
+    // Whole lines and inputs.
+    ELK_FAULT_NO_MEMORY, // this and later lines of the input left out
+    ELK_FAULT_LINE_TOO_LONG,
+    ELK_FAULT_NOT_TEXT,
+    ELK_FAULT_TOO_LARGE, // "larger than 1 GiB"
+    ELK_FAULT_NOT_WELL_FORMED, // detail: the parser's description
+    ELK_FAULT_NO_TIMELINE,
+    ELK_FAULT_COUNT
+};
+
 // One counted line. Text fields are offsets into the list's text pool.
 struct ELKListEntry_t {
-    int32_t input; // which ELKList_Read call it came from, from 0
+    int32_t input; // which input it came from, from 0
     int64_t line; // from 1 within its input
     int64_t label; // the label, or the reel of an EDL event
     int32_t labelLength;
@@ -27,23 +78,46 @@ struct ELKListEntry_t {
     int64_t running; // the sum after this entry: the tape
 };
 
-// One line left out.
+// One line or input left out.
 struct ELKListError_t {
     int32_t input;
-    int64_t line;
-    int32_t column; // characters from 1, at the faulty token or digit group
+    int64_t line; // 0 for an error about the whole input
+    int32_t column; // characters from 1 at the faulty token or digit group; 0 with line 0
     int64_t text; // the whole line, in the text pool, without its line end
     int32_t textLength;
-    char reason[80]; // zero-terminated: "frames 29 at 25 fps"
+    int8_t fault; // ELKListFault_t
+    uint64_t value[4]; // the numbers the reason names
+    int64_t detail; // text the reason includes, in the pool
+    int32_t detailLength;
 };
 
-// Sum and unique length of one EDL track, merged by name over all inputs.
+// Sum and unique length of one track, merged by name over all inputs.
 struct ELKListTrack_t {
     int64_t name; // in the text pool
     int32_t nameLength;
     int64_t sum;
     int64_t unique;
 };
+
+// One input's own figures, in the list's timebase.
+struct ELKListInput_t {
+    int8_t format; // ELKListFormat_t; ELK_FORMAT_NONE when the input could not be read at all
+    int8_t hasRate; // ELK_TRUE when the file declares its own timebase
+    ELKTimebase_t rate;
+    int8_t hasName; // project, sequence or timeline name
+    int64_t name; // in the text pool
+    int32_t nameLength;
+    int64_t entries;
+    int64_t errors;
+    int64_t leftOut; // items left out on purpose (disabled clips), not errors
+    int64_t total;
+    int8_t hasUnique;
+    int64_t unique;
+    int8_t hasLength; // EDL, and a list with in and out: latest out - earliest in;
+    int64_t length; // lone durations and ALE: none; timelines: set by their reader
+};
+
+struct ELKListState_t; // the library's own bookkeeping
 
 // The library owns the arrays and the pool; read them, never write them.
 struct ELKList_t {
@@ -54,6 +128,7 @@ struct ELKList_t {
     int64_t errorCount; // also the number of lines left out
     ELKListTrack_t* tracks;
     int32_t trackCount;
+    ELKListInput_t* inputList; // inputList[i] for i < inputs
     char* text; // the pool
     int64_t textLength;
     int32_t inputs; // inputs read
@@ -62,10 +137,10 @@ struct ELKList_t {
     int64_t sum; // sum of all durations
     int8_t hasUnique; // ELK_TRUE when some entry has an in and an out
     int64_t unique; // length of the union of [in, out) within each input, added up
-    int64_t capacity[4]; // private: room in entries, errors, tracks, text
-    int32_t* trackSlots; // private: track names hashed to index + 1, 0 when free
-    int32_t trackSlotCount; // private
-    int64_t covered; // private: sum of the in-and-out durations, which bounds every unique length
+    int8_t hasLength; // ELK_TRUE when some input has a length
+    int64_t length; // the inputs' lengths added up: three reels make the feature
+    int64_t leftOut; // items left out on purpose, over all inputs
+    ELKListState_t* state; // private
 };
 
 // An empty list at tb.
@@ -81,5 +156,42 @@ void ELKList_Destroy(ELKList_t* list);
 // says so). ELK_ERROR with nothing read for a null list, null text with a
 // length, a negative length or a timebase that ELKTimebase_Set would refuse.
 int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length);
+
+// Room for any reason ELKList_ErrorText writes, zero byte included; a detail
+// longer than fits is cut at a character.
+constexpr int32_t ELK_LIST_REASON_MAX = 160;
+
+// Writes an error's reason in English, zero-terminated: "frames 29 at 25
+// fps". Returns the length written, cut to capacity - 1; ELK_ERROR for no room.
+int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, char* out, int32_t capacity);
+
+// Builders for readers of other formats, called in this order for each
+// input: Begin, the others, End. Counts are frames at list->base; lines
+// count from 1. After memory runs short (an error says so) the input takes
+// nothing more, and the calls return ELK_ERROR.
+
+// Opens an input of a format. ELK_ERROR, with nothing opened, as ELKList_Read.
+int8_t ELKList_BeginInput(ELKList_t* list, int8_t format);
+void ELKList_SetInputName(ELKList_t* list, const char* name, int32_t length);
+void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate);
+
+// An entry; with hasInOut, duration is out - in. Track null or of length 0
+// for none; tracks merge by name as in EDLs. ELK_ERROR, with an error
+// recorded instead, when a total would pass 64 bits or in and out are backwards.
+int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_t labelLength,
+    const char* track, int32_t trackLength, int8_t hasInOut, int64_t in, int64_t out, int64_t duration);
+
+// An error with its fault. Line 0 and column 0: about the whole input.
+// detail, which may be null, is text the reason includes.
+int8_t ELKList_AddError(
+    ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail, int32_t detailLength);
+
+// Counts an item left out on purpose (a disabled clip); not an error.
+void ELKList_LeaveOut(ELKList_t* list);
+void ELKList_SetLength(ELKList_t* list, int64_t length);
+
+// Takes the input's unique lengths (ALE rows are separate material: each adds
+// its whole duration) and closes its record. ELK_OK when it has no error.
+int8_t ELKList_EndInput(ELKList_t* list);
 
 #endif

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ELKChars.h"
+
 char ELK_EmptyText = 0;
 int8_t ELK_ArenaMode = ELK_FALSE;
 char* ELK_ArenaNext = nullptr;
@@ -12,11 +14,6 @@ uint32_t ELK_BytesRequested = 0;
 
 namespace
 {
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // Bytes of an owned text with its zero byte, reported without signed overflow.
 int32_t ownedSize(int32_t length)
@@ -149,13 +146,13 @@ uint32_t ELK_DigitsToUInt(const char* text, int32_t n, int8_t* status)
         return 0;
     }
     int32_t i = 0;
-    while (i < n && !isDigit(text[i])) ++i;
+    while (i < n && !ELKChar_IsDigit(text[i])) ++i;
     if (i > 0) *status = ELK_ERROR;
     if (i == n) return 0;
 
     uint32_t value = 0;
     bool overflow = false;
-    for (; i < n && isDigit(text[i]); ++i) {
+    for (; i < n && ELKChar_IsDigit(text[i]); ++i) {
         const uint32_t d = uint32_t(text[i] - '0');
         if (value > UINT32_MAX / 10 || (value == UINT32_MAX / 10 && d > UINT32_MAX % 10)) overflow = true;
         value = value * 10 + d; // wraps modulo 2^32 once it no longer fits

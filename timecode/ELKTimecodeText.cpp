@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "ELKTimecodeText.h"
 
+#include "ELKChars.h"
+
 namespace
 {
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
+// The calculator also takes a blank between fields.
 bool isSeparator(char c)
 {
-    return c == ' ' || c == '.' || c == ':' || c == ';';
+    return c == ' ' || ELKChar_IsTimeSeparator(c);
 }
 
 } // namespace
@@ -50,7 +48,7 @@ int8_t ELKTimecode_FromString(ELKTimecode_t* tc, const ELKString_t* s)
     }
     const char* text = s->data;
     int32_t i = s->length - 1;
-    while (i >= 0 && !isDigit(text[i])) --i;
+    while (i >= 0 && !ELKChar_IsDigit(text[i])) --i;
     if (i < 0) {
         tc->frames = 0;
         return ELK_ERROR;
@@ -68,7 +66,7 @@ int8_t ELKTimecode_FromString(ELKTimecode_t* tc, const ELKString_t* s)
         digits = 0;
     };
     for (; i >= 0; --i) {
-        if (isDigit(text[i])) {
+        if (ELKChar_IsDigit(text[i])) {
             ++digits;
         } else if (isSeparator(text[i])) {
             if (digits > 0) readGroup(i + 1);

@@ -2,7 +2,8 @@
 // Feeds arbitrary bytes to every duration reader (timebase, label, running
 // time, factor, feet) and checks what must always hold: a failed read changes
 // nothing and points inside the text; a successful one writes text that reads
-// back to the same value.
+// back to the same value; the strict readers agree with the lenient ones
+// except for refusing labels that drop frame skips.
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -60,6 +61,20 @@ void checkLabels(const ELKDuration_t& d)
     }
 }
 
+// A strict result beside the lenient one: the same, or a label refused that
+// the lenient reading took and that does not exist.
+void checkStrict(int8_t lenient, const ELKDuration_t& ld, int8_t strict, const ELKDuration_t& sd,
+    const ELKDurationFields_t& skipped, const ELKTimebase_t& at)
+{
+    check(strict == ELK_OK || strict == ELK_ERROR);
+    if (strict == ELK_OK) {
+        check(lenient == ELK_OK && sd.frames == ld.frames
+            && ELKDuration_LabelExists(&at, &skipped) == ELK_TRUE);
+        return;
+    }
+    check(ELKDuration_LabelExists(&at, &skipped) == ELK_TRUE ? lenient == ELK_ERROR : lenient == ELK_OK);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -86,6 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkRead(result, d, before, errorAt, n);
     checkLabels(d);
 
+    ELKDuration_t strict = d;
+    strict.frames = before;
+    int32_t strictAt = -1;
+    ELKDurationFields_t skipped;
+    const int8_t strictResult = ELKDuration_FromTextStrict(&strict, text.get(), n, &strictAt, &skipped);
+    checkRead(strictResult, strict, before, strictAt, n);
+    checkStrict(result, d, strictResult, strict, skipped, tb);
+
     ELKTimebase_t other;
     ELKTimebase_Named(&other, (data[0] >> 4) % 15);
     for (int byLabel = 0; byLabel < 2; ++byLabel) {
@@ -93,6 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int8_t r
             = byLabel ? ELKDuration_ConvertLabel(&c, &other) : ELKDuration_ConvertRealTime(&c, &other);
         check(r == ELK_OK ? ELKTimebase_Equal(&c.base, &other) == ELK_TRUE : c.frames == d.frames);
+        if (byLabel) {
+            ELKDuration_t s = d;
+            const int8_t sr = ELKDuration_ConvertLabelStrict(&s, &other, &skipped);
+            check(sr == ELK_OK || s.frames == d.frames);
+            checkStrict(r, c, sr, s, skipped, other);
+        }
     }
 
     d.frames = before;

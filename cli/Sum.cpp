@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: MIT
+// sum: lists and EDLs read whole, totalled by the library, written as the
+// tape with its totals or as one JSON object.
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "ELKList.h"
+#include "Input.h"
+#include "Json.h"
+#include "Output.h"
+
+namespace
+{
+
+class SumWriter
+{
+public:
+    SumWriter(const Options& opt, Output& out)
+        : m_opt(opt)
+        , m_out(out)
+    {
+        ELKList_Init(&m_list, &opt.rate);
+    }
+    ~SumWriter() { ELKList_Destroy(&m_list); }
+
+    int run()
+    {
+        std::vector<const char*> files = m_opt.operands;
+        if (files.empty()) files.push_back("-");
+        bool ok = true;
+        for (const char* name : files) {
+            if (!read(name)) ok = false;
+        }
+        if (m_linesLeftOut > 0)
+            report({},
+                std::to_string(m_linesLeftOut) + " of " + std::to_string(m_list.lines) + " lines left out");
+        if (m_opt.json)
+            writeJson();
+        else
+            writeText();
+        return ok ? 0 : 1;
+    }
+
+private:
+    // One input into the list; false when some of it was left out.
+    bool read(const char* name)
+    {
+        Input input;
+        const Input::Status status = input.read(name);
+        if (status == Input::Unreadable) {
+            const std::string why = std::strerror(errno);
+            report({ name }, why);
+            m_unreadable.push_back({ name, why });
+            return false;
+        }
+        const int64_t errorsBefore = m_list.errorCount;
+        m_names.push_back(name);
+        bool ok = false;
+        if (status == Input::Read)
+            ok = ELKList_Read(&m_list, input.utf8(), input.length()) == ELK_OK;
+        else
+            addWholeInputError(status == Input::TooLarge ? ELK_FAULT_TOO_LARGE : ELK_FAULT_NOT_TEXT);
+        for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
+            const ELKListError_t& e = m_list.errors[i];
+            if (e.line > 0) ++m_linesLeftOut;
+            report({ name, nullptr, e.line, e.column }, reason(e));
+        }
+        return ok;
+    }
+
+    // An input with no text to read is one error about the whole of it.
+    void addWholeInputError(int8_t fault)
+    {
+        if (ELKList_BeginInput(&m_list, ELK_FORMAT_NONE) != ELK_OK) return;
+        ELKList_AddError(&m_list, 0, 0, fault, nullptr, 0);
+        ELKList_EndInput(&m_list);
+    }
+
+    std::string reason(const ELKListError_t& e) const
+    {
+        char text[ELK_LIST_REASON_MAX];
+        const int32_t n = ELKList_ErrorText(&m_list, &e, text, sizeof text);
+        return std::string(text, n > 0 ? size_t(n) : 0);
+    }
+
+    ELKDuration_t duration(int64_t frames) const { return ELKDuration_t { frames, m_list.base }; }
+
+    void appendPadded(std::string& b, int64_t frames, size_t width) const
+    {
+        char text[ELK_DURATION_TEXT_MAX];
+        const ELKDuration_t d = duration(frames);
+        const int32_t n = ELKDuration_ToText(&d, text, sizeof text, ELK_FALSE);
+        const size_t length = n > 0 ? size_t(n) : 0;
+        if (length < width) b.append(width - length, ' ');
+        b.append(text, length);
+    }
+
+    // The tape: where, [track,] [in, out,] duration, running total, label;
+    // then the totals, each as label, frame count and running time.
+    void writeText()
+    {
+        size_t whereWidth = 1, trackWidth = 0;
+        bool anyInOut = false;
+        std::string where;
+        for (int64_t i = 0; i < m_list.entryCount; ++i) {
+            const ELKListEntry_t& e = m_list.entries[i];
+            // Line numbers only grow within an input, so its last entry is the widest.
+            if (i + 1 == m_list.entryCount || m_list.entries[i + 1].input != e.input) {
+                where.clear();
+                appendWhere(where, e.input, e.line);
+                whereWidth = std::max(whereWidth, where.size());
+            }
+            trackWidth = std::max(trackWidth, size_t(e.trackLength));
+            anyInOut = anyInOut || e.hasInOut == ELK_TRUE;
+        }
+        std::string zero;
+        appendLabel(zero, duration(0));
+        const size_t width = zero.size() + 1; // room for a sign
+        std::string& b = m_out.buffer();
+        for (int64_t i = 0; i < m_list.entryCount; ++i) {
+            const ELKListEntry_t& e = m_list.entries[i];
+            where.clear();
+            appendWhere(where, e.input, e.line);
+            b.append(whereWidth - where.size(), ' ').append(where);
+            if (trackWidth > 0) {
+                b += "  ";
+                appendUtf8(b, m_list.text + e.track, size_t(e.trackLength));
+                b.append(trackWidth - size_t(e.trackLength), ' ');
+            }
+            if (anyInOut) {
+                if (e.hasInOut == ELK_TRUE) {
+                    appendPadded(b, e.in, width + 1);
+                    appendPadded(b, e.out, width + 1);
+                } else {
+                    b.append(2 * (width + 1), ' ');
+                }
+            }
+            appendPadded(b, e.duration, width + 1);
+            appendPadded(b, e.running, width + 1);
+            if (e.labelLength > 0) {
+                b += "  ";
+                appendUtf8(b, m_list.text + e.label, size_t(e.labelLength));
+            }
+            m_out.lineDone();
+        }
+        if (m_list.entryCount > 0) m_out.lineDone();
+        totalLine("sum", m_list.sum);
+        if (m_list.hasUnique == ELK_TRUE) totalLine("unique", m_list.unique);
+        for (int32_t i = 0; i < m_list.trackCount; ++i) {
+            const ELKListTrack_t& t = m_list.tracks[i];
+            std::string name;
+            appendUtf8(name, m_list.text + t.name, size_t(t.nameLength > 0 ? t.nameLength : 0));
+            totalLine(name + " sum", t.sum);
+            totalLine(name + " unique", t.unique);
+        }
+        m_out.flush();
+    }
+
+    // "12", or "reel1.edl:12" when several inputs were read.
+    void appendWhere(std::string& out, int32_t input, int64_t line) const
+    {
+        if (m_names.size() > 1) out.append(m_names[size_t(input)]) += ':';
+        appendInteger(out, line);
+    }
+
+    void totalLine(const std::string& name, int64_t frames)
+    {
+        std::string& b = m_out.buffer();
+        b += name;
+        b.append(name.size() < 10 ? 10 - name.size() : 1, ' ');
+        appendAllForms(b, duration(frames));
+        m_out.lineDone();
+    }
+
+    void writeJson()
+    {
+        std::string& b = m_out.buffer();
+        b += "{\"rate\": ";
+        std::string rate;
+        appendTimebase(rate, m_list.base);
+        appendJsonString(b, rate);
+        b += ", \"lines\": ";
+        appendInteger(b, m_list.lines);
+        b += ", \"entries\": ";
+        appendInteger(b, m_list.entryCount);
+        b += ", \"errors\": [";
+        bool first = true;
+        // Inputs that could not be opened or read; like those that hold no
+        // text, they have line 0 and column 0.
+        for (const auto& u : m_unreadable) {
+            b += first ? "" : ", ";
+            first = false;
+            b += "{\"file\": ";
+            appendJsonString(b, u.first);
+            b += ", \"line\": 0, \"column\": 0, \"text\": \"\", \"why\": ";
+            appendJsonString(b, u.second);
+            b += '}';
+        }
+        for (int64_t i = 0; i < m_list.errorCount; ++i) {
+            const ELKListError_t& e = m_list.errors[i];
+            b += first ? "{\"file\": " : ", {\"file\": ";
+            first = false;
+            appendJsonString(b, m_names[size_t(e.input)]);
+            b += ", \"line\": ";
+            appendInteger(b, e.line);
+            b += ", \"column\": ";
+            appendInteger(b, e.column);
+            b += ", \"text\": ";
+            appendJsonString(b, m_list.text + e.text, size_t(e.textLength > 0 ? e.textLength : 0));
+            b += ", \"why\": ";
+            appendJsonString(b, reason(e));
+            b += '}';
+            if (b.size() >= (1 << 16)) m_out.flush();
+        }
+        b += "], \"total\": ";
+        appendJsonDuration(b, duration(m_list.sum));
+        b += ", \"unique\": ";
+        if (m_list.hasUnique == ELK_TRUE)
+            appendJsonDuration(b, duration(m_list.unique));
+        else
+            b += "null";
+        b += ", \"tracks\": {";
+        for (int32_t i = 0; i < m_list.trackCount; ++i) {
+            const ELKListTrack_t& t = m_list.tracks[i];
+            if (i > 0) b += ", ";
+            appendJsonString(b, m_list.text + t.name, size_t(t.nameLength));
+            b += ": {\"total\": ";
+            appendJsonDuration(b, duration(t.sum));
+            b += ", \"unique\": ";
+            appendJsonDuration(b, duration(t.unique));
+            b += '}';
+        }
+        b += "}}";
+        m_out.lineDone();
+        m_out.flush();
+    }
+
+    const Options& m_opt;
+    Output& m_out;
+    ELKList_t m_list;
+    std::vector<const char*> m_names; // per input read
+    std::vector<std::pair<std::string, std::string>> m_unreadable; // file, why
+    int64_t m_linesLeftOut = 0;
+};
+
+} // namespace
+
+int runSum(const Options& opt, Output& out)
+{
+    return SumWriter(opt, out).run();
+}

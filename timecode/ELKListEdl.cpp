@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+// CMX3600 EDLs: an event line is a number, a reel, a track, a transition and
+// four times (source in and out, record in and out). Other lines are notes;
+// FCM: switches between drop-frame and non-drop labels.
+#include "ELKListReader.h"
+
+namespace elklist
+{
+
+// An event line's parts: the reel spans every token between the number and the track.
+struct Event {
+    Token reel;
+    Token track;
+    Token recordOut;
+    Time record[2];
+};
+
+static bool isTrack(Token t)
+{
+    if (*t.begin != 'A' && *t.begin != 'B' && *t.begin != 'V') return false;
+    for (const char* p = t.begin; p < t.end; ++p)
+        if (*p != 'A' && *p != 'B' && *p != 'V' && *p != '/' && !ELKChar_IsDigit(*p)) return false;
+    return true;
+}
+
+// Dissolves, wipes and keys carry a duration in frames after them.
+static bool isTimedTransition(Token t)
+{
+    if (equals(t, "D") || equals(t, "K") || equals(t, "KB") || equals(t, "KO")) return true;
+    return *t.begin == 'W' && allDigits(Token { t.begin + 1, t.end });
+}
+
+// Checks the shape of an event line (its first token is a number): reel,
+// track, transition and four times.
+static bool readEvent(const char* begin, const char* end, bool wideFrames, Event* ev, Fault* f)
+{
+    // Long reel names may hold blanks, so the fields are read from the right.
+    Token first[2] = {}, last[8] = {};
+    int64_t n = 0;
+    Token t;
+    for (const char* p = begin; nextToken(&p, end, false, &t); ++n) {
+        if (n < 2) first[n] = t;
+        last[n % 8] = t;
+    }
+    const auto token = [&](int64_t i) { return i < 2 ? first[i] : last[i % 8]; };
+    if (n < 5) return fault(f, ELK_FAULT_NOT_FOUR_TIMES, n > 1 ? first[1].begin : end);
+    for (int64_t i = n - 4; i < n; ++i)
+        if (!looksLikeTime(token(i), false)) return fault(f, ELK_FAULT_NOT_FOUR_TIMES, token(i).begin);
+    for (int64_t i = n - 4; i < n; ++i) {
+        Time time;
+        const bool record = i >= n - 2;
+        if (!readTime(token(i), false, !record || wideFrames, &time, f)) return false;
+        if (record) ev->record[i - (n - 2)] = time;
+    }
+    ev->recordOut = token(n - 1);
+    int64_t k = n - 5;
+    if (k < 1) return fault(f, ELK_FAULT_NO_TRANSITION, token(n - 4).begin);
+    if (!equals(token(k), "C")) {
+        if (allDigits(token(k)) && k > 1 && isTimedTransition(token(k - 1)))
+            --k;
+        else
+            return fault(f,
+                isTimedTransition(token(k)) ? ELK_FAULT_NO_TRANSITION_DURATION : ELK_FAULT_NO_TRANSITION,
+                token(k).begin);
+    }
+    if (k < 2 || !isTrack(token(k - 1))) return fault(f, ELK_FAULT_NO_TRACK, token(k < 2 ? k : k - 1).begin);
+    if (k < 3) return fault(f, ELK_FAULT_NO_REEL, token(k - 1).begin);
+    ev->track = token(k - 1);
+    ev->reel = Token { token(1).begin, token(k - 2).end };
+    return true;
+}
+
+static bool isEventLine(const char* p, const char* end)
+{
+    Token number;
+    return nextToken(&p, end, false, &number) && allDigits(number);
+}
+
+static void readFcm(Reader& r, const char* p)
+{
+    char word[16];
+    int32_t n = 0;
+    for (; p < r.end; ++p) {
+        const char c = ELKChar_ToUpper(*p);
+        if (ELKChar_IsBlank(c) || c == '-') continue;
+        if (n == int32_t(sizeof word)) return;
+        word[n++] = c;
+    }
+    const Token said { word, word + n };
+    if (r.hasDrop && equals(said, "DROPFRAME")) r.drop = 1;
+    if (r.hasDrop && equals(said, "NONDROPFRAME")) r.drop = 0;
+}
+
+bool edlDetect(const Reader& r, const char* text, int64_t length)
+{
+    ELKLines_t lines;
+    ELKLines_Init(&lines);
+    ELKLines_Feed(&lines, text, length);
+    ELKLine_t line;
+    bool found = false;
+    while (!found && nextLine(&lines, &line) == ELK_TRUE) {
+        const char* end = line.text + line.length;
+        const char* s = skipBlanks(line.text, end);
+        Event ev;
+        Fault f;
+        found = startsWith(s, end, "TITLE:") || startsWith(s, end, "FCM:")
+            || (isEventLine(s, end) && readEvent(s, end, r.wideFrames, &ev, &f));
+    }
+    ELKLines_Destroy(&lines);
+    return found;
+}
+
+void edlReadLine(Reader& r)
+{
+    const char* p = skipBlanks(r.begin, r.end);
+    if (startsWith(p, r.end, "FCM:")) readFcm(r, p + 4);
+    if (!isEventLine(p, r.end)) return; // a note
+    if (!reserveLine(r)) return;
+    Event ev;
+    Fault f;
+    int64_t inOut[2];
+    bool ok = readEvent(p, r.end, r.wideFrames, &ev, &f);
+    for (int32_t i = 0; i < 2 && ok; ++i) ok = countTime(r, ev.record[i], &inOut[i], &f);
+    if (!ok)
+        fail(r, f);
+    else if (inOut[1] < inOut[0])
+        fail(r, ELK_FAULT_OUT_BEFORE_IN, ev.recordOut.begin);
+    else
+        addEntry(r, ev.reel, ev.track, inOut, inOut[1] - inOut[0], ev.record[0].group[0]);
+}
+
+} // namespace elklist

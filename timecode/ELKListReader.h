@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: MIT
+// Private to the timecode library: what the list model and its text readers
+// (one file per format) share. Not installed.
+//
+// Adding a text format: a file with its detect and readLine functions, and
+// one row in kFormats in ELKList.cpp.
+#ifndef ELKLISTREADER_H
+#define ELKLISTREADER_H
+
+#include <cstdint>
+
+#include "ELKChars.h"
+#include "ELKList.h"
+#include "ELKText.h"
+
+// An [in, out) interval of an entry, kept until its input's unique lengths are taken.
+struct ELKListSpan_t {
+    int32_t track; // -1 without a track
+    int64_t in;
+    int64_t out;
+};
+
+struct ELKListState_t {
+    int64_t capacity[5]; // room in entries, errors, tracks, text, inputList
+    int32_t* trackSlots; // track names hashed to index + 1, 0 when free
+    int32_t trackSlotCount;
+    int64_t covered; // sum of the in-and-out durations, which bounds every unique length
+    ELKListSpan_t* spans; // of the open input
+    int64_t spanCount;
+    int64_t spanCapacity;
+    bool open; // an input is between Begin and End
+    bool stop; // memory ran short: the open input takes nothing more
+    int64_t entriesBefore; // the list's counts when the input opened
+    int64_t errorsBefore;
+    int64_t sumBefore;
+    int64_t leftOutBefore;
+};
+
+namespace elklist
+{
+
+struct Token {
+    const char* begin;
+    const char* end;
+};
+
+// A line of the input, for the errors about it. Null text for none.
+struct Line {
+    int64_t number;
+    const char* begin;
+    const char* end;
+};
+
+// Why a time or line cannot be read, and where.
+struct Fault {
+    int8_t code = ELK_FAULT_NONE;
+    const char* at = nullptr;
+    uint64_t value[4] = {};
+};
+
+// A time split into its digit groups; a plain-list time has three or four.
+struct Time {
+    const char* sign; // null when unsigned
+    const char* group[4];
+    uint64_t value[4];
+    int32_t groups;
+};
+
+// A text reader's place: the line in hand and how times read in it.
+struct Reader {
+    ELKList_t* list;
+    int64_t line;
+    const char* begin; // the line, without its end
+    const char* end;
+    ELKTimebase_t reading[2]; // non-drop and drop-frame forms of the list's rate
+    int64_t day[2]; // 24 hours of labels in each form
+    int32_t drop; // the form in force: FCM switches it where a drop-frame form exists
+    bool hasDrop;
+    bool wideFrames; // above 100 labels a second frames may take three digits
+};
+
+// A text format: whether a whole input is in it, and how to read one line.
+struct Format {
+    int8_t format; // ELKListFormat_t
+    bool (*detect)(const Reader& r, const char* text, int64_t length); // text: UTF-8
+    void (*readLine)(Reader& r);
+};
+
+// Tokens and times, inline: the readers call them for every token.
+inline bool equals(Token t, const char* word)
+{
+    const char* p = t.begin;
+    for (; p < t.end && *word; ++p, ++word)
+        if (*p != *word) return false;
+    return p == t.end && !*word;
+}
+
+inline bool startsWith(const char* p, const char* end, const char* word)
+{
+    for (; *word; ++p, ++word)
+        if (p == end || *p != *word) return false;
+    return true;
+}
+
+inline bool allDigits(Token t)
+{
+    if (t.begin == t.end) return false;
+    for (const char* p = t.begin; p < t.end; ++p)
+        if (!ELKChar_IsDigit(*p)) return false;
+    return true;
+}
+
+inline const char* skipBlanks(const char* p, const char* end)
+{
+    while (p < end && ELKChar_IsBlank(*p)) ++p;
+    return p;
+}
+
+inline bool isListBlank(char c)
+{
+    return ELKChar_IsBlank(c) || c == ',';
+}
+
+// The next token at or after *p, split by blanks (and commas in a plain list).
+inline bool nextToken(const char** p, const char* end, bool list, Token* t)
+{
+    const char* q = *p;
+    while (q < end && (list ? isListBlank(*q) : ELKChar_IsBlank(*q))) ++q;
+    if (q == end) return false;
+    t->begin = q;
+    while (q < end && !(list ? isListBlank(*q) : ELKChar_IsBlank(*q))) ++q;
+    t->end = q;
+    *p = q;
+    return true;
+}
+
+// Digit groups joined by two or more separators read as a time, or as a
+// mistyped one, never as text. Only plain lists sign a time.
+inline bool looksLikeTime(Token t, bool list)
+{
+    const char* p = t.begin;
+    if (list && p < t.end && (*p == '+' || *p == '-')) ++p;
+    if (p == t.end || !ELKChar_IsDigit(*p)) return false;
+    int32_t separators = 0;
+    for (; p < t.end && (ELKChar_IsDigit(*p) || ELKChar_IsTimeSeparator(*p)); ++p)
+        separators += ELKChar_IsTimeSeparator(*p);
+    return separators >= 2;
+}
+
+// Says why and where; false, so that a reader can return it.
+inline bool fault(Fault* f, int8_t code, const char* at, uint64_t value = 0)
+{
+    f->code = code;
+    f->at = at;
+    f->value[0] = value;
+    return false;
+}
+
+// Splits a time into groups of two digits; a plain list's first group may be
+// longer and its time may have three groups; frames may have three digits
+// when wideFrames.
+inline bool readTime(Token t, bool list, bool wideFrames, Time* out, Fault* f)
+{
+    const char* p = t.begin;
+    out->sign = list && (*p == '+' || *p == '-') ? p++ : nullptr;
+    const char* digits = p;
+    out->groups = 0;
+    for (;;) {
+        const char* group = p;
+        uint64_t value = 0;
+        for (; p < t.end && ELKChar_IsDigit(*p); ++p)
+            value = value > (UINT64_MAX - 9) / 10 ? UINT64_MAX : value * 10 + uint64_t(*p - '0');
+        const int64_t width = p - group;
+        const bool last = p == t.end;
+        const int32_t n = out->groups;
+        if (n == 4) return fault(f, ELK_FAULT_FIVE_GROUPS, group);
+        if (!last && !ELKChar_IsTimeSeparator(*p)) return fault(f, ELK_FAULT_STRAY_CHARACTER, p);
+        if (n == 0 && list ? width < 1 : last ? !(width == 2 || (width == 3 && wideFrames)) : width != 2) {
+            const int8_t code = !last || n == 0 ? ELK_FAULT_GROUP_DIGITS
+                : wideFrames                    ? ELK_FAULT_WIDE_FRAME_DIGITS
+                                                : ELK_FAULT_FRAME_DIGITS;
+            return fault(f, code, group);
+        }
+        out->group[n] = group;
+        out->value[n] = value;
+        out->groups = n + 1;
+        if (last) break;
+        ++p;
+    }
+    if (out->groups >= (list ? 3 : 4)) return true;
+    return fault(f, list ? ELK_FAULT_LIST_GROUPS : ELK_FAULT_EDL_GROUPS, digits);
+}
+
+// The frame count of a counted time at the reading in force.
+inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
+{
+    const ELKTimebase_t& tb = r.reading[r.drop];
+    const int32_t m = t.groups - 3;
+    const uint64_t hours = m ? t.value[0] : 0;
+    const uint64_t minutes = t.value[m], seconds = t.value[m + 1], fr = t.value[m + 2];
+    if (minutes >= 60) return fault(f, ELK_FAULT_MINUTES, t.group[m], minutes);
+    if (seconds >= 60) return fault(f, ELK_FAULT_SECONDS, t.group[m + 1], seconds);
+    if (fr >= tb.nominal) return fault(f, ELK_FAULT_FRAMES, t.group[m + 2], fr);
+    const char* at = t.sign ? t.sign : t.group[0];
+    if (tb.dropFrame == ELK_TRUE && minutes % 10 != 0 && seconds == 0 && fr < 2 * (tb.nominal / 30)) {
+        fault(f, ELK_FAULT_NO_SUCH_LABEL, at, hours);
+        f->value[1] = minutes;
+        f->value[2] = seconds;
+        f->value[3] = fr;
+        return false;
+    }
+    ELKDuration_t d;
+    ELKDuration_Init(&d, &tb);
+    const int8_t negative = t.sign && *t.sign == '-' ? ELK_TRUE : ELK_FALSE;
+    if (ELKDuration_SetFields(&d, negative, hours, minutes, seconds, fr) != ELK_OK)
+        return fault(f, ELK_FAULT_TIME_TOO_LARGE, at);
+    *frames = d.frames;
+    return true;
+}
+
+int32_t columnOf(const char* line, const char* at);
+
+// The model, for the line in hand. Each returns false when memory ran short
+// (an error says so) or, for addEntry, when the entry became an error.
+bool reserveLine(Reader& r);
+void fail(Reader& r, const Fault& f);
+void fail(Reader& r, int8_t fault, const char* at);
+void outOfMemory(Reader& r);
+bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t duration, const char* at);
+
+// The next line of text fed whole: ELKLines_Next, then an unfinished last
+// line. ELK_ERROR when memory runs short.
+inline int8_t nextLine(ELKLines_t* lines, ELKLine_t* line)
+{
+    const int8_t got = ELKLines_Next(lines, line);
+    return got == ELK_FALSE ? ELKLines_Finish(lines, line) : got;
+}
+
+// The formats, a file each.
+bool edlDetect(const Reader& r, const char* text, int64_t length);
+void edlReadLine(Reader& r);
+bool plainListDetect(const Reader& r, const char* text, int64_t length);
+void plainListReadLine(Reader& r);
+
+} // namespace elklist
+
+#endif
