@@ -495,8 +495,8 @@ void HorodexTape::showTotals()
     const QList<TapeDocument*> tabs = documents();
     if (tabs.isEmpty()) return;
     // Over every tab, as several inputs of one list: sums add, tracks merge by name.
-    int64_t sum = 0, unique = 0, errors = 0;
-    bool hasUnique = false, valid = true;
+    int64_t sum = 0, unique = 0, length = 0, errors = 0;
+    bool hasUnique = false, hasLength = false, valid = true;
     std::vector<TrackTotal> tracks;
     QHash<QByteArray, size_t> trackIndex;
     for (const TapeDocument* document : tabs) {
@@ -504,6 +504,8 @@ void HorodexTape::showTotals()
         valid = valid && !__builtin_add_overflow(sum, list.sum, &sum)
             && !__builtin_add_overflow(unique, list.unique, &unique);
         hasUnique = hasUnique || list.hasUnique == ELK_TRUE;
+        hasLength = hasLength || list.hasLength == ELK_TRUE;
+        valid = valid && !__builtin_add_overflow(length, list.length, &length);
         errors += list.errorCount;
         for (int32_t i = 0; i < list.trackCount; ++i) {
             const ELKListTrack_t& t = list.tracks[i];
@@ -534,11 +536,13 @@ void HorodexTape::showTotals()
         setTotal(new QTreeWidgetItem(sumItem, { QString::fromUtf8(track.name) }), track.sum, valid);
         setTotal(new QTreeWidgetItem(uniqueItem, { QString::fromUtf8(track.name) }), track.unique, valid);
     }
+    auto* lengthItem = new QTreeWidgetItem(ui.m_totals, { tr("Length") });
+    setTotal(lengthItem, length, valid);
+    lengthItem->setHidden(!hasLength);
     // One row per input, when there are several: the reels of a feature.
     if (tabs.size() > 1)
         for (const TapeDocument* document : tabs)
-            setTotal(
-                new QTreeWidgetItem(ui.m_totals, { document->displayName() }), document->model().list().sum);
+            setTotal(new QTreeWidgetItem(ui.m_totals, { inputText(document) }), document->model().list().sum);
     ui.m_totals->expandAll();
 
     const bool showAt = ui.m_showAt->currentIndex() > 0;
@@ -568,6 +572,24 @@ void HorodexTape::showTotals()
         ui.m_leftOut->setText(tr("1 line left out of the totals, marked in the list."));
     else
         ui.m_leftOut->setText(tr("%1 lines left out of the totals, marked in the list.").arg(errors));
+}
+
+QString HorodexTape::inputText(const TapeDocument* document) const
+{
+    // A tab holds one input; its own record says what it was.
+    const ELKList_t& list = document->model().list();
+    if (list.inputs < 1) return document->displayName();
+    const ELKListInput_t& input = list.inputList[0];
+    static const char* const formats[] = { nullptr, QT_TR_NOOP("list"), QT_TR_NOOP("EDL"),
+        QT_TR_NOOP("FCPXML"), QT_TR_NOOP("FCP7 XML"), QT_TR_NOOP("OpenTimelineIO"), QT_TR_NOOP("ALE") };
+    QStringList about;
+    if (input.format > ELK_FORMAT_NONE && input.format < int(std::size(formats)))
+        about << tr(formats[input.format]);
+    if (input.hasRate == ELK_TRUE) about << tr("at %1").arg(timebaseText(input.rate));
+    if (input.hasLength == ELK_TRUE)
+        about << tr("length %1").arg(durationText(ELKDuration_t { input.length, list.base }));
+    return about.isEmpty() ? document->displayName()
+                           : tr("%1: %2").arg(document->displayName(), about.join(QStringLiteral(", ")));
 }
 
 void HorodexTape::setTotal(QTreeWidgetItem* item, int64_t frames, bool valid) const

@@ -75,6 +75,8 @@ private:
     void saveAsDialog();
     void about();
     ELKTimebase_t timebase(int index) const;
+    // A tab's row in the totals: its name, format, own rate and length.
+    QString inputText(const TapeDocument* document) const;
     void setTotal(QTreeWidgetItem* item, int64_t frames, bool valid = true) const;
 
     Ui::HorodexTape ui;

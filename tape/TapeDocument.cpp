@@ -5,14 +5,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QStringDecoder>
 #include <QTextBlock>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+
+#include "ELKString.h"
+#include "ELKText.h"
 
 namespace
 {
@@ -23,91 +24,6 @@ constexpr qint64 maxFileBytes = 64 * 1024 * 1024;
 // waits for a pause in typing and runs in the background.
 constexpr qsizetype backgroundChars = 1 << 20;
 constexpr int pauseMs = 150;
-
-
-// Encodings and line ends as files have them.
-enum { Utf8, Utf8Bom, Utf16Le, Utf16Be, Cp1252 };
-enum { LineLf, LineCrLf, LineCr };
-
-struct Decoded {
-    QByteArray utf8; // without a byte-order mark
-    int encoding = Utf8;
-    int lineEnd = LineLf;
-    bool binary = false;
-};
-
-// Windows-1252's characters at 0x80-0x9F; the rest of the byte range is Latin-1.
-const char16_t cp1252[32] = { 0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
-    0x0160, 0x2039, 0x0152, 0x8D, 0x017D, 0x8F, 0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D, 0x017E, 0x0178 };
-
-Decoded decode(QByteArray bytes)
-{
-    Decoded d;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        d.encoding = bytes.startsWith("\xFF\xFE") ? Utf16Le : Utf16Be;
-        QStringDecoder utf16(d.encoding == Utf16Le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-            QStringDecoder::Flag::Stateless);
-        d.utf8 = QString(utf16(QByteArrayView(bytes).sliced(2))).toUtf8();
-    } else if (bytes.isValidUtf8()) {
-        d.encoding = bytes.startsWith("\xEF\xBB\xBF") ? Utf8Bom : Utf8;
-        d.utf8 = d.encoding == Utf8Bom ? bytes.sliced(3) : bytes;
-    } else {
-        d.encoding = Cp1252;
-        QString text(bytes.size(), Qt::Uninitialized);
-        for (qsizetype i = 0; i < bytes.size(); ++i) {
-            const uchar c = uchar(bytes[i]);
-            text[i] = c >= 0x80 && c < 0xA0 ? QChar(cp1252[c - 0x80]) : QChar(c);
-        }
-        d.utf8 = text.toUtf8();
-    }
-    const char* end
-        = std::find_if(d.utf8.cbegin(), d.utf8.cend(), [](char c) { return c == '\r' || c == '\n'; });
-    if (end != d.utf8.cend() && *end == '\r')
-        d.lineEnd = end + 1 != d.utf8.cend() && end[1] == '\n' ? LineCrLf : LineCr;
-    d.binary = d.utf8.left(8192).contains('\0');
-    return d;
-}
-
-// The text in `encoding` with `lineEnd`; false, with the character's offset in
-// `errorAt`, when the encoding cannot hold a character.
-bool encode(QString text, int encoding, int lineEnd, QByteArray* out, qsizetype* errorAt)
-{
-    if (encoding == Cp1252) {
-        out->resize(text.size());
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t c = text.at(i).unicode();
-            const char16_t* known = std::find(std::begin(cp1252), std::end(cp1252), c);
-            if (c < 0x80 || (c >= 0xA0 && c < 0x100))
-                (*out)[i] = char(c);
-            else if (known != std::end(cp1252))
-                (*out)[i] = char(0x80 + (known - cp1252));
-            else {
-                *errorAt = i;
-                return false;
-            }
-        }
-    }
-    const QString end = lineEnd == LineCrLf ? QStringLiteral("\r\n")
-        : lineEnd == LineCr                 ? QStringLiteral("\r")
-                                            : QString();
-    if (!end.isEmpty()) text.replace(QLatin1Char('\n'), end);
-    switch (encoding) {
-    case Cp1252:
-        if (!end.isEmpty()) out->replace("\n", end.toLatin1());
-        break;
-    case Utf16Le:
-    case Utf16Be: {
-        QStringEncoder utf16(encoding == Utf16Le ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
-            QStringEncoder::Flag::WriteBom);
-        *out = utf16(text);
-        break;
-    }
-    default:
-        *out = (encoding == Utf8Bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
-    }
-    return true;
-}
 
 // The position in `line` of a column counted in characters from 1.
 int positionOfColumn(const QString& line, int32_t column)
@@ -179,20 +95,27 @@ QString TapeDocument::load(const QString& path)
     if (file.error() != QFileDevice::NoError) return tr("Cannot read %1: %2").arg(name, file.errorString());
     if (bytes.size() > maxFileBytes)
         return tr("%1 is larger than %2 MiB, too large for a list.").arg(name).arg(maxFileBytes >> 20);
-    Decoded decoded = decode(std::move(bytes));
-    if (decoded.binary) return tr("%1 is not a text file.").arg(name);
+    ELKText_t decoded;
+    if (ELKText_Decode(&decoded, bytes.constData(), bytes.size()) != ELK_OK)
+        return tr("%1 is too large for the memory left.").arg(name);
+    QByteArray utf8 = decoded.owned ? QByteArray(decoded.utf8, decoded.length)
+                                    : bytes.sliced(bytes.size() - decoded.length);
+    const int8_t encoding = decoded.encoding, lineEnd = decoded.lineEnd, binary = decoded.binary;
+    ELKText_Destroy(&decoded);
+    bytes = QByteArray();
+    if (binary == ELK_TRUE) return tr("%1 is not a text file.").arg(name);
 
     m_path = info.absoluteFilePath();
-    m_encoding = decoded.encoding;
-    m_lineEnd = decoded.lineEnd;
+    m_encoding = encoding;
+    m_lineEnd = lineEnd;
     // Read from the bytes: the totals are shown before the editor, which
     // takes longer, holds the text.
-    if (decoded.utf8.contains("\xE2\x80\xA9")) decoded.utf8.replace("\xE2\x80\xA9", "\n");
+    if (utf8.contains("\xE2\x80\xA9")) utf8.replace("\xE2\x80\xA9", "\n");
     ++m_revision;
     m_readTimer.stop();
-    m_model.read(decoded.utf8, m_base);
+    m_model.read(utf8, m_base);
     emit listRead();
-    setText(decoded.utf8);
+    setText(utf8);
     document()->setModified(false);
     markErrors();
     return QString();
@@ -201,17 +124,22 @@ QString TapeDocument::load(const QString& path)
 QString TapeDocument::saveAs(const QString& path)
 {
     const QString name = QDir::toNativeSeparators(path);
-    QByteArray bytes;
-    qsizetype errorAt = 0;
-    const QString text = listText();
-    if (!encode(text, m_encoding, m_lineEnd, &bytes, &errorAt)) {
-        const qsizetype start = text.lastIndexOf(QLatin1Char('\n'), errorAt) + 1;
-        return tr("%1 was not saved: line %2, column %3 holds a character that its encoding, "
+    const QByteArray text = listText().toUtf8();
+    char* out = nullptr;
+    int64_t outLength = 0, errorAt = 0;
+    if (ELKText_Encode(
+            text.constData(), text.size(), int8_t(m_encoding), int8_t(m_lineEnd), &out, &outLength, &errorAt)
+        != ELK_OK) {
+        if (errorAt < 0) return tr("%1 was not saved: the memory ran short.").arg(name);
+        const qsizetype start = text.lastIndexOf('\n', qsizetype(errorAt) - 1) + 1;
+        return tr("%1 was not saved: line %2, column %3 holds a character that the file's encoding, "
                   "Windows-1252, cannot hold.")
             .arg(name)
-            .arg(text.left(start).count(QLatin1Char('\n')) + 1)
-            .arg(errorAt - start + 1);
+            .arg(text.left(start).count('\n') + 1)
+            .arg(QString::fromUtf8(text.constData() + start, errorAt - start).toUcs4().size() + 1);
     }
+    const QByteArray bytes(out, outLength);
+    ELK_Free(out);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return tr("%1 was not saved: %2").arg(name, file.errorString());
@@ -224,8 +152,8 @@ void TapeDocument::restore(const QString& text, const QString& path, int encodin
 {
     m_path = path;
     // A copy from elsewhere is data: an encoding it names that is not one of ours is UTF-8.
-    m_encoding = encoding >= Utf8 && encoding <= Cp1252 ? encoding : Utf8;
-    m_lineEnd = lineEnd >= LineLf && lineEnd <= LineCr ? lineEnd : LineLf;
+    m_encoding = encoding >= ELK_TEXT_UTF8 && encoding <= ELK_TEXT_CP1252 ? encoding : ELK_TEXT_UTF8;
+    m_lineEnd = lineEnd >= ELK_LINE_LF && lineEnd <= ELK_LINE_CR ? lineEnd : ELK_LINE_LF;
     readNow(text);
     setText(text.toUtf8());
     document()->setModified(modified);

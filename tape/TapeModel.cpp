@@ -132,6 +132,69 @@ int64_t TapeModel::lineOfRow(int row) const
     return lineOf(m_rows[size_t(row)]);
 }
 
+QString TapeModel::reasonText(const ELKListError_t& e) const
+{
+    // The library's reasons by fault, for translation; %1... are the numbers each names.
+    static const char* const reasons[] = {
+        QT_TR_NOOP("no fault"),
+        QT_TR_NOOP("more than four digit groups"),
+        QT_TR_NOOP("stray character in a time"),
+        QT_TR_NOOP("a digit group needs two digits"),
+        QT_TR_NOOP("frames need two digits"),
+        QT_TR_NOOP("frames need two or three digits"),
+        QT_TR_NOOP("a time needs three or four digit groups"),
+        QT_TR_NOOP("a time needs four digit groups"),
+        QT_TR_NOOP("minutes %1 at or above 60"),
+        QT_TR_NOOP("seconds %1 at or above 60"),
+        QT_TR_NOOP("frames %1 at %2 fps"),
+        QT_TR_NOOP("label %1:%2:%3;%4 does not exist at drop frame"),
+        QT_TR_NOOP("time too large"),
+        QT_TR_NOOP("total too large"),
+        QT_TR_NOOP("time cannot be read"),
+        QT_TR_NOOP("three or more times on a line"),
+        QT_TR_NOOP("sign on an in or out time"),
+        QT_TR_NOOP("out more than a day before in"),
+        QT_TR_NOOP("event line does not end in four times"),
+        QT_TR_NOOP("record out before record in"),
+        QT_TR_NOOP("no transition before the times"),
+        QT_TR_NOOP("transition without its duration"),
+        QT_TR_NOOP("no track before the transition"),
+        QT_TR_NOOP("no reel before the track"),
+        QT_TR_NOOP("out of memory: this and later lines left out"),
+        QT_TR_NOOP("line too long"),
+        QT_TR_NOOP("not a text file"),
+        QT_TR_NOOP("larger than 1 GiB"),
+        QT_TR_NOOP("not well-formed"),
+        QT_TR_NOOP("no timeline in this file"),
+    };
+    static_assert(std::size(reasons) == ELK_FAULT_COUNT, "a reason for every fault");
+    const int fault = e.fault > ELK_FAULT_NONE && e.fault < ELK_FAULT_COUNT ? e.fault : ELK_FAULT_NONE;
+    QString reason = tr(reasons[fault]);
+    const auto two = [](uint64_t n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    switch (fault) {
+    case ELK_FAULT_MINUTES:
+    case ELK_FAULT_SECONDS:
+        reason = reason.arg(e.value[0]);
+        break;
+    case ELK_FAULT_FRAMES: {
+        ELKTimebase_t base = m_list.base;
+        base.dropFrame = ELK_FALSE;
+        char rate[ELK_DURATION_TEXT_MAX];
+        const int32_t length = ELKTimebase_ToText(&base, rate, ELK_DURATION_TEXT_MAX);
+        reason = reason.arg(e.value[0])
+                     .arg(length > 0 ? QString::fromLatin1(rate, length) : QString::number(base.nominal));
+        break;
+    }
+    case ELK_FAULT_NO_SUCH_LABEL:
+        reason = reason.arg(two(e.value[0]), two(e.value[1]), two(e.value[2]), two(e.value[3]));
+        break;
+    default:
+        break;
+    }
+    if (e.detailLength > 0) reason += QStringLiteral(": ") + poolText(e.detail, e.detailLength);
+    return reason;
+}
+
 int TapeModel::rowOfLine(int64_t line) const
 {
     const auto row = std::lower_bound(

@@ -55,6 +55,8 @@ private:
     void listRows();
     int64_t lineOf(int64_t i) const { return i < 0 ? m_list.errors[-1 - i].line : m_list.entries[i].line; }
     QString poolText(int64_t offset, int32_t length) const;
+    // An error's reason in the user's language.
+    QString reasonText(const ELKListError_t& e) const;
     QString labelText(int64_t frames) const;
 
     ELKList_t m_list {};

@@ -211,11 +211,15 @@ void tst_Tape::errorsMarked_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("fault"); // the text marked on that line, from the faulty group on
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("frames past the rate") << acts + "Act 3   00:00:01:29\n" << 3 << "29";
+    QTest::newRow("frames past the rate") << acts + "Act 3   00:00:01:29\n"
+                                          << 3 << "29"
+                                          << "frames 29 at 25 fps";
     QTest::newRow("a broken record out in an EDL")
         << edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n"
-        << 7 << "X:00";
+        << 7 << "X:00"
+        << "stray character in a time";
 }
 
 void tst_Tape::errorsMarked()
@@ -223,6 +227,7 @@ void tst_Tape::errorsMarked()
     QFETCH(QString, text);
     QFETCH(int, line);
     QFETCH(QString, fault);
+    QFETCH(QString, reason);
 
     paste(text);
     auto* editor = m_window->currentDocument();
@@ -237,7 +242,7 @@ void tst_Tape::errorsMarked()
     int row = 0;
     while (row < model->rowCount() && model->index(row, 0).data().toInt() != line) ++row;
     QVERIFY(row < model->rowCount());
-    QVERIFY(!model->index(row, 1).data().toString().isEmpty());
+    QCOMPARE(model->index(row, 1).data().toString(), reason);
     QCOMPARE(find<QTableView>(m_window.get(), "m_table")->columnSpan(row, 1), 6); // the reason reads across
     QVERIFY(model->index(row, 1).data(Qt::ToolTipRole).toString().contains(text.split('\n').at(line - 1)));
 }
@@ -558,9 +563,11 @@ void tst_Tape::severalTabs()
     QCOMPARE(total(0, 2), QString::number(35415 + 1207 + 50));
     QCOMPARE(total(1, 2), QString::number(16560 + 750 + 50)); // Act 2's in and out, and each reel's own
     QCOMPARE(total(0, 0, 0) + ' ' + total(0, 2, 0), QStringLiteral("V 507"));
-    QCOMPARE(total(2, 0) + ' ' + total(2, 2), QStringLiteral("Untitled 35415"));
-    QCOMPARE(total(3, 0) + ' ' + total(3, 2), QStringLiteral("reel1.edl 1207"));
-    QCOMPARE(total(4, 0) + ' ' + total(4, 2), QStringLiteral("reel2.edl 50"));
+    // Length: each EDL's last record out less its first record in; Act 2's out less its in.
+    QCOMPARE(total(2, 0) + ' ' + total(2, 2), QStringLiteral("Length %1").arg(16560 + 750 + 50));
+    QCOMPARE(total(3, 0) + ' ' + total(3, 2), QStringLiteral("Untitled: list, length 00:11:02:10 35415"));
+    QCOMPARE(total(4, 0) + ' ' + total(4, 2), QStringLiteral("reel1.edl: EDL, length 00:00:30:00 1207"));
+    QCOMPARE(total(5, 0) + ' ' + total(5, 2), QStringLiteral("reel2.edl: EDL, length 00:00:02:00 50"));
     QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("00:24:26.22"));
     QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Copied 00:24:26.22"));
