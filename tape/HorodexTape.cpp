@@ -464,7 +464,7 @@ void HorodexTape::sizeTableColumns()
     TapeDocument* document = currentDocument();
     const ELKList_t& list = document->model().list();
     const QFontMetrics metrics(ui.m_table->font());
-    const int padding = 2 * metrics.averageCharWidth();
+    const int padding = 3 * metrics.averageCharWidth();
     QHeaderView* header = ui.m_table->horizontalHeader();
     auto fit = [&](int column, const QString& widest) {
         const QString heading = document->model().headerData(column, Qt::Horizontal).toString();
@@ -488,6 +488,21 @@ void HorodexTape::sizeTableColumns()
         fit(column, durationText(widest));
     header->setSectionResizeMode(TapeModel::LabelColumn, QHeaderView::Stretch);
     header->setStretchLastSection(false);
+}
+
+void HorodexTape::fitTotals()
+{
+    // The totals show their rows, up to half the window; the splitter may then move them.
+    if (!ui.m_verticalSplitter->isVisible()) return;
+    const int room = ui.m_verticalSplitter->height();
+    const int shown = std::min(m_totalsHeight, room / 2);
+    ui.m_verticalSplitter->setSizes({ room - shown, shown });
+}
+
+void HorodexTape::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    fitTotals();
 }
 
 void HorodexTape::showTotals()
@@ -563,6 +578,10 @@ void HorodexTape::showTotals()
     if (width > ui.m_totals->viewport()->width())
         height += ui.m_totals->horizontalScrollBar()->sizeHint().height();
     ui.m_totals->setMaximumHeight(height);
+    if (height != m_totalsHeight) {
+        m_totalsHeight = height;
+        fitTotals();
+    }
 
     ui.m_copyUnique->setEnabled(hasUnique);
     // Spelt out here: "%n line(s)" reads right only where a translation is loaded.

@@ -44,6 +44,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +65,7 @@ private:
     void documentChanged();
     void updateTitle();
     void showTotals();
+    void fitTotals();
     // Lets the reasons of the error rows in view read across the empty columns.
     void spanErrorRows();
     void sizeTableColumns();
@@ -84,6 +86,7 @@ private:
     QString m_lastFolder;
     AutosaveSession m_autosave;
     QTimer m_autosaveTimer;
+    int m_totalsHeight = 0; // what the totals' rows need
     int64_t m_sum = 0; // over every tab
     int64_t m_unique = 0;
     bool m_hasUnique = false;

@@ -571,6 +571,8 @@ void tst_Tape::severalTabs()
     QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("00:24:26.22"));
     QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Copied 00:24:26.22"));
+    QTest::keyClick(m_window->currentDocument(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(tabs->currentIndex(), 0);
 }
 
 // What the calculator makes of a total the tape copied.
