@@ -61,7 +61,7 @@ private:
         m_names.push_back(name);
         bool ok = false;
         if (status == Input::Read)
-            ok = ELKList_Read(&m_list, input.utf8(), input.length()) == ELK_OK;
+            ok = ELKList_Read(&m_list, input.data(), input.size()) == ELK_OK;
         else
             addWholeInputError(status == Input::TooLarge ? ELK_FAULT_TOO_LARGE : ELK_FAULT_NOT_TEXT);
         for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {

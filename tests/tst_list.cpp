@@ -288,7 +288,7 @@ private slots:
                 "11 a digit group needs two digits" },
             { "a drop-frame label that does not exist", "29.97df", true,
                 "004 R V C 00:00:00;00 00:00:01;00 00:01:00;00 00:01:00;04",
-                "35 label 00:01:00;00 does not exist at drop frame" },
+                "35 00:01:00;00 does not exist at 29.97df" },
         };
         for (const auto& row : rows)
             QTest::newRow(row.name) << QByteArray(row.rate) << row.edl << QByteArray(row.line)
@@ -307,6 +307,96 @@ private slots:
         QCOMPARE(readExact(&l, (edl ? "TITLE: X\n" : "") + good + line + '\n' + good), ELK_ERROR);
         QCOMPARE(errors(l), QByteArray::number(edl ? 3 : 2) + ':' + error);
         QCOMPARE(l.entryCount, 2);
+        ELKList_Destroy(&l);
+    }
+
+    // What people paste: each time is counted or is an error at its column, never lost as text.
+    void paste_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("read"); // "[label] duration; ...", or the errors
+        const char* rows[][3] = {
+            { "quoted CSV fields, as spreadsheets export them", "\"Act 1\",\"00:12:34:05\"",
+                "[Act 1] 00:12:34:05" },
+            { "a comma inside quotes does not separate", "\"Smith, John\",00:00:01:00",
+                "[Smith, John] 00:00:01:00" },
+            { "doubled quotes inside quotes stand for one", "\"The \"\"Best\"\" Cut\",00:00:01:00",
+                "[The \"Best\" Cut] 00:00:01:00" },
+            { "a quote inside a field is text", "5\" floppy 00:00:01:00", "[5\" floppy] 00:00:01:00" },
+            { "a no-break space before the time",
+                "Caf\xC3\xA9\xC2\xA0"
+                "00:00:30:00",
+                "[Caf\xC3\xA9] 00:00:30:00" },
+            { "a no-break space ending the line", "A 00:00:30:00\xC2\xA0", "[A] 00:00:30:00" },
+            { "a narrow no-break space and an ideographic space",
+                "A\xE2\x80\xAF"
+                "B\xE3\x80\x80"
+                "00:00:01:00",
+                "[A B] 00:00:01:00" },
+            { "an en dash as a minus",
+                "Tag \xE2\x80\x93"
+                "00:00:05:00",
+                "[Tag] -00:00:05:00" },
+            { "a Unicode minus",
+                "Tag \xE2\x88\x92"
+                "00:00:05:00",
+                "[Tag] -00:00:05:00" },
+            { "an em dash as a minus",
+                "Tag \xE2\x80\x94"
+                "00:00:05:00",
+                "[Tag] -00:00:05:00" },
+            { "a colon and a blank between label and time", "TRT: 00:05:00:00", "[TRT] 00:05:00:00" },
+            { "a label glued to its time by a colon", "TRT:00:05:00:00", "[TRT] 00:05:00:00" },
+            { "an equals sign between label and time", "TRT = 00:05:00:00", "[TRT] 00:05:00:00" },
+            { "a time in parentheses", "(00:05:00:00)", "[] 00:05:00:00" },
+            { "a time in brackets", "Act 1 [00:05:00:00]", "[Act 1] 00:05:00:00" },
+            { "a time in quotes after a label", "Intro \"00:05:00:00\"", "[Intro] 00:05:00:00" },
+            { "a time after an equals sign", "Total =00:05:00:00", "[Total] 00:05:00:00" },
+            { "a time in curly quotes",
+                "Act \xE2\x80\x9C"
+                "00:05:00:00\xE2\x80\x9D",
+                "[Act] 00:05:00:00" },
+            { "a time in guillemets",
+                "Akt \xC2\xAB"
+                "00:05:00:00\xC2\xBB",
+                "[Akt] 00:05:00:00" },
+            { "brackets in a label stay", "(Director's cut) 00:01:00:00", "[(Director's cut)] 00:01:00:00" },
+            { "a letter O among the frames", "00:05:00:0O", "1:11 stray character in a time" },
+            { "five groups of one digit", "1:2:3:4:5", "1:3 a digit group needs two digits" },
+            { "minutes and seconds alone", "Intro 1:30",
+                "1:7 a time needs three or four digit groups: write 00:01:30 or 00:00:01:30" },
+            { "a clock time", "Lunch 12:30pm", "1:12 stray character in a time" },
+            { "an aspect ratio", "Aspect 16:9", "1:11 frames need two digits" },
+            { "a version of three groups", "Build 1.2.3", "1:9 a digit group needs two digits" },
+            { "a number in a label is text", "Scene 12 00:00:01:00", "[Scene 12] 00:00:01:00" },
+            { "a version in a label is text", "v1.2 00:00:01:00", "[v1.2] 00:00:01:00" },
+            { "a TITLE: heading in a plain list", "TITLE: Episode 5\nAct 1 00:10:00:00\nAct 2 00:12:00:00",
+                "[Act 1] 00:10:00:00; [Act 2] 00:12:00:00" },
+            { "a time in an EDL on a line that is no event and no note",
+                "TITLE: X\n001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\nFINAL 01:00:00:00",
+                "3:7 time on a line that is not an event" },
+            { "Windows-1252 curly quotes", "\x93Intro\x94 00:00:01:00",
+                "[\xE2\x80\x9CIntro\xE2\x80\x9D] 00:00:01:00" },
+        };
+        for (const auto& row : rows) QTest::newRow(row[0]) << QByteArray(row[1]) << QByteArray(row[2]);
+        QByteArray utf16("\xFF\xFE");
+        for (const char c : QByteArray("A 00:01:00:00")) utf16 += QByteArray(1, c) + '\0';
+        QTest::newRow("UTF-16 with its byte-order mark") << utf16 << QByteArray("[A] 00:01:00:00");
+    }
+    void paste()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, read);
+        const ELKTimebase_t tb = timebase("25");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        readExact(&l, text);
+        QByteArrayList got;
+        for (int64_t i = 0; i < l.entryCount; ++i) {
+            const ELKListEntry_t& e = l.entries[i];
+            got << '[' + pool(l, e.label, e.labelLength) + "] " + label(l, e.duration);
+        }
+        QCOMPARE(l.errorCount ? errors(l) : got.join("; "), read);
         ELKList_Destroy(&l);
     }
 

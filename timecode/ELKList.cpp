@@ -37,7 +37,7 @@ const char* const kReasons[] = {
     "minutes %llu at or above 60",
     "seconds %llu at or above 60",
     "frames %llu at %s fps",
-    "label %02llu:%02llu:%02llu;%02llu does not exist at drop frame",
+    "%02llu:%02llu:%02llu;%0*llu does not exist at %s",
     "time too large",
     "total too large",
     "time cannot be read",
@@ -50,6 +50,7 @@ const char* const kReasons[] = {
     "transition without its duration",
     "no track before the transition",
     "no reel before the track",
+    "time on a line that is not an event",
     "out of memory: this and later lines left out",
     "line too long",
     "not a text file",
@@ -325,6 +326,20 @@ int32_t append(char* out, int32_t at, int32_t capacity, const char* text, int64_
     return at;
 }
 
+struct RateName {
+    char text[ELK_DURATION_TEXT_MAX];
+};
+
+// "25", "29.97", or with drop frame "29.97df".
+RateName rateName(ELKTimebase_t tb, bool dropFrame)
+{
+    RateName name;
+    tb.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
+    if (ELKTimebase_ToText(&tb, name.text, sizeof name.text) < 0)
+        std::snprintf(name.text, sizeof name.text, "%u", unsigned(tb.nominal));
+    return name;
+}
+
 } // namespace
 
 // The text readers' way into the model, for the line in hand.
@@ -580,20 +595,24 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
     case ELK_FAULT_SECONDS:
         n = std::snprintf(text, sizeof text, reason, value(0));
         break;
-    case ELK_FAULT_FRAMES: {
-        ELKTimebase_t tb = list->base;
-        tb.dropFrame = ELK_FALSE;
-        char rate[ELK_DURATION_TEXT_MAX];
-        if (ELKTimebase_ToText(&tb, rate, sizeof rate) < 0)
-            std::snprintf(rate, sizeof rate, "%u", unsigned(list->base.nominal));
-        n = std::snprintf(text, sizeof text, reason, value(0), rate);
+    case ELK_FAULT_FRAMES:
+        n = std::snprintf(text, sizeof text, reason, value(0), rateName(list->base, false).text);
+        break;
+    case ELK_FAULT_NO_SUCH_LABEL: {
+        // Only drop frame skips labels, whether the list's rate or an EDL's FCM chose it.
+        const int width = list->base.nominal > 100 ? 3 : 2;
+        n = std::snprintf(text, sizeof text, reason, value(0), value(1), value(2), width, value(3),
+            rateName(list->base, true).text);
         break;
     }
-    case ELK_FAULT_NO_SUCH_LABEL:
-        n = std::snprintf(text, sizeof text, reason, value(0), value(1), value(2), value(3));
-        break;
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
+    }
+    if (fault == ELK_FAULT_LIST_GROUPS && error->value[0] == 2) {
+        const int m = std::clamp(n, 0, int(sizeof text) - 1);
+        n = m
+            + std::snprintf(text + m, sizeof text - size_t(m),
+                ": write 00:%02llu:%02llu or 00:00:%02llu:%02llu", value(1), value(2), value(1), value(2));
     }
     int32_t at = append(out, 0, capacity, text, std::clamp(n, 0, int(sizeof text) - 1));
     if (error->detailLength > 0) {

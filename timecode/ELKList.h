@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Lists and EDLs: reads many times from text and totals them as durations.
 //
-// An input is a CMX3600 EDL (it has a TITLE: or FCM: line, or an event line)
-// or a plain list (a label and one time, a duration, or two, in and out, on
-// each line). Every line that cannot be read is kept as an error with its
-// line, column and reason, and left out of the totals. Readers of other
-// formats add their inputs through the builder functions at the end.
+// An input is a CMX3600 EDL (some line reads as an event) or a plain list (a
+// label and one time, a duration, or two, in and out, on each line). A line
+// that holds a time is counted or kept as an error with its line, column and
+// reason, and left out of the totals; nothing that looks like a time is
+// dropped silently. Readers of other formats add their inputs through the
+// builder functions at the end.
 #ifndef ELKLIST_H
 #define ELKLIST_H
 
@@ -38,7 +39,7 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_MINUTES, // "minutes 60 at or above 60"
     ELK_FAULT_SECONDS, // "seconds 75 at or above 60"
     ELK_FAULT_FRAMES, // "frames 29 at 25 fps"
-    ELK_FAULT_NO_SUCH_LABEL, // a drop-frame label that does not exist
+    ELK_FAULT_NO_SUCH_LABEL, // "00:01:00;00 does not exist at 29.97df"
     ELK_FAULT_TIME_TOO_LARGE,
     ELK_FAULT_TOTAL_TOO_LARGE,
     ELK_FAULT_BAD_TIME, // detail says why
@@ -53,6 +54,7 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_NO_TRANSITION_DURATION,
     ELK_FAULT_NO_TRACK,
     ELK_FAULT_NO_REEL,
+    ELK_FAULT_TIME_OUTSIDE_EVENT, // a time on a line that is neither an event nor a note
     // Whole lines and inputs.
     ELK_FAULT_NO_MEMORY, // this and later lines of the input left out
     ELK_FAULT_LINE_TOO_LONG,
@@ -149,8 +151,12 @@ void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb);
 // Frees everything the list holds and leaves it empty.
 void ELKList_Destroy(ELKList_t* list);
 
-// Reads one whole input (UTF-8 or Latin-1; LF, CRLF or CR; an optional
-// byte-order mark) and adds it to the totals. Each input has its own record
+// Reads one whole input and adds it to the totals. Text is decoded by
+// ELKText_Decode (UTF-16 after its mark, UTF-8, else Windows-1252; any line
+// ends); one with a NUL is not text: one error about the whole input, line 0.
+// A line over ELK_LINE_MAX bytes is an error. Plain lists take CSV quoting,
+// Unicode spaces as blanks, U+2212, U+2013 and U+2014 as minus signs, and
+// brackets, quotes, ':' and '=' around a time. Each input has its own record
 // timeline and FCM reading. Returns ELK_OK when every line was read, or
 // ELK_ERROR when some line was left out or memory ran short (an error then
 // says so). ELK_ERROR with nothing read for a null list, null text with a

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 // CMX3600 EDLs: an event line is a number, a reel, a track, a transition and
-// four times (source in and out, record in and out). Other lines are notes;
-// FCM: switches between drop-frame and non-drop labels.
+// four times (source in and out, record in and out). An input is an EDL when
+// some line reads as an event. Other lines are notes; FCM: switches between
+// drop-frame and non-drop labels.
 #include "ELKListReader.h"
+
+#include <cstring>
+#include <initializer_list>
 
 namespace elklist
 {
@@ -45,7 +49,7 @@ static bool readEvent(const char* begin, const char* end, bool wideFrames, Event
     const auto token = [&](int64_t i) { return i < 2 ? first[i] : last[i % 8]; };
     if (n < 5) return fault(f, ELK_FAULT_NOT_FOUR_TIMES, n > 1 ? first[1].begin : end);
     for (int64_t i = n - 4; i < n; ++i)
-        if (!looksLikeTime(token(i), false)) return fault(f, ELK_FAULT_NOT_FOUR_TIMES, token(i).begin);
+        if (!looksLikeTime(token(i))) return fault(f, ELK_FAULT_NOT_FOUR_TIMES, token(i).begin);
     for (int64_t i = n - 4; i < n; ++i) {
         Time time;
         const bool record = i >= n - 2;
@@ -91,30 +95,48 @@ static void readFcm(Reader& r, const char* p)
     if (r.hasDrop && equals(said, "NONDROPFRAME")) r.drop = 0;
 }
 
+// Notes, titles and frame-code modes: lines that may hold times and are not events.
+static bool isNote(const char* p, const char* end)
+{
+    Token first;
+    if (!nextToken(&p, end, false, &first)) return false;
+    for (const char* word : { "*", ">>>", "SPLIT:", "TITLE:", "FCM:" })
+        if (startsWith(first.begin, first.end, word)) return true;
+    for (const char* word : { "M2", "AUD", "REM", "EFFECTS" })
+        if (equals(first, word)) return true;
+    return false;
+}
+
 bool edlDetect(const Reader& r, const char* text, int64_t length)
 {
-    ELKLines_t lines;
-    ELKLines_Init(&lines);
-    ELKLines_Feed(&lines, text, length);
-    ELKLine_t line;
-    bool found = false;
-    while (!found && nextLine(&lines, &line) == ELK_TRUE) {
-        const char* end = line.text + line.length;
-        const char* s = skipBlanks(line.text, end);
+    // Every LF or CR starts a line here: an empty line between CR and LF is no
+    // event either. Only a line that opens with a number needs a closer look.
+    const char* end = text + length;
+    for (const char* p = text; p < end;) {
+        const void* lf = std::memchr(p, '\n', size_t(end - p));
+        const char* q = lf ? static_cast<const char*>(lf) : end;
+        if (const void* cr = std::memchr(p, '\r', size_t(q - p))) q = static_cast<const char*>(cr);
+        const char* s = skipBlanks(p, q);
         Event ev;
         Fault f;
-        found = startsWith(s, end, "TITLE:") || startsWith(s, end, "FCM:")
-            || (isEventLine(s, end) && readEvent(s, end, r.wideFrames, &ev, &f));
+        if (s < q && ELKChar_IsDigit(*s) && isEventLine(s, q) && readEvent(s, q, r.wideFrames, &ev, &f))
+            return true;
+        p = q + 1;
     }
-    ELKLines_Destroy(&lines);
-    return found;
+    return false;
 }
 
 void edlReadLine(Reader& r)
 {
     const char* p = skipBlanks(r.begin, r.end);
     if (startsWith(p, r.end, "FCM:")) readFcm(r, p + 4);
-    if (!isEventLine(p, r.end)) return; // a note
+    if (!isEventLine(p, r.end)) {
+        // Other lines are notes, as long as no time is lost in them.
+        if (isNote(p, r.end)) return;
+        for (Token t; nextToken(&p, r.end, false, &t);)
+            if (isTimeLike(t)) return fail(r, ELK_FAULT_TIME_OUTSIDE_EVENT, t.begin);
+        return;
+    }
     if (!reserveLine(r)) return;
     Event ev;
     Fault f;

@@ -61,6 +61,7 @@ struct Fault {
 // A time split into its digit groups; a plain-list time has three or four.
 struct Time {
     const char* sign; // null when unsigned
+    bool negative;
     const char* group[4];
     uint64_t value[4];
     int32_t groups;
@@ -134,17 +135,37 @@ inline bool nextToken(const char** p, const char* end, bool list, Token* t)
     return true;
 }
 
-// Digit groups joined by two or more separators read as a time, or as a
-// mistyped one, never as text. Only plain lists sign a time.
-inline bool looksLikeTime(Token t, bool list)
+// An EDL time field: digit groups joined by two or more separators, read
+// as a time or as a mistyped one.
+inline bool looksLikeTime(Token t)
 {
     const char* p = t.begin;
-    if (list && p < t.end && (*p == '+' || *p == '-')) ++p;
     if (p == t.end || !ELKChar_IsDigit(*p)) return false;
     int32_t separators = 0;
     for (; p < t.end && (ELKChar_IsDigit(*p) || ELKChar_IsTimeSeparator(*p)); ++p)
         separators += ELKChar_IsTimeSeparator(*p);
     return separators >= 2;
+}
+
+// Whether a token holds a time, well written or not, rather than text: two
+// digit groups joined by ':' or ';' anywhere in it ("12:30pm", "TRT:00:05:00:00"),
+// or nothing but three or more digit groups joined by ':', ';' or '.'
+// ("1.2.3"; "v1.2" and "1.5" are text).
+inline bool isTimeLike(Token t)
+{
+    for (const char* p = t.begin + 1; p + 1 < t.end; ++p)
+        if ((*p == ':' || *p == ';') && ELKChar_IsDigit(p[-1]) && ELKChar_IsDigit(p[1])) return true;
+    const char* p = t.begin + (*t.begin == '+' ? 1 : ELKChar_MinusLength(t.begin, t.end));
+    int32_t groups = 0;
+    while (p < t.end) {
+        if (!ELKChar_IsDigit(*p)) return false;
+        while (p < t.end && ELKChar_IsDigit(*p)) ++p;
+        ++groups;
+        if (p == t.end) break;
+        if (!ELKChar_IsTimeSeparator(*p) || p + 1 == t.end) return false;
+        ++p;
+    }
+    return groups >= 3;
 }
 
 // Says why and where; false, so that a reader can return it.
@@ -162,7 +183,11 @@ inline bool fault(Fault* f, int8_t code, const char* at, uint64_t value = 0)
 inline bool readTime(Token t, bool list, bool wideFrames, Time* out, Fault* f)
 {
     const char* p = t.begin;
-    out->sign = list && (*p == '+' || *p == '-') ? p++ : nullptr;
+    // Lists take the minus signs people paste, too.
+    const int32_t minus = list ? ELKChar_MinusLength(p, t.end) : 0;
+    out->sign = minus || (list && *p == '+') ? p : nullptr;
+    out->negative = minus > 0;
+    p += minus ? minus : out->sign ? 1 : 0;
     const char* digits = p;
     out->groups = 0;
     for (;;) {
@@ -188,7 +213,10 @@ inline bool readTime(Token t, bool list, bool wideFrames, Time* out, Fault* f)
         ++p;
     }
     if (out->groups >= (list ? 3 : 4)) return true;
-    return fault(f, list ? ELK_FAULT_LIST_GROUPS : ELK_FAULT_EDL_GROUPS, digits);
+    // The groups go with the fault, so that its reason can show how to write them.
+    fault(f, list ? ELK_FAULT_LIST_GROUPS : ELK_FAULT_EDL_GROUPS, digits, uint64_t(out->groups));
+    for (int32_t i = 0; i < out->groups; ++i) f->value[i + 1] = out->value[i];
+    return false;
 }
 
 // The frame count of a counted time at the reading in force.
@@ -202,7 +230,8 @@ inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
     if (seconds >= 60) return fault(f, ELK_FAULT_SECONDS, t.group[m + 1], seconds);
     if (fr >= tb.nominal) return fault(f, ELK_FAULT_FRAMES, t.group[m + 2], fr);
     const char* at = t.sign ? t.sign : t.group[0];
-    if (tb.dropFrame == ELK_TRUE && minutes % 10 != 0 && seconds == 0 && fr < 2 * (tb.nominal / 30)) {
+    const ELKDurationFields_t label { ELK_FALSE, hours, uint32_t(minutes), uint32_t(seconds), uint32_t(fr) };
+    if (ELKDuration_LabelExists(&tb, &label) == ELK_FALSE) {
         fault(f, ELK_FAULT_NO_SUCH_LABEL, at, hours);
         f->value[1] = minutes;
         f->value[2] = seconds;
@@ -211,7 +240,7 @@ inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
     }
     ELKDuration_t d;
     ELKDuration_Init(&d, &tb);
-    const int8_t negative = t.sign && *t.sign == '-' ? ELK_TRUE : ELK_FALSE;
+    const int8_t negative = t.negative ? ELK_TRUE : ELK_FALSE;
     if (ELKDuration_SetFields(&d, negative, hours, minutes, seconds, fr) != ELK_OK)
         return fault(f, ELK_FAULT_TIME_TOO_LARGE, at);
     *frames = d.frames;

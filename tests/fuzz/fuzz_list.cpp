@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the list and EDL reader at one of several
 // timebases, and checks what must always hold of its entries, errors and
-// totals; the same text with CRLF line ends must read the same.
+// totals: nothing that looks like a time is dropped, and the same text with
+// CRLF line ends must read the same.
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ELKList.h"
 
@@ -76,6 +80,57 @@ void checkList(const ELKList_t& l)
     }
 }
 
+bool startsWith(const std::string& s, size_t at, const char* word)
+{
+    return s.compare(at, std::strlen(word), word) == 0;
+}
+
+// Lines that may hold times and are deliberately not read: comments of a
+// list; notes, titles and frame-code modes of an EDL.
+bool isCommentOrNote(const std::string& line, bool edl)
+{
+    size_t at = line.find_first_not_of(" \t");
+    if (at == std::string::npos) return false;
+    if (!edl) return line[at] == '#';
+    const std::string first = line.substr(at, line.find_first_of(" \t", at) - at);
+    for (const char* word : { "*", ">>>", "SPLIT:", "TITLE:", "FCM:" })
+        if (startsWith(first, 0, word)) return true;
+    return first == "M2" || first == "AUD" || first == "REM" || first == "EFFECTS";
+}
+
+bool holdsTime(const std::string& line)
+{
+    for (size_t i = 1; i + 1 < line.size(); ++i)
+        if ((line[i] == ':' || line[i] == ';') && std::isdigit(uint8_t(line[i - 1]))
+            && std::isdigit(uint8_t(line[i + 1])))
+            return true;
+    return false;
+}
+
+// Every line whose bytes hold two digit groups joined by ':' or ';' is an
+// entry or an error of the one input read.
+void checkNothingDropped(const ELKList_t& l, const std::string& text)
+{
+    const int8_t format = l.inputList[0].format;
+    if (format == ELK_FORMAT_NONE || startsWith(text, 0, "\xFF\xFE") || startsWith(text, 0, "\xFE\xFF"))
+        return;
+    std::vector<bool> kept(size_t(l.lines) + 2);
+    for (int64_t i = 0; i < l.entryCount; ++i) kept[size_t(l.entries[i].line)] = true;
+    for (int64_t i = 0; i < l.errorCount; ++i) {
+        if (l.errors[i].fault == ELK_FAULT_NO_MEMORY) return;
+        kept[size_t(l.errors[i].line)] = true;
+    }
+    size_t at = startsWith(text, 0, "\xEF\xBB\xBF") ? 3 : 0;
+    for (int64_t number = 1; at < text.size(); ++number) {
+        const size_t end = std::min(text.find('\n', at), text.find('\r', at));
+        const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (holdsTime(line) && !isCommentOrNote(line, format == ELK_FORMAT_EDL))
+            check(number <= l.lines && kept[size_t(number)]);
+        if (end == std::string::npos) break;
+        at = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -91,6 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int8_t result = readExact(&l, text);
     check(result == (l.errorCount == 0 ? ELK_OK : ELK_ERROR));
     checkList(l);
+    checkNothingDropped(l, text);
     const ELKList_t once = l;
 
     // A second input adds its sums and unique lengths to the first, unless the sum outgrows 64 bits.
