@@ -134,63 +134,119 @@ int64_t TapeModel::lineOfRow(int row) const
 
 QString TapeModel::reasonText(const ELKListError_t& e) const
 {
-    // The library's reasons by fault, for translation; %1... are the numbers each names.
-    static const char* const reasons[] = {
-        QT_TR_NOOP("no fault"),
-        QT_TR_NOOP("more than four digit groups"),
-        QT_TR_NOOP("stray character in a time"),
-        QT_TR_NOOP("a digit group needs two digits"),
-        QT_TR_NOOP("frames need two digits"),
-        QT_TR_NOOP("frames need two or three digits"),
-        QT_TR_NOOP("a time needs three or four digit groups"),
-        QT_TR_NOOP("a time needs four digit groups"),
-        QT_TR_NOOP("minutes %1 at or above 60"),
-        QT_TR_NOOP("seconds %1 at or above 60"),
-        QT_TR_NOOP("frames %1 at %2 fps"),
-        QT_TR_NOOP("label %1:%2:%3;%4 does not exist at drop frame"),
-        QT_TR_NOOP("time too large"),
-        QT_TR_NOOP("total too large"),
-        QT_TR_NOOP("time cannot be read"),
-        QT_TR_NOOP("three or more times on a line"),
-        QT_TR_NOOP("sign on an in or out time"),
-        QT_TR_NOOP("out more than a day before in"),
-        QT_TR_NOOP("event line does not end in four times"),
-        QT_TR_NOOP("record out before record in"),
-        QT_TR_NOOP("no transition before the times"),
-        QT_TR_NOOP("transition without its duration"),
-        QT_TR_NOOP("no track before the transition"),
-        QT_TR_NOOP("no reel before the track"),
-        QT_TR_NOOP("out of memory: this and later lines left out"),
-        QT_TR_NOOP("line too long"),
-        QT_TR_NOOP("not a text file"),
-        QT_TR_NOOP("larger than 1 GiB"),
-        QT_TR_NOOP("not well-formed"),
-        QT_TR_NOOP("no timeline in this file"),
+    const auto number = [&e](int i, int width = 0) {
+        return QStringLiteral("%1").arg(e.value[i], width, 10, QLatin1Char('0'));
     };
-    static_assert(std::size(reasons) == ELK_FAULT_COUNT, "a reason for every fault");
-    const int fault = e.fault > ELK_FAULT_NONE && e.fault < ELK_FAULT_COUNT ? e.fault : ELK_FAULT_NONE;
-    QString reason = tr(reasons[fault]);
-    const auto two = [](uint64_t n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    switch (fault) {
-    case ELK_FAULT_MINUTES:
-    case ELK_FAULT_SECONDS:
-        reason = reason.arg(e.value[0]);
-        break;
-    case ELK_FAULT_FRAMES: {
+    const auto rate = [this](bool dropFrame) {
         ELKTimebase_t base = m_list.base;
-        base.dropFrame = ELK_FALSE;
-        char rate[ELK_DURATION_TEXT_MAX];
-        const int32_t length = ELKTimebase_ToText(&base, rate, ELK_DURATION_TEXT_MAX);
-        reason = reason.arg(e.value[0])
-                     .arg(length > 0 ? QString::fromLatin1(rate, length) : QString::number(base.nominal));
+        base.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
+        char text[ELK_DURATION_TEXT_MAX];
+        const int32_t length = ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX);
+        return length > 0 ? QString::fromLatin1(text, length) : QString::number(base.nominal);
+    };
+    // By code, so that a translation can word each; no default, so that a new code is a warning here.
+    QString reason;
+    switch (ELKListFault_t(e.fault)) {
+    case ELK_FAULT_NONE:
+    case ELK_FAULT_COUNT:
         break;
-    }
+    case ELK_FAULT_FIVE_GROUPS:
+        reason = tr("more than four digit groups");
+        break;
+    case ELK_FAULT_STRAY_CHARACTER:
+        reason = tr("stray character in a time");
+        break;
+    case ELK_FAULT_GROUP_DIGITS:
+        reason = tr("a digit group needs two digits");
+        break;
+    case ELK_FAULT_FRAME_DIGITS:
+        reason = tr("frames need two digits");
+        break;
+    case ELK_FAULT_WIDE_FRAME_DIGITS:
+        reason = tr("frames need two or three digits");
+        break;
+    case ELK_FAULT_LIST_GROUPS:
+        reason = e.value[0] == 2
+            ? tr("a time needs three or four digit groups: write 00:%1:%2 or 00:00:%1:%2")
+                  .arg(number(1, 2), number(2, 2))
+            : tr("a time needs three or four digit groups");
+        break;
+    case ELK_FAULT_EDL_GROUPS:
+        reason = tr("a time needs four digit groups");
+        break;
+    case ELK_FAULT_MINUTES:
+        reason = tr("minutes %1 at or above 60").arg(number(0));
+        break;
+    case ELK_FAULT_SECONDS:
+        reason = tr("seconds %1 at or above 60").arg(number(0));
+        break;
+    case ELK_FAULT_FRAMES:
+        reason = tr("frames %1 at %2 fps").arg(number(0), rate(false));
+        break;
     case ELK_FAULT_NO_SUCH_LABEL:
-        reason = reason.arg(two(e.value[0]), two(e.value[1]), two(e.value[2]), two(e.value[3]));
+        reason = tr("%1:%2:%3;%4 does not exist at %5")
+                     .arg(number(0, 2), number(1, 2), number(2, 2),
+                         number(3, m_list.base.nominal > 100 ? 3 : 2), rate(true));
         break;
-    default:
+    case ELK_FAULT_TIME_TOO_LARGE:
+        reason = tr("time too large");
+        break;
+    case ELK_FAULT_TOTAL_TOO_LARGE:
+        reason = tr("total too large");
+        break;
+    case ELK_FAULT_BAD_TIME:
+        reason = tr("time cannot be read");
+        break;
+    case ELK_FAULT_THREE_TIMES:
+        reason = tr("three or more times on a line");
+        break;
+    case ELK_FAULT_SIGNED_IN_OUT:
+        reason = tr("sign on an in or out time");
+        break;
+    case ELK_FAULT_OUT_DAY_BEFORE_IN:
+        reason = tr("out more than a day before in");
+        break;
+    case ELK_FAULT_NOT_FOUR_TIMES:
+        reason = tr("event line does not end in four times");
+        break;
+    case ELK_FAULT_OUT_BEFORE_IN:
+        reason = tr("record out before record in");
+        break;
+    case ELK_FAULT_NO_TRANSITION:
+        reason = tr("no transition before the times");
+        break;
+    case ELK_FAULT_NO_TRANSITION_DURATION:
+        reason = tr("transition without its duration");
+        break;
+    case ELK_FAULT_NO_TRACK:
+        reason = tr("no track before the transition");
+        break;
+    case ELK_FAULT_NO_REEL:
+        reason = tr("no reel before the track");
+        break;
+    case ELK_FAULT_TIME_OUTSIDE_EVENT:
+        reason = tr("time on a line that is not an event");
+        break;
+    case ELK_FAULT_NO_MEMORY:
+        reason = tr("out of memory: this and later lines left out");
+        break;
+    case ELK_FAULT_LINE_TOO_LONG:
+        reason = tr("line too long");
+        break;
+    case ELK_FAULT_NOT_TEXT:
+        reason = tr("not a text file");
+        break;
+    case ELK_FAULT_TOO_LARGE:
+        reason = tr("larger than 1 GiB");
+        break;
+    case ELK_FAULT_NOT_WELL_FORMED:
+        reason = tr("not well-formed");
+        break;
+    case ELK_FAULT_NO_TIMELINE:
+        reason = tr("no timeline in this file");
         break;
     }
+    if (reason.isEmpty()) reason = tr("no fault");
     if (e.detailLength > 0) reason += QStringLiteral(": ") + poolText(e.detail, e.detailLength);
     return reason;
 }

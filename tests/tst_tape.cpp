@@ -220,6 +220,13 @@ void tst_Tape::errorsMarked_data()
         << edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n"
         << 7 << "X:00"
         << "stray character in a time";
+    QTest::newRow("a label drop frame skips") << "a 00:01:00;00\n"
+                                              << 1 << "00:01:00;00"
+                                              << "00:01:00;00 does not exist at 29.97df";
+    QTest::newRow("two groups, with how to write them")
+        << "Intro 1:30\n"
+        << 1 << "1:30"
+        << "a time needs three or four digit groups: write 00:01:30 or 00:00:01:30";
 }
 
 void tst_Tape::errorsMarked()
@@ -229,6 +236,11 @@ void tst_Tape::errorsMarked()
     QFETCH(QString, fault);
     QFETCH(QString, reason);
 
+    if (reason.contains(QStringLiteral("29.97df"))) {
+        ELKTimebase_t base;
+        ELKTimebase_FromText(&base, "29.97df", -1);
+        m_window->setTimebase(base);
+    }
     paste(text);
     auto* editor = m_window->currentDocument();
     const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
