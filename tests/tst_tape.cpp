@@ -11,7 +11,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -268,6 +270,26 @@ void tst_Tape::selectionSelectsLine()
     const QTextCursor cursor = m_window->currentDocument()->textCursor();
     QCOMPARE(cursor.blockNumber() + 1, 5);
     QCOMPARE(cursor.selectedText(), edl.split('\n').at(4));
+
+    // And back: the cursor on a line selects its row.
+    TapeDocument* document = m_window->currentDocument();
+    document->setTextCursor(QTextCursor(document->document()->findBlockByNumber(5)));
+    QCOMPARE(table->currentIndex().row(), 2);
+
+    // An error row shows its fault, scrolled sideways if need be: the record out at the line's end.
+    paste(edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n");
+    find<QSplitter>(m_window.get(), "m_splitter")->setSizes({ 200, 900 });
+    QTest::qWait(50);
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(3, 2)).center());
+    QTextCursor fault(document->document()->findBlockByNumber(6));
+    fault.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, int(fault.block().text().indexOf("3X")));
+    const QRect shown = document->cursorRect(fault);
+    QVERIFY(document->horizontalScrollBar()->value() > 0);
+    QVERIFY2(shown.left() >= 0 && shown.right() <= document->viewport()->width(),
+        qPrintable(QStringLiteral("the fault at %1 is off-screen: the editor shows 0 to %2")
+                       .arg(shown.left())
+                       .arg(document->viewport()->width())));
 }
 
 void tst_Tape::copyTotal_data()
@@ -306,6 +328,8 @@ void tst_Tape::showAt()
     QCOMPARE(total(0, 2), QStringLiteral("215784"));
     QCOMPARE(total(0, 4), QStringLiteral("00:59:56:10"));
     QCOMPARE(total(0, 5), QStringLiteral("86314"));
+    const QTreeWidgetItem* headings = find<QTreeWidget>(m_window.get(), "m_totals")->headerItem();
+    QCOMPARE(headings->text(4) + ", " + headings->text(5), QStringLiteral("At 23.976, Frames at 23.976"));
 }
 
 void tst_Tape::open_data()
