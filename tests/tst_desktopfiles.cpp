@@ -179,7 +179,7 @@ void tst_DesktopFiles::tapeOpensEdls()
     const QString entry = tapeDir + '/' + tapeId + ".desktop";
     QCOMPARE(desktopValue(QStringLiteral("MimeType"), entry),
         QStringLiteral("text/x-edl;application/x-fcpxml;application/x-xmeml;application/x-otio;text/x-ale;"));
-    QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %f"));
+    QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %F"));
 }
 
 QTEST_GUILESS_MAIN(tst_DesktopFiles)
