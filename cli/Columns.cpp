@@ -3,6 +3,7 @@
 // standard input, one result line for each, in step with the input.
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -46,7 +47,7 @@ public:
             ? readFrameCount(text + begin, end - begin, &d.frames, &error)
             : readTime(text + begin, end - begin, m_opt.realTime, &d, &error);
         error.offset += begin;
-        if (ok && !convertTo(m_opt, &d, &error.reason)) {
+        if (ok && m_opt.hasTo && !convertTo(m_opt, &d, &error.reason)) {
             ok = false;
             error.offset = begin;
             if (error.reason.empty()) error.reason = "out of range at the new timebase";
@@ -63,7 +64,7 @@ public:
         LineReader::Line line;
         // Results wait for no more than the input has given, so that a person
         // typing values, or a script feeding one at a time, gets each answer.
-        const auto flush = [this] { m_out.flush(); };
+        const std::function<void()> flush = [this] { m_out.flush(); };
         while (reader.next(&line, flush)) {
             if (line.tooLong)
                 fail({ nullptr, "line", line.number, 0 }, "line too long");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Input.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +16,8 @@ namespace
 constexpr size_t kPiece = size_t(1) << 16;
 
 // Whatever the encoding, no byte grows past three in UTF-8, so a NUL this
-// early lies in the first 8 KiB of decoded text: the input is not text, and
-// the rest of it (all of /dev/zero) need not be read.
+// early lies in the first 8 KiB of decoded text, which the list reader would
+// refuse as not text; the rest of it (all of /dev/zero) need not be read.
 bool surelyNotText(const char* data, size_t size)
 {
     const size_t early = std::min(size, size_t(8192 / 3));
@@ -27,14 +28,8 @@ bool surelyNotText(const char* data, size_t size)
 
 } // namespace
 
-Input::Input()
-{
-    ELKText_Decode(&m_text, nullptr, 0);
-}
-
 Input::~Input()
 {
-    ELKText_Destroy(&m_text);
     std::free(m_data);
 }
 
@@ -43,15 +38,10 @@ Input::Status Input::read(const char* name)
     const bool isStdin = std::strcmp(name, "-") == 0;
     const int fd = isStdin ? STDIN_FILENO : open(name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return Unreadable;
-    Status status = readBytes(fd);
+    const Status status = readBytes(fd);
     const int saved = errno;
     if (!isStdin) close(fd);
     errno = saved;
-    if (status == Read && ELKText_Decode(&m_text, m_data, int64_t(m_size)) != ELK_OK) {
-        errno = ENOMEM;
-        return Unreadable;
-    }
-    if (status == Read && m_text.binary == ELK_TRUE) status = NotText;
     return status;
 }
 
@@ -144,9 +134,10 @@ bool LineReader::next(Line* line, const std::function<void()>& beforeWait)
 
 bool LineReader::deliver(const ELKLine_t& l, Line* line)
 {
-    const char* text;
-    int64_t length;
-    if (ELKTextStream_Line(&m_stream, l.text, l.length, &text, &length) != ELK_OK) {
+    const char* text = l.text;
+    int64_t length = l.length;
+    if (m_stream.ascii != ELK_TRUE
+        && ELKTextStream_Line(&m_stream, l.text, l.length, &text, &length) != ELK_OK) {
         errno = ENOMEM;
         return false;
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What horodex-tc reads: a whole input for sum, and the lines of a stream
-// for the value columns, both decoded to UTF-8 by the library.
+// What horodex-tc reads: a whole input for sum, and the lines of a stream,
+// decoded to UTF-8 by the library, for the value columns.
 #ifndef HORODEX_TC_INPUT_H
 #define HORODEX_TC_INPUT_H
 
@@ -13,23 +13,24 @@
 // The largest input sum reads: 1 GiB.
 constexpr int64_t kInputMax = int64_t(1) << 30;
 
-// A whole input in memory, decoded.
+// A whole input in memory, as bytes: the list reader decodes it.
 class Input
 {
 public:
     enum Status { Read, Unreadable, TooLarge, NotText };
 
-    Input();
+    Input() = default;
     Input(const Input&) = delete;
     Input& operator=(const Input&) = delete;
     ~Input();
 
     // Reads a whole file, or standard input for "-". Unreadable, with errno
-    // set, when it cannot be opened, read or held.
+    // set, when it cannot be opened, read or held; NotText as soon as its
+    // start shows it is not text, without reading the rest.
     Status read(const char* name);
 
-    const char* utf8() const { return m_text.utf8; }
-    int64_t length() const { return m_text.length; }
+    const char* data() const { return m_data; }
+    int64_t size() const { return int64_t(m_size); }
 
 private:
     Status readBytes(int fd);
@@ -38,7 +39,6 @@ private:
     char* m_data = nullptr;
     size_t m_size = 0;
     size_t m_capacity = 0;
-    ELKText_t m_text;
 };
 
 // The lines of a stream, decoded, as they arrive.

@@ -260,17 +260,19 @@ Outcome countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, 
     const u128 position = ((h * 60 + m) * 60 + s) * fps + f;
     if (position > UINT64_MAX) return Outcome::TooLarge; // dropping takes off under 1 %: still past 63 bits
     uint64_t count = uint64_t(position);
+    bool missing = false;
     if (tb.dropFrame == ELK_TRUE) {
         // Every minute started skips its first labels, except every tenth.
         const uint64_t minutes = count / (60 * fps);
-        if (skipped && minutes % 10 != 0 && count - minutes * 60 * fps < dropPerMinute(tb)) {
-            skipped->negative = negative ? ELK_TRUE : ELK_FALSE;
-            splitPosition(count, tb.nominal, skipped);
-            return Outcome::Skipped;
-        }
+        missing = minutes % 10 != 0 && count - minutes * 60 * fps < dropPerMinute(tb);
         count -= dropPerMinute(tb) * (minutes - minutes / 10);
     }
     if (!fits(count, negative)) return Outcome::TooLarge;
+    if (skipped && missing) {
+        skipped->negative = negative ? ELK_TRUE : ELK_FALSE;
+        splitPosition(uint64_t(position), tb.nominal, skipped);
+        return Outcome::Skipped;
+    }
     *out = signedCount(count, negative);
     return Outcome::Ok;
 }

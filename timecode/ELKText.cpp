@@ -51,6 +51,13 @@ int sequence(const uint8_t* s, int64_t n, uint32_t* cp)
     return len;
 }
 
+bool isAscii(const uint8_t* s, int64_t n)
+{
+    uint8_t any = 0;
+    for (int64_t i = 0; i < n; ++i) any |= s[i];
+    return any < 0x80;
+}
+
 bool isUtf8(const uint8_t* s, int64_t n)
 {
     int64_t i = 0;
@@ -59,6 +66,10 @@ bool isUtf8(const uint8_t* s, int64_t n)
         uint64_t word;
         if (n - i >= 8 && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080ull) == 0)) {
             i += 8;
+            continue;
+        }
+        if (s[i] < 0x80) {
+            ++i;
             continue;
         }
         uint32_t cp;
@@ -314,6 +325,7 @@ void ELKTextStream_Init(ELKTextStream_t* s)
     *s = ELKTextStream_t {};
     s->encoding = ELK_TEXT_UTF8;
     s->started = ELK_FALSE;
+    s->ascii = ELK_TRUE;
 }
 
 void ELKTextStream_Destroy(ELKTextStream_t* s)
@@ -352,6 +364,9 @@ int8_t ELKTextStream_Decode(ELKTextStream_t* s, const char* bytes, int64_t lengt
         }
     }
     const bool utf16 = s->encoding == ELK_TEXT_UTF16LE || s->encoding == ELK_TEXT_UTF16BE;
+    if (!utf16 && s->ascii == ELK_TRUE) {
+        if (!isAscii(s->held, s->heldLength) || !isAscii(b + i, length - i)) s->ascii = ELK_FALSE;
+    }
     if (!utf16 && s->heldLength == 0) {
         *utf8 = bytes ? bytes + i : "";
         *utf8Length = length - i;
@@ -404,7 +419,8 @@ int8_t ELKTextStream_Line(
     *utf8Length = 0;
     if (length < 0 || (!line && length > 0)) return ELK_ERROR;
     const auto* b = reinterpret_cast<const uint8_t*>(line);
-    if (s->encoding == ELK_TEXT_UTF16LE || s->encoding == ELK_TEXT_UTF16BE || isUtf8(b, length)) {
+    if (s->ascii == ELK_TRUE || s->encoding == ELK_TEXT_UTF16LE || s->encoding == ELK_TEXT_UTF16BE
+        || isUtf8(b, length)) {
         *utf8 = line ? line : "";
         *utf8Length = length;
         return ELK_OK;

@@ -57,6 +57,7 @@ int8_t ELKText_Encode(const char* utf8, int64_t length, int8_t encoding, int8_t 
 struct ELKTextStream_t {
     int8_t encoding; // ELK_TEXT_UTF8 until a mark says otherwise
     int8_t started; // ELK_TRUE once the first bytes have decided
+    int8_t ascii; // ELK_TRUE while every byte so far was ASCII, so lines need no check
     uint8_t held[4]; // the start of a mark or of a UTF-16 unit cut between pieces
     int32_t heldLength;
     char* out;
