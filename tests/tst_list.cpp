@@ -443,6 +443,7 @@ private slots:
         QCOMPARE(ELKList_AddEntry(&l, 7, "X", 1, nullptr, 0, ELK_TRUE, 20, 10, -10), ELK_ERROR);
         ELKList_LeaveOut(&l);
         QCOMPARE(ELKList_AddError(&l, 12, 5, ELK_FAULT_NOT_WELL_FORMED, "mismatched tag", 14), ELK_OK);
+        QCOMPARE(ELKList_AddError(&l, 13, 9, ELK_FAULT_NO_SUCH_LABEL, "Start 00:01:00;00", 17), ELK_OK);
         ELKList_SetLength(&l, 250);
         QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
         // Rows of a log are separate material: overlaps still add up.
@@ -454,11 +455,12 @@ private slots:
         QCOMPARE(readExact(&l, "A 00:00:01:00\n"), ELK_OK);
         QCOMPARE(inputs(l),
             QByteArray(
-                "fcpxml Cut 3 23.976 3/2/1 00:00:14:00 00:00:10:00 00:00:10:00; "
+                "fcpxml Cut 3 23.976 3/3/1 00:00:14:00 00:00:10:00 00:00:10:00; "
                 "ale - - 2/0/0 00:00:04:00 00:00:04:00 -; edl - - 1/0/0 00:00:01:00 00:00:01:00 00:00:01:00; "
                 "list - - 1/0/0 00:00:01:00 - -"));
-        QCOMPARE(
-            errors(l), QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag"));
+        QCOMPARE(errors(l),
+            QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag; "
+                       "13:9 a label that drop frame skips: Start 00:01:00;00"));
         QCOMPARE(totals(l),
             QByteArray("sum 00:00:20:00 unique 00:00:15:00 | Primary 00:00:10:00 00:00:10:00 | "
                        "Lane 1 00:00:04:00 00:00:04:00 | V 00:00:01:00 00:00:01:00"));
