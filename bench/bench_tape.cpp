@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The tape's costs that a user can feel, each up to the repaint that shows
-// it: building the window, pasting a long EDL, one keystroke in a long list.
+// it: building the window, pasting a long EDL, opening a 50 MB one and its
+// memory, one keystroke in a long list.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTreeWidget>
 
@@ -70,7 +75,7 @@ std::unique_ptr<HorodexTape> shownWindow()
     auto window = std::make_unique<HorodexTape>();
     ELKTimebase_t base;
     ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
-    window->HorodexTape_SetTimebase(base);
+    window->setTimebase(base);
     window->show();
     QApplication::processEvents();
     return window;
@@ -101,7 +106,7 @@ void BM_PasteEdl(benchmark::State& state)
 {
     QGuiApplication::clipboard()->setText(reel(int(state.range(0))));
     auto window = shownWindow();
-    auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("m_editor"));
+    TapeDocument* editor = window->currentDocument();
     FirstPaint totalsShown;
     window->findChild<QTreeWidget*>(QStringLiteral("m_totals"))->viewport()->installEventFilter(&totalsShown);
     double shownTotal = 0;
@@ -112,7 +117,7 @@ void BM_PasteEdl(benchmark::State& state)
         settle(window.get());
         state.PauseTiming();
         shownTotal += totalsShown.ms();
-        if (window->model().list().entryCount != state.range(0)) {
+        if (editor->model().list().entryCount != state.range(0)) {
             state.SkipWithError("not every event counted");
             break;
         }
@@ -129,7 +134,7 @@ BENCHMARK(BM_PasteEdl)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1
 void BM_Keystroke(benchmark::State& state)
 {
     auto window = shownWindow();
-    auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("m_editor"));
+    TapeDocument* editor = window->currentDocument();
     editor->setPlainText(reel(int(state.range(0))));
     QTextCursor cursor(editor->document()->findBlockByNumber(2));
     cursor.movePosition(QTextCursor::EndOfBlock);
@@ -145,5 +150,109 @@ void BM_Keystroke(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Keystroke)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Resident and peak memory, in bytes.
+int64_t memory(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith(field))
+            return line.mid(int(strlen(field))).trimmed().split(' ').first().toLongLong() * 1024;
+    return 0;
+}
+
+// A 50 MB EDL of 456,869 events, with the long reel names of today's
+// cameras, written in pieces.
+QString writeLargeEdl(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("feature.edl"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return QString();
+    const int events = 456869;
+    for (int first = 0; first < events; first += 10000) {
+        QString piece = reel(std::min(10000, events - first));
+        piece.replace(QRegularExpression(QStringLiteral("  R(\\d\\d\\d) ")),
+            QStringLiteral("  A\\1C007_230512_R1AB_X12345678901234567890 "));
+        if (first > 0)
+            piece = piece.mid(piece.indexOf(QLatin1Char('\n'), piece.indexOf(QLatin1Char('\n')) + 1) + 1);
+        file.write(piece.toUtf8());
+    }
+    return path;
+}
+
+// Opening the 50 MB EDL into an empty tape until its totals are painted;
+// the memory it takes beyond the empty tape, after and at the peak.
+void BM_OpenLargeEdl(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = writeLargeEdl(dir);
+    const double fileBytes = double(QFileInfo(path).size());
+    double grown = 0, peak = 0, shownTotal = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = shownWindow();
+        FirstPaint totalsShown;
+        window->findChild<QTreeWidget*>(QStringLiteral("m_totals"))
+            ->viewport()
+            ->installEventFilter(&totalsShown);
+        settle(window.get());
+        const int64_t before = memory("VmRSS:");
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly)) clear.write("5"); // resets the peak
+        clear.close();
+        state.ResumeTiming();
+        totalsShown.start();
+        window->openFiles({ path });
+        settle(window.get());
+        state.PauseTiming();
+        shownTotal += totalsShown.ms();
+        grown = double(memory("VmRSS:") - before);
+        peak = double(memory("VmHWM:") - before);
+        if (window->currentDocument()->model().list().entryCount != 456869)
+            state.SkipWithError("not every event counted");
+        window.reset();
+        state.ResumeTiming();
+    }
+    state.counters["totals_shown_ms"] = benchmark::Counter(shownTotal, benchmark::Counter::kAvgIterations);
+    state.counters["file_mb"] = fileBytes / 1e6;
+    state.counters["rss_growth_x_file"] = grown / fileBytes;
+    state.counters["peak_growth_x_file"] = peak / fileBytes;
+}
+BENCHMARK(BM_OpenLargeEdl)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One keystroke at the end of the first event of the 50 MB EDL, until
+// painted; totals_ms is until the background reading has the new totals.
+void BM_KeystrokeLargeEdl(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    auto window = shownWindow();
+    window->openFiles({ writeLargeEdl(dir) });
+    TapeDocument* editor = window->currentDocument();
+    QTextCursor cursor(editor->document()->findBlockByNumber(2));
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    editor->setTextCursor(cursor);
+    settle(window.get());
+    bool typed = false;
+    double totals = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        QKeyEvent key(QEvent::KeyPress, typed ? Qt::Key_Backspace : Qt::Key_1, Qt::NoModifier,
+            typed ? QString() : QStringLiteral("1"));
+        QApplication::sendEvent(editor, &key);
+        settle(window.get());
+        state.PauseTiming();
+        bool read = false;
+        QObject::connect(editor, &TapeDocument::listRead, editor, [&read] { read = true; });
+        while (!read) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QObject::disconnect(editor, &TapeDocument::listRead, editor, nullptr);
+        totals += double(timer.nsecsElapsed()) / 1e6;
+        typed = !typed;
+        state.ResumeTiming();
+    }
+    state.counters["totals_ms"] = benchmark::Counter(totals, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_KeystrokeLargeEdl)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 } // namespace

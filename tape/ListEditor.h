@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The tape's plain-text editor. Pasted and dropped text goes in as plain text
-// in one step, and the window hears of the whole new text first, so that it
-// can show the totals of a long paste before the editor has laid it out.
+// A plain-text editor with the line numbers in a margin on its left, so that
+// a line the table names is easy to find.
 #ifndef LISTEDITOR_H
 #define LISTEDITOR_H
 
@@ -14,12 +13,27 @@ class ListEditor : public QPlainTextEdit
 public:
     explicit ListEditor(QWidget* parent = nullptr);
 
-signals:
-    // The editor's whole text once the insertion is done, lines ended by '\n'.
-    void ListEditor_Inserting(const QString& text);
+    // The margin's width: room for the largest line number.
+    int lineNumberWidth() const { return lineNumberWidth(blockCount()); }
+    int lineNumberWidth(int lines) const;
+    // Paints the numbers of the lines in view into the margin.
+    void paintLineNumbers(QPaintEvent* event);
 
 protected:
-    void insertFromMimeData(const QMimeData* source) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+    // Sets the margin for `lines` lines ahead of a text that long, and keeps
+    // it while the text goes in. A change of the editor's width lays out
+    // every line again, which costs a long text more than the text itself.
+    void holdMarginFor(int lines);
+    void releaseMargin();
+
+private:
+    void updateMarginWidth();
+    void updateMargin(const QRect& rect, int dy);
+
+    QWidget* m_margin;
+    int m_heldLines = 0; // the lines the margin is held for, or 0
 };
 
 #endif

@@ -3,6 +3,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+
 TapeModel::TapeModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
@@ -37,7 +39,7 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
                                                               : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (i < 0) {
         const ELKListError_t& e = m_list.errors[-1 - i];
-        if (role == Qt::ForegroundRole) return QColor(0xc0, 0x1c, 0x28);
+        if (role == Qt::ForegroundRole) return errorColor();
         if (role == Qt::ToolTipRole) return poolText(e.text, e.textLength);
         if (role != Qt::DisplayRole) return QVariant();
         if (column == LineColumn) return QString::number(e.line);
@@ -91,13 +93,26 @@ QVariant TapeModel::headerData(int section, Qt::Orientation orientation, int rol
     return QVariant();
 }
 
-void TapeModel::TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base)
+void TapeModel::read(const QByteArray& text, const ELKTimebase_t& base)
 {
     beginResetModel();
     ELKList_Destroy(&m_list);
     ELKList_Init(&m_list, &base);
     ELKList_Read(&m_list, text.constData(), text.size());
+    listRows();
+    endResetModel();
+}
 
+void TapeModel::adopt(ELKList_t* list)
+{
+    beginResetModel();
+    std::swap(m_list, *list);
+    listRows();
+    endResetModel();
+}
+
+void TapeModel::listRows()
+{
     // Both arrays come in line order; merging them keeps the table in the editor's order.
     m_rows.clear();
     m_rows.reserve(size_t(m_list.entryCount + m_list.errorCount));
@@ -109,14 +124,143 @@ void TapeModel::TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base
         else
             m_rows.push_back(-1 - error++);
     }
-    endResetModel();
 }
 
 int64_t TapeModel::lineOfRow(int row) const
 {
     if (row < 0 || row >= int(m_rows.size())) return 0;
-    const int64_t i = m_rows[size_t(row)];
-    return i < 0 ? m_list.errors[-1 - i].line : m_list.entries[i].line;
+    return lineOf(m_rows[size_t(row)]);
+}
+
+QString TapeModel::reasonText(const ELKListError_t& e) const
+{
+    const auto number = [&e](int i, int width = 0) {
+        return QStringLiteral("%1").arg(e.value[i], width, 10, QLatin1Char('0'));
+    };
+    const auto rate = [this](bool dropFrame) {
+        ELKTimebase_t base = m_list.base;
+        base.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
+        char text[ELK_DURATION_TEXT_MAX];
+        const int32_t length = ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX);
+        return length > 0 ? QString::fromLatin1(text, length) : QString::number(base.nominal);
+    };
+    // By code, so that a translation can word each; no default, so that a new code is a warning here.
+    QString reason;
+    switch (ELKListFault_t(e.fault)) {
+    case ELK_FAULT_NONE:
+    case ELK_FAULT_COUNT:
+        break;
+    case ELK_FAULT_FIVE_GROUPS:
+        reason = tr("more than four digit groups");
+        break;
+    case ELK_FAULT_STRAY_CHARACTER:
+        reason = tr("stray character in a time");
+        break;
+    case ELK_FAULT_GROUP_DIGITS:
+        reason = tr("a digit group needs two digits");
+        break;
+    case ELK_FAULT_FRAME_DIGITS:
+        reason = tr("frames need two digits");
+        break;
+    case ELK_FAULT_WIDE_FRAME_DIGITS:
+        reason = tr("frames need two or three digits");
+        break;
+    case ELK_FAULT_LIST_GROUPS:
+        reason = e.value[0] == 2
+            ? tr("a time needs three or four digit groups: write 00:%1:%2 or 00:00:%1:%2")
+                  .arg(number(1, 2), number(2, 2))
+            : tr("a time needs three or four digit groups");
+        break;
+    case ELK_FAULT_EDL_GROUPS:
+        reason = tr("a time needs four digit groups");
+        break;
+    case ELK_FAULT_MINUTES:
+        reason = tr("minutes %1 at or above 60").arg(number(0));
+        break;
+    case ELK_FAULT_SECONDS:
+        reason = tr("seconds %1 at or above 60").arg(number(0));
+        break;
+    case ELK_FAULT_FRAMES:
+        reason = tr("frames %1 at %2 fps").arg(number(0), rate(false));
+        break;
+    case ELK_FAULT_NO_SUCH_LABEL:
+        reason = tr("%1:%2:%3;%4 does not exist at %5")
+                     .arg(number(0, 2), number(1, 2), number(2, 2),
+                         number(3, m_list.base.nominal > 100 ? 3 : 2), rate(true));
+        break;
+    case ELK_FAULT_TIME_TOO_LARGE:
+        reason = tr("time too large");
+        break;
+    case ELK_FAULT_TOTAL_TOO_LARGE:
+        reason = tr("total too large");
+        break;
+    case ELK_FAULT_BAD_TIME:
+        reason = tr("time cannot be read");
+        break;
+    case ELK_FAULT_THREE_TIMES:
+        reason = tr("three or more times on a line");
+        break;
+    case ELK_FAULT_SIGNED_IN_OUT:
+        reason = tr("sign on an in or out time");
+        break;
+    case ELK_FAULT_OUT_DAY_BEFORE_IN:
+        reason = tr("out more than a day before in");
+        break;
+    case ELK_FAULT_NOT_FOUR_TIMES:
+        reason = tr("event line does not end in four times");
+        break;
+    case ELK_FAULT_OUT_BEFORE_IN:
+        reason = tr("record out before record in");
+        break;
+    case ELK_FAULT_NO_TRANSITION:
+        reason = tr("no transition before the times");
+        break;
+    case ELK_FAULT_NO_TRANSITION_DURATION:
+        reason = tr("transition without its duration");
+        break;
+    case ELK_FAULT_NO_TRACK:
+        reason = tr("no track before the transition");
+        break;
+    case ELK_FAULT_NO_REEL:
+        reason = tr("no reel before the track");
+        break;
+    case ELK_FAULT_TIME_OUTSIDE_EVENT:
+        reason = tr("time on a line that is not an event");
+        break;
+    case ELK_FAULT_NO_MEMORY:
+        reason = tr("out of memory: this and later lines left out");
+        break;
+    case ELK_FAULT_LINE_TOO_LONG:
+        reason = tr("line too long");
+        break;
+    case ELK_FAULT_NOT_TEXT:
+        reason = tr("not a text file");
+        break;
+    case ELK_FAULT_TOO_LARGE:
+        reason = tr("larger than 1 GiB");
+        break;
+    case ELK_FAULT_NOT_WELL_FORMED:
+        reason = tr("not well-formed");
+        break;
+    case ELK_FAULT_NO_TIMELINE:
+        reason = tr("no timeline in this file");
+        break;
+    }
+    if (reason.isEmpty()) reason = tr("no fault");
+    if (e.detailLength > 0) reason += QStringLiteral(": ") + poolText(e.detail, e.detailLength);
+    return reason;
+}
+
+int TapeModel::rowOfLine(int64_t line) const
+{
+    const auto row = std::lower_bound(
+        m_rows.begin(), m_rows.end(), line, [this](int64_t i, int64_t l) { return lineOf(i) < l; });
+    return row != m_rows.end() && lineOf(*row) == line ? int(row - m_rows.begin()) : -1;
+}
+
+int32_t TapeModel::faultColumn(int row) const
+{
+    return isErrorRow(row) ? m_list.errors[-1 - m_rows[size_t(row)]].column : 0;
 }
 
 QString TapeModel::poolText(int64_t offset, int32_t length) const
@@ -127,6 +271,11 @@ QString TapeModel::poolText(int64_t offset, int32_t length) const
 QString TapeModel::labelText(int64_t frames) const
 {
     return durationText(ELKDuration_t { frames, m_list.base });
+}
+
+QColor errorColor()
+{
+    return QColor(0xc0, 0x1c, 0x28);
 }
 
 QString durationText(const ELKDuration_t& d)

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QColor>
 
 #include <vector>
 
@@ -14,6 +15,8 @@
 
 // A duration's label, "[-]HH:MM:SS:FF" (';' at drop frame).
 QString durationText(const ELKDuration_t& d);
+// The one colour of faults: error rows, marks in the editor.
+QColor errorColor();
 
 class TapeModel : public QAbstractTableModel
 {
@@ -31,11 +34,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     // Reads `text` (UTF-8) afresh at `base` and resets the view.
-    void TapeModel_Read(const QByteArray& text, const ELKTimebase_t& base);
+    void read(const QByteArray& text, const ELKTimebase_t& base);
+    // Takes a list read elsewhere (another thread), leaving the old one in `list`.
+    void adopt(ELKList_t* list);
 
     const ELKList_t& list() const { return m_list; }
     // The line (from 1) that a row shows.
     int64_t lineOfRow(int row) const;
+    // The first row showing `line`, or -1.
+    int rowOfLine(int64_t line) const;
+    // The column (characters from 1) of an error row's fault, else 0.
+    int32_t faultColumn(int row) const;
     // Whether a row shows a line left out rather than an entry.
     bool isErrorRow(int row) const
     {
@@ -43,7 +52,11 @@ public:
     }
 
 private:
+    void listRows();
+    int64_t lineOf(int64_t i) const { return i < 0 ? m_list.errors[-1 - i].line : m_list.entries[i].line; }
     QString poolText(int64_t offset, int32_t length) const;
+    // An error's reason in the user's language.
+    QString reasonText(const ELKListError_t& e) const;
     QString labelText(int64_t frames) const;
 
     ELKList_t m_list {};

@@ -2,17 +2,30 @@
 #include "HorodexTape.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
 
 #include <cstdio>
+#include <cstring>
 
 namespace
 {
 
-int usageError(const QString& message)
+const char usage[]
+    = "Usage: horodex-tape [--rate TIMEBASE] [FILE]...\n"
+      "Totals lists of times and EDLs, entry by entry; each FILE opens in a tab.\n"
+      "\n"
+      "  -r, --rate TIMEBASE  read the lists at TIMEBASE: 23.976, 25, 29.97df, 30000/1001, ...\n"
+      "  -h, --help           print this help and exit\n"
+      "  -v, --version        print the version and exit\n"
+      "\n"
+      "Examples:\n"
+      "  horodex-tape --rate 25 reel1.edl reel2.edl reel3.edl\n"
+      "  horodex-tape --rate 29.97df\n";
+
+int usageError(const char* message, const char* what)
 {
-    std::fprintf(stderr, "horodex-tape: %s\n", qPrintable(message));
+    std::fprintf(
+        stderr, "horodex-tape: %s%s\nTry 'horodex-tape --help' for more information.\n", message, what);
     return 2;
 }
 
@@ -20,42 +33,52 @@ int usageError(const QString& message)
 
 int main(int argc, char* argv[])
 {
+    // The options are read before Qt starts, so that --help, --version and a
+    // mistake need no display. Qt's own options (-platform, -display) pass on.
+    const char* rate = nullptr;
+    QStringList files;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (optionsEnd || arg[0] != '-' || !std::strcmp(arg, "-")) {
+            files << QString::fromLocal8Bit(arg);
+        } else if (!std::strcmp(arg, "--")) {
+            optionsEnd = true;
+        } else if (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help")) {
+            std::fputs(usage, stdout);
+            return 0;
+        } else if (!std::strcmp(arg, "-v") || !std::strcmp(arg, "--version")) {
+            std::printf("horodex-tape %s\n", HORODEX_VERSION);
+            return 0;
+        } else if (!std::strcmp(arg, "-r") || !std::strcmp(arg, "--rate")) {
+            if (++i == argc) return usageError("option requires a timebase: ", arg);
+            rate = argv[i];
+        } else if (!std::strncmp(arg, "--rate=", 7)) {
+            rate = arg + 7;
+        } else if (!std::strcmp(arg, "-platform") || !std::strcmp(arg, "-display")
+            || !std::strcmp(arg, "-style")) {
+            ++i; // Qt's, with a value
+        } else {
+            return usageError("unknown option ", arg);
+        }
+    }
+    ELKTimebase_t base;
+    if (rate && ELKTimebase_FromText(&base, rate, int32_t(std::strlen(rate))) != ELK_OK)
+        return usageError("unknown timebase ", (QByteArray("\"") + rate + '"').constData());
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Horodex"));
     QApplication::setApplicationName(QStringLiteral("horodex-tape"));
     QApplication::setApplicationVersion(QStringLiteral(HORODEX_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/horodex-tape.png")));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Totals a list of times or an EDL, entry by entry."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption rate(QStringLiteral("rate"),
-        QStringLiteral("Read the list at TIMEBASE: 23.976, 25, 29.97df, 30000/1001, ..."),
-        QStringLiteral("TIMEBASE"));
-    parser.addOption(rate);
-    parser.addPositionalArgument(
-        QStringLiteral("file"), QStringLiteral("A list or EDL to open."), QStringLiteral("[FILE]"));
-    if (!parser.parse(QApplication::arguments())) return usageError(parser.errorText());
-    if (parser.isSet(help)) parser.showHelp();
-    if (parser.isSet(version)) parser.showVersion();
-    if (parser.positionalArguments().size() > 1) return usageError(QStringLiteral("one file at most"));
-    ELKTimebase_t base;
-    const QByteArray rateText = parser.value(rate).toUtf8();
-    if (parser.isSet(rate)
-        && ELKTimebase_FromText(&base, rateText.constData(), int32_t(rateText.size())) != ELK_OK)
-        return usageError(QStringLiteral("unknown timebase \"%1\"").arg(parser.value(rate)));
-
     HorodexTape window;
-    if (parser.isSet(rate)) window.HorodexTape_SetTimebase(base);
-    if (!parser.positionalArguments().isEmpty()) {
-        // The window opens all the same, saying what went wrong.
-        const QString error = window.HorodexTape_Open(parser.positionalArguments().first());
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "horodex-tape: %s\n", qPrintable(error));
-            window.HorodexTape_ShowMessage(error);
-        }
-    }
+    if (rate) window.setTimebase(base);
+    window.restoreSession();
+    // The window opens all the same, saying what went wrong.
+    const QStringList errors = window.openFiles(files);
+    for (const QString& error : errors) std::fprintf(stderr, "horodex-tape: %s\n", qPrintable(error));
+    if (!errors.isEmpty()) window.showMessage(errors.join(QLatin1Char(' ')));
     window.show();
     // Ctrl+V and the window's shortcuts work at once, even where no window manager activates it.
     window.activateWindow();

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The built horodex-tape as a user meets it: on a real X server (Xvfb), keys
 // through XTEST, another X client (xclip) owning and reading the CLIPBOARD
-// selection, and the window closed by a window manager's close request.
+// selection, the window closed by a window manager's close request, and the
+// process killed outright.
 #include <QtTest>
 
 #include "e2e_support.h"
@@ -14,6 +15,7 @@ const QByteArray reel = "TITLE: REEL 1\nFCM: NON-DROP FRAME\n\n"
                         "001  A001C003 V     C        01:00:10:00 01:00:22:12 00:00:00:00 00:00:12:12\n"
                         "002  A001C007 V     C        02:14:03:05 02:14:09:00 00:00:12:12 00:00:18:07\n"
                         "003  AX       A2    C        00:00:00:00 00:00:30:00 00:00:00:00 00:00:30:00\n";
+const QByteArray reel2 = "001  B001C001 V     C        00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00\n";
 
 } // namespace
 
@@ -23,15 +25,20 @@ class tst_E2ETape : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void cleanup();
     void copyTotal_data();
     void copyTotal();
-    void badArguments_data();
-    void badArguments();
+    void killedAndRestored();
+    void commandLine_data();
+    void commandLine();
 
 private:
     QProcessEnvironment environment() const;
     bool drive(const QString& mode, const QString& title, const QStringList& actions);
+    void start(const QStringList& arguments);
+    // Ctrl+Shift+C in the window titled `title`, then the clipboard as another program reads it.
+    QString copiedTotal(const QString& title);
 
     QString m_python;
     QString m_xclip;
@@ -59,6 +66,15 @@ void tst_E2ETape::initTestCase()
     QFile edl(m_home.filePath(QStringLiteral("reel1.edl")));
     QVERIFY(edl.open(QIODevice::WriteOnly));
     edl.write(reel);
+    QFile edl2(m_home.filePath(QStringLiteral("reel2.edl")));
+    QVERIFY(edl2.open(QIODevice::WriteOnly));
+    edl2.write(reel2);
+}
+
+// No copies of unsaved tabs from the test before.
+void tst_E2ETape::init()
+{
+    QDir(m_home.filePath(QStringLiteral("data"))).removeRecursively();
 }
 
 void tst_E2ETape::cleanup()
@@ -83,6 +99,10 @@ void tst_E2ETape::copyTotal_data()
     QTest::newRow("an EDL named on the command line")
         << QStringList { "--rate", "25", "reel1.edl" } << QByteArray() << "Horodex Tape \u2014 reel1.edl"
         << "00:00:48.07" << QString();
+    QTest::newRow("two files on the command line: their sum")
+        << QStringList { "--rate", "25", "reel1.edl", "reel2.edl" } << QByteArray()
+        << "Horodex Tape \u2014 reel2.edl"
+        << "00:00:50.07" << QString();
     QTest::newRow("a file that cannot be read still opens the window")
         << QStringList { "--rate", "25", "missing.edl" } << acts << "Horodex Tape"
         << "00:23:36.15"
@@ -97,27 +117,29 @@ void tst_E2ETape::copyTotal()
     QFETCH(QString, total);
     QFETCH(QString, message);
 
-    m_app.setProcessEnvironment(environment());
-    m_app.setWorkingDirectory(m_home.path());
     m_app.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    m_app.start(QStringLiteral(HORODEX_TAPE_EXE), arguments);
-    QVERIFY2(m_app.waitForStarted(10000), qPrintable(m_app.errorString()));
-
-    QStringList actions;
+    start(arguments);
     if (!pasted.isEmpty()) {
         QString error;
         QVERIFY2(m_clipboard.set(pasted, &error), qPrintable(error));
-        actions << QStringLiteral("--key") << QStringLiteral("Control_L+v");
+        QVERIFY(
+            drive(QStringLiteral("show"), title, { QStringLiteral("--key"), QStringLiteral("Control_L+v") }));
+        title += QLatin1Char('*'); // unsaved
     }
-    actions << QStringLiteral("--key") << QStringLiteral("Control_L+Shift_L+c");
-    const QByteArray before = m_clipboard.stamp();
-    QVERIFY(drive(QStringLiteral("show"), title, actions));
-
-    // Copy makes the tape the owner; then read it as any other program would.
-    QVERIFY2(m_clipboard.waitForNewOwner(before), "the tape did not take the clipboard after Ctrl+Shift+C");
-    QCOMPARE(QString::fromLatin1(m_clipboard.read("UTF8_STRING")), total);
+    QCOMPARE(copiedTotal(title), total);
 
     QVERIFY(drive(QStringLiteral("close"), title, {}));
+    if (!pasted.isEmpty()) {
+        // Typed text is not lost: the window asks, and Escape keeps it.
+        QVERIFY2(!m_app.waitForFinished(1000), "horodex-tape quit with unsaved text");
+        QVERIFY(drive(QStringLiteral("show"), QStringLiteral("Horodex Tape"),
+            { QStringLiteral("--key"), QStringLiteral("Escape") }));
+        QVERIFY2(!m_app.waitForFinished(1000), "Escape closed the window");
+        QString error;
+        QVERIFY2(m_clipboard.set("another program's text", &error), qPrintable(error));
+        QCOMPARE(copiedTotal(title), total);
+        return;
+    }
     QVERIFY2(m_app.waitForFinished(60000), "horodex-tape kept running after its window was closed");
     QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_app.exitCode(), 0);
@@ -125,36 +147,92 @@ void tst_E2ETape::copyTotal()
     QVERIFY2(errors.contains(message), qPrintable(errors));
 }
 
-void tst_E2ETape::badArguments_data()
+// Killed a moment after an edit, the tape comes back with the text it held.
+void tst_E2ETape::killedAndRestored()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");
+    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+    start({ QStringLiteral("--rate"), QStringLiteral("25") });
+    QString error;
+    QVERIFY2(m_clipboard.set(acts, &error), qPrintable(error));
+    QVERIFY(drive(QStringLiteral("show"), QStringLiteral("Horodex Tape"),
+        { QStringLiteral("--key"), QStringLiteral("Control_L+v") }));
+    const QString copies = m_home.filePath(QStringLiteral("data/Horodex/horodex-tape/autosave"));
+    QVERIFY2(e2e::waitFor([&] {
+        for (const QString& session : QDir(copies).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (!QDir(copies + QLatin1Char('/') + session).entryList({ QStringLiteral("*.tape") }).isEmpty())
+                return true;
+        return false;
+    }),
+        "no copy was written after the edit");
+    m_app.kill();
+    QVERIFY(m_app.waitForFinished(10000));
 
-    QTest::newRow("unknown timebase") << QStringList { "--rate", "31.5df" } << "unknown timebase \"31.5df\"";
-    QTest::newRow("unknown option") << QStringList { "--frobnicate" } << "frobnicate";
-    QTest::newRow("two files") << QStringList { "a.edl", "b.edl" } << "one file at most";
+    start({ QStringLiteral("--rate"), QStringLiteral("25") });
+    QCOMPARE(copiedTotal(QStringLiteral("Horodex Tape*")), QStringLiteral("00:23:36.15"));
 }
 
-// Usage errors open no window: a message and exit status 2.
-void tst_E2ETape::badArguments()
+void tst_E2ETape::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output"); // standard output, then standard error
+
+    QTest::newRow("help") << QStringList { "--help" } << 0
+                          << "Usage: horodex-tape [--rate TIMEBASE] [FILE]...";
+    QTest::newRow("version") << QStringList { "--version" } << 0 << "horodex-tape " HORODEX_VERSION;
+    QTest::newRow("unknown timebase")
+        << QStringList { "--rate", "31.5df" } << 2 << "horodex-tape: unknown timebase \"31.5df\"";
+    QTest::newRow("unknown option") << QStringList { "--frobnicate" } << 2
+                                    << "horodex-tape: unknown option --frobnicate";
+    QTest::newRow("rate without a timebase")
+        << QStringList { "a.edl", "--rate" } << 2 << "horodex-tape: option requires a timebase: --rate";
+}
+
+// Help, version and usage errors need no display: they answer before Qt starts.
+void tst_E2ETape::commandLine()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, message);
+    QFETCH(int, status);
+    QFETCH(QString, output);
 
-    m_app.setProcessEnvironment(environment());
+    QProcessEnvironment env = environment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_app.setProcessEnvironment(env);
     m_app.setProcessChannelMode(QProcess::SeparateChannels);
     m_app.start(QStringLiteral(HORODEX_TAPE_EXE), arguments);
-    QVERIFY2(m_app.waitForFinished(60000), "horodex-tape did not stop at a usage error");
-    QCOMPARE(m_app.exitCode(), 2);
-    const QString errors = QString::fromUtf8(m_app.readAllStandardError());
-    QVERIFY2(
-        errors.startsWith(QStringLiteral("horodex-tape: ")) && errors.contains(message), qPrintable(errors));
+    QVERIFY2(m_app.waitForFinished(60000), "horodex-tape did not stop");
+    QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_app.exitCode(), status);
+    const QString written
+        = QString::fromUtf8(m_app.readAllStandardOutput()) + QString::fromUtf8(m_app.readAllStandardError());
+    QVERIFY2(written.startsWith(output), qPrintable(written));
+}
+
+void tst_E2ETape::start(const QStringList& arguments)
+{
+    m_app.setProcessEnvironment(environment());
+    m_app.setWorkingDirectory(m_home.path());
+    m_app.start(QStringLiteral(HORODEX_TAPE_EXE), arguments);
+    QVERIFY2(m_app.waitForStarted(10000), qPrintable(m_app.errorString()));
+}
+
+QString tst_E2ETape::copiedTotal(const QString& title)
+{
+    const QByteArray before = m_clipboard.stamp();
+    if (!drive(QStringLiteral("show"), title,
+            { QStringLiteral("--key"), QStringLiteral("Control_L+Shift_L+c") }))
+        return QStringLiteral("(no window)");
+    // Copy makes the tape the owner; then read it as any other program would.
+    if (!m_clipboard.waitForNewOwner(before)) return QStringLiteral("(the tape did not take the clipboard)");
+    return QString::fromLatin1(m_clipboard.read("UTF8_STRING"));
 }
 
 QProcessEnvironment tst_E2ETape::environment() const
 {
     QProcessEnvironment env = e2e::displayEnvironment(m_display, m_runtimeDir);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
     return env;
 }
 

@@ -7,9 +7,15 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -19,9 +25,11 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "HorodexTape.h"
+#include "TimeEntry_w.h"
 
 namespace
 {
@@ -62,12 +70,27 @@ private slots:
     void open_data();
     void open();
     void keptTimebase();
+    void saveKeepsEncoding_data();
+    void saveKeepsEncoding();
+    void failedSave_data();
+    void failedSave();
+    void unsavedPrompt_data();
+    void unsavedPrompt();
+    void autosaveRestored();
+    void severalTabs();
+    void copiedTotalInCalculator_data();
+    void copiedTotalInCalculator();
 
 private:
     void paste(const QString& text);
+    // Answers the next modal message box with `button`, keeping its text in m_asked.
+    void answer(QMessageBox::StandardButton button);
+    QString writeFile(const QString& name, const QByteArray& bytes);
     QString total(int row, int column, int child = -1) const;
 
     std::unique_ptr<HorodexTape> m_window;
+    QTemporaryDir m_dir;
+    QString m_asked;
 };
 
 void tst_Tape::initTestCase()
@@ -81,11 +104,13 @@ void tst_Tape::initTestCase()
 void tst_Tape::init()
 {
     QSettings().clear();
+    // No copies left by an earlier test.
+    QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
     QGuiApplication::clipboard()->clear();
     m_window = std::make_unique<HorodexTape>();
     ELKTimebase_t base;
     ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
-    m_window->HorodexTape_SetTimebase(base);
+    m_window->setTimebase(base);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -98,7 +123,7 @@ void tst_Tape::cleanup()
 void tst_Tape::paste(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
-    auto* editor = find<QPlainTextEdit>(m_window.get(), "m_editor");
+    auto* editor = m_window->currentDocument();
     editor->selectAll();
     QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
 }
@@ -147,7 +172,7 @@ void tst_Tape::pasteShowsTotals()
 
     ELKTimebase_t base;
     QCOMPARE(ELKTimebase_FromText(&base, rate.toLatin1().constData(), -1), ELK_OK);
-    m_window->HorodexTape_SetTimebase(base);
+    m_window->setTimebase(base);
     paste(text);
 
     QCOMPARE(find<QTableView>(m_window.get(), "m_table")->model()->rowCount(), rows);
@@ -162,10 +187,25 @@ void tst_Tape::pasteShowsTotals()
 void tst_Tape::editorHasFocus()
 {
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QCOMPARE(QApplication::focusWidget(), find<QPlainTextEdit>(m_window.get(), "m_editor"));
-    // Tab leaves the editor for the table, so every part is reachable from the keyboard.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), find<QTableView>(m_window.get(), "m_table"));
+    QCOMPARE(QApplication::focusWidget(), m_window->currentDocument());
+    paste(edl); // so that "Copy the unique length" can be ticked
+    // Tab reaches every part once, in the order they are laid out, and comes back.
+    const QList<QWidget*> order { find<QTableView>(m_window.get(), "m_table"),
+        find<QTreeWidget>(m_window.get(), "m_totals"), find<QComboBox>(m_window.get(), "m_timebase"),
+        find<QComboBox>(m_window.get(), "m_showAt"), find<QCheckBox>(m_window.get(), "m_copyUnique"),
+        m_window->findChild<QWidget*>(QStringLiteral("m_copyTotal")), m_window->currentDocument() };
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), order.at(order.size() - 2));
+
+    // Ctrl+V pastes into the current tab wherever the focus is.
+    QGuiApplication::clipboard()->setText(acts);
+    order.first()->setFocus();
+    QTest::keyClick(order.first(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(m_window->currentDocument()->toPlainText().contains(acts));
 }
 
 void tst_Tape::errorsMarked_data()
@@ -173,11 +213,22 @@ void tst_Tape::errorsMarked_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("fault"); // the text marked on that line, from the faulty group on
+    QTest::addColumn<QString>("reason");
 
-    QTest::newRow("frames past the rate") << acts + "Act 3   00:00:01:29\n" << 3 << "29";
+    QTest::newRow("frames past the rate") << acts + "Act 3   00:00:01:29\n"
+                                          << 3 << "29"
+                                          << "frames 29 at 25 fps";
     QTest::newRow("a broken record out in an EDL")
         << edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n"
-        << 7 << "X:00";
+        << 7 << "X:00"
+        << "stray character in a time";
+    QTest::newRow("a label drop frame skips") << "a 00:01:00;00\n"
+                                              << 1 << "00:01:00;00"
+                                              << "00:01:00;00 does not exist at 29.97df";
+    QTest::newRow("two groups, with how to write them")
+        << "Intro 1:30\n"
+        << 1 << "1:30"
+        << "a time needs three or four digit groups: write 00:01:30 or 00:00:01:30";
 }
 
 void tst_Tape::errorsMarked()
@@ -185,9 +236,15 @@ void tst_Tape::errorsMarked()
     QFETCH(QString, text);
     QFETCH(int, line);
     QFETCH(QString, fault);
+    QFETCH(QString, reason);
 
+    if (reason.contains(QStringLiteral("29.97df"))) {
+        ELKTimebase_t base;
+        ELKTimebase_FromText(&base, "29.97df", -1);
+        m_window->setTimebase(base);
+    }
     paste(text);
-    auto* editor = find<QPlainTextEdit>(m_window.get(), "m_editor");
+    auto* editor = m_window->currentDocument();
     const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
     QVERIFY(marks.size() >= 2);
     QCOMPARE(marks.at(0).cursor.blockNumber() + 1, line);
@@ -199,7 +256,7 @@ void tst_Tape::errorsMarked()
     int row = 0;
     while (row < model->rowCount() && model->index(row, 0).data().toInt() != line) ++row;
     QVERIFY(row < model->rowCount());
-    QVERIFY(!model->index(row, 1).data().toString().isEmpty());
+    QCOMPARE(model->index(row, 1).data().toString(), reason);
     QCOMPARE(find<QTableView>(m_window.get(), "m_table")->columnSpan(row, 1), 6); // the reason reads across
     QVERIFY(model->index(row, 1).data(Qt::ToolTipRole).toString().contains(text.split('\n').at(line - 1)));
 }
@@ -210,9 +267,29 @@ void tst_Tape::selectionSelectsLine()
     auto* table = find<QTableView>(m_window.get(), "m_table");
     QTest::mouseClick(
         table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(1, 2)).center());
-    const QTextCursor cursor = find<QPlainTextEdit>(m_window.get(), "m_editor")->textCursor();
+    const QTextCursor cursor = m_window->currentDocument()->textCursor();
     QCOMPARE(cursor.blockNumber() + 1, 5);
     QCOMPARE(cursor.selectedText(), edl.split('\n').at(4));
+
+    // And back: the cursor on a line selects its row.
+    TapeDocument* document = m_window->currentDocument();
+    document->setTextCursor(QTextCursor(document->document()->findBlockByNumber(5)));
+    QCOMPARE(table->currentIndex().row(), 2);
+
+    // An error row shows its fault, scrolled sideways if need be: the record out at the line's end.
+    paste(edl + "004  B  V  C  01:00:00:00 01:00:01:00 00:00:30:00 00:00:3X:00\n");
+    find<QSplitter>(m_window.get(), "m_splitter")->setSizes({ 200, 900 });
+    QTest::qWait(50);
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(3, 2)).center());
+    QTextCursor fault(document->document()->findBlockByNumber(6));
+    fault.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, int(fault.block().text().indexOf("3X")));
+    const QRect shown = document->cursorRect(fault);
+    QVERIFY(document->horizontalScrollBar()->value() > 0);
+    QVERIFY2(shown.left() >= 0 && shown.right() <= document->viewport()->width(),
+        qPrintable(QStringLiteral("the fault at %1 is off-screen: the editor shows 0 to %2")
+                       .arg(shown.left())
+                       .arg(document->viewport()->width())));
 }
 
 void tst_Tape::copyTotal_data()
@@ -235,8 +312,7 @@ void tst_Tape::copyTotal()
 
     paste(text);
     find<QCheckBox>(m_window.get(), "m_copyUnique")->setChecked(unique);
-    QTest::keyClick(
-        find<QPlainTextEdit>(m_window.get(), "m_editor"), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
@@ -245,13 +321,15 @@ void tst_Tape::showAt()
 {
     ELKTimebase_t base;
     ELKTimebase_FromText(&base, "59.94df", -1);
-    m_window->HorodexTape_SetTimebase(base);
+    m_window->setTimebase(base);
     paste(QStringLiteral("programme 01:00:00;00\n"));
     auto* showAt = find<QComboBox>(m_window.get(), "m_showAt");
     showAt->setCurrentIndex(showAt->findText(QStringLiteral("23.976")));
     QCOMPARE(total(0, 2), QStringLiteral("215784"));
     QCOMPARE(total(0, 4), QStringLiteral("00:59:56:10"));
     QCOMPARE(total(0, 5), QStringLiteral("86314"));
+    const QTreeWidgetItem* headings = find<QTreeWidget>(m_window.get(), "m_totals")->headerItem();
+    QCOMPARE(headings->text(4) + ", " + headings->text(5), QStringLiteral("At 23.976, Frames at 23.976"));
 }
 
 void tst_Tape::open_data()
@@ -281,7 +359,7 @@ void tst_Tape::open()
     if (drop) {
         QMimeData mime;
         mime.setUrls({ QUrl::fromLocalFile(path) });
-        QWidget* viewport = find<QPlainTextEdit>(m_window.get(), "m_editor")->viewport();
+        QWidget* viewport = m_window->currentDocument()->viewport();
         // Qt sends a drop only to the widget that took the drag's entry.
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
@@ -289,22 +367,23 @@ void tst_Tape::open()
         QDropEvent event(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &event);
     } else {
-        QCOMPARE(m_window->HorodexTape_Open(path), QString());
+        QCOMPARE(m_window->openFiles({ path }), QStringList());
     }
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Horodex Tape \u2014 acts.txt"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Horodex Tape \u2014 acts.txt[*]"));
     QCOMPARE(total(0, 2), QStringLiteral("35415"));
     QCOMPARE(find<QTableView>(m_window.get(), "m_table")->model()->rowCount(), 2);
 
     // A file that cannot be read says so and leaves the list as it was.
-    QVERIFY(!m_window->HorodexTape_Open(dir.filePath(QStringLiteral("missing.edl"))).isEmpty());
-    QVERIFY(!m_window->HorodexTape_Open(dir.path()).isEmpty());
+    QCOMPARE(m_window->openFiles({ dir.filePath(QStringLiteral("missing.edl")) }).size(), 1);
+    QCOMPARE(m_window->openFiles({ dir.path() }).size(), 1);
 #ifdef Q_OS_UNIX
     // A pipe would block the open until a writer came.
     const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe.edl")));
     QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
-    QVERIFY(!m_window->HorodexTape_Open(QFile::decodeName(fifo)).isEmpty());
+    QCOMPARE(m_window->openFiles({ QFile::decodeName(fifo) }).size(), 1);
 #endif
     QCOMPARE(total(0, 2), QStringLiteral("35415"));
+    QCOMPARE(find<QTabWidget>(m_window.get(), "m_tabs")->count(), 1);
 }
 
 void tst_Tape::keptTimebase()
@@ -318,10 +397,248 @@ void tst_Tape::keptTimebase()
     // A timebase set from outside (the command line) is for that run only.
     ELKTimebase_t base;
     ELKTimebase_Set(&base, 50, 1, ELK_FALSE);
-    m_window->HorodexTape_SetTimebase(base);
+    m_window->setTimebase(base);
 
     HorodexTape next;
     QCOMPARE(find<QComboBox>(&next, "m_timebase")->currentText(), chosen);
+}
+
+void tst_Tape::answer(QMessageBox::StandardButton button)
+{
+    QTimer::singleShot(10, this, [this, button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return answer(button);
+        m_asked = box->text();
+        if (button == QMessageBox::Cancel)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->button(button)->click();
+    });
+}
+
+QString tst_Tape::writeFile(const QString& name, const QByteArray& bytes)
+{
+    QFile file(m_dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(name));
+    return file.fileName();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+QByteArray utf16le(const QString& text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) bytes += char(c.unicode() & 0xFF), bytes += char(c.unicode() >> 8);
+    return bytes;
+}
+
+// A line typed at the end of a file and saved goes out in the file's own
+// encoding and line end, and the rest of the file with it, byte for byte.
+void tst_Tape::saveKeepsEncoding_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("UTF-8 with LF") << QByteArray("Acte \xC3\xA9 00:00:10:00\n")
+                                   << QByteArray("Acte \xC3\xA9 00:00:10:00\nx 00:00:01:00\n");
+    QTest::newRow("Windows-1252 with CRLF, curly quotes and all")
+        << QByteArray("Acte \xE9 \x93un\x94 00:00:10:00\r\n")
+        << QByteArray("Acte \xE9 \x93un\x94 00:00:10:00\r\nx 00:00:01:00\r\n");
+    QTest::newRow("UTF-8 with a byte-order mark and CR") << QByteArray("\xEF\xBB\xBF"
+                                                                       "a 00:00:10:00\r")
+                                                         << QByteArray("\xEF\xBB\xBF"
+                                                                       "a 00:00:10:00\rx 00:00:01:00\r");
+    QTest::newRow("UTF-16LE with a byte-order mark and CRLF")
+        << utf16le(QStringLiteral("\uFEFFa 00:00:10:00\r\n"))
+        << utf16le(QStringLiteral("\uFEFFa 00:00:10:00\r\nx 00:00:01:00\r\n"));
+}
+
+void tst_Tape::saveKeepsEncoding()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+
+    const QString path = writeFile(QStringLiteral("reel.edl"), before);
+    QCOMPARE(m_window->openFiles({ path }), QStringList());
+    TapeDocument* document = m_window->currentDocument();
+    QVERIFY(!m_window->isWindowModified());
+    document->moveCursor(QTextCursor::End);
+    QTest::keyClicks(document, QStringLiteral("x 00:00:01:00"));
+    QTest::keyClick(document, Qt::Key_Return);
+    QVERIFY(m_window->isWindowModified());
+    QCOMPARE(total(0, 2), QStringLiteral("275"));
+
+    QTest::keyClick(document, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(readFile(path), after);
+    QVERIFY(!m_window->isWindowModified());
+}
+
+void tst_Tape::failedSave_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a character Windows-1252 cannot hold")
+        << QStringLiteral("\u2192") << false << "line 2, column 1";
+    QTest::newRow("a folder that cannot be written") << QStringLiteral("x") << true << "was not saved";
+}
+
+// A save that fails says why, leaves the file on disk as it was and the tab unsaved.
+void tst_Tape::failedSave()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(QString, reason);
+
+    const QByteArray before("Acte \xE9 00:00:10:00\n");
+    const QString path = writeFile(QStringLiteral("reel.edl"), before);
+    QCOMPARE(m_window->openFiles({ path }), QStringList());
+    TapeDocument* document = m_window->currentDocument();
+    document->moveCursor(QTextCursor::End);
+    document->insertPlainText(typed);
+    if (readOnlyFolder) {
+        if (geteuid() == 0) QSKIP("root writes into any folder");
+        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    }
+    answer(QMessageBox::Ok);
+    QVERIFY(!m_window->saveDocument(document));
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(m_asked.contains(reason), qPrintable(m_asked));
+    QCOMPARE(readFile(path), before);
+    QVERIFY(m_window->isWindowModified());
+}
+
+void tst_Tape::unsavedPrompt_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("button");
+    QTest::addColumn<bool>("closed");
+
+    QTest::newRow("Escape cancels: the window stays with its text") << QMessageBox::Cancel << false;
+    QTest::newRow("discard closes") << QMessageBox::Discard << true;
+}
+
+void tst_Tape::unsavedPrompt()
+{
+    QFETCH(QMessageBox::StandardButton, button);
+    QFETCH(bool, closed);
+
+    paste(acts);
+    answer(button);
+    QCOMPARE(m_window->close(), closed);
+    QVERIFY2(m_asked.contains(QStringLiteral("Untitled")), qPrintable(m_asked));
+    QCOMPARE(m_window->isVisible(), !closed);
+    QCOMPARE(m_window->currentDocument()->toPlainText(), acts);
+
+    // Closing a tab asks the same.
+    if (closed) return;
+    m_asked.clear();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    answer(QMessageBox::Cancel);
+    QTest::keyClick(m_window->currentDocument(), Qt::Key_W, Qt::ControlModifier);
+    QVERIFY2(m_asked.contains(QStringLiteral("Untitled")), qPrintable(m_asked));
+    QCOMPARE(m_window->currentDocument()->toPlainText(), acts);
+}
+
+// A tape that ends without closing leaves copies that the next start brings
+// back, each in its tab, with its file and unsaved mark; a tape still running
+// keeps its own.
+void tst_Tape::autosaveRestored()
+{
+    paste(acts);
+    const QString path = writeFile(QStringLiteral("reel.edl"), edl.toUtf8());
+    QCOMPARE(m_window->openFiles({ path }), QStringList());
+    m_window->currentDocument()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(m_window->currentDocument(), QStringLiteral("* note"));
+    // The copy is written a moment after the last edit.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->currentDocument()->isCopyDue(), 5000);
+    m_window.reset(); // no close: as if killed
+
+    HorodexTape restored;
+    QCOMPARE(restored.restoreSession(), 2);
+    const QList<TapeDocument*> tabs = restored.documents();
+    QCOMPARE(tabs.size(), 2);
+    QCOMPARE(tabs.at(0)->toPlainText(), acts);
+    QCOMPARE(tabs.at(0)->filePath(), QString());
+    QCOMPARE(tabs.at(1)->toPlainText(), edl + QStringLiteral("* note"));
+    QCOMPARE(tabs.at(1)->filePath(), QFileInfo(path).absoluteFilePath());
+    QVERIFY(tabs.at(0)->document()->isModified() && tabs.at(1)->document()->isModified());
+    QVERIFY(restored.statusBar()->currentMessage().contains(QStringLiteral("Restored 2")));
+
+    HorodexTape second;
+    QCOMPARE(second.restoreSession(), 0);
+
+    // A clean close removes the copies.
+    answer(QMessageBox::Discard);
+    QVERIFY(restored.close());
+    HorodexTape third;
+    QCOMPARE(third.restoreSession(), 0);
+}
+
+// Tabs total as several inputs of one list: sums add, tracks merge by name,
+// one row per input; typed text is never replaced by a file.
+void tst_Tape::severalTabs()
+{
+    paste(acts); // 35415 frames at 25
+    const QString reel1 = writeFile(QStringLiteral("reel1.edl"), edl.toUtf8()); // 1207, V 457, A2 750
+    const QString reel2 = writeFile(QStringLiteral("reel2.edl"),
+        "001  AX  V  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00\n"); // 50, V 50
+    QCOMPARE(m_window->openFiles({ reel1, reel2 }), QStringList());
+    auto* tabs = find<QTabWidget>(m_window.get(), "m_tabs");
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Untitled *"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral("reel2.edl"));
+    QCOMPARE(m_window->documents().first()->toPlainText(), acts);
+
+    QCOMPARE(total(0, 2), QString::number(35415 + 1207 + 50));
+    QCOMPARE(total(1, 2), QString::number(16560 + 750 + 50)); // Act 2's in and out, and each reel's own
+    QCOMPARE(total(0, 0, 0) + ' ' + total(0, 2, 0), QStringLiteral("V 507"));
+    // Length: each EDL's last record out less its first record in; Act 2's out less its in.
+    QCOMPARE(total(2, 0) + ' ' + total(2, 2), QStringLiteral("Length %1").arg(16560 + 750 + 50));
+    QCOMPARE(total(3, 0) + ' ' + total(3, 2), QStringLiteral("Untitled: list, length 00:11:02:10 35415"));
+    QCOMPARE(total(4, 0) + ' ' + total(4, 2), QStringLiteral("reel1.edl: EDL, length 00:00:30:00 1207"));
+    QCOMPARE(total(5, 0) + ' ' + total(5, 2), QStringLiteral("reel2.edl: EDL, length 00:00:02:00 50"));
+    QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("00:24:26.22"));
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Copied 00:24:26.22"));
+    QTest::keyClick(m_window->currentDocument(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(tabs->currentIndex(), 0);
+}
+
+// What the calculator makes of a total the tape copied.
+void tst_Tape::copiedTotalInCalculator_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("copied");
+    QTest::addColumn<int>("frames"); // the calculator's frame count at 25 after Paste
+
+    QTest::newRow("a total under a day") << "a 00:12:34:05\n"
+                                         << "00:12:34.05" << (754 * 25 + 5);
+    QTest::newRow("a negative total: its minus sign is ignored") << "a -00:00:05:00\n"
+                                                                 << "-00:00:05.00" << 125;
+    QTest::newRow("past a day: modulo its day") << "a 99:00:00:00\nb 01:00:00:01\n"
+                                                << "100:00:00.01" << (4 * 3600 * 25 + 1);
+}
+
+void tst_Tape::copiedTotalInCalculator()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, copied);
+    QFETCH(int, frames);
+
+    paste(text);
+    QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    TimeEntry_w calculator;
+    calculator.TimeEntry_SetFrameRate(ELK_FR_25);
+    find<QPushButton>(&calculator, "m_Paste")->click();
+    QCOMPARE(int(calculator.m_Timecode.frames), frames);
 }
 
 QTEST_MAIN(tst_Tape)

@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: MIT
+#include "TapeDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+
+#include "ELKString.h"
+#include "ELKText.h"
+
+namespace
+{
+
+// A file the editor could still hold; past this it is not a list.
+constexpr qint64 maxFileBytes = 64 * 1024 * 1024;
+// Past this many characters a reading takes longer than a keystroke may, so it
+// waits for a pause in typing and runs in the background.
+constexpr qsizetype backgroundChars = 1 << 20;
+constexpr int pauseMs = 150;
+
+// The position in `line` of a column counted in characters from 1.
+int positionOfColumn(const QString& line, int32_t column)
+{
+    int position = 0;
+    for (int32_t c = 1; c < column && position < line.size(); ++c)
+        position += line.at(position).isHighSurrogate() && position + 1 < line.size() ? 2 : 1;
+    return std::min(position, int(line.size()));
+}
+
+// U+2029 ends a line in the editor, so it does for the reader too.
+QByteArray listBytes(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text.toUtf8();
+}
+
+std::shared_ptr<ELKList_t> readList(const QString& text, ELKTimebase_t base)
+{
+    const QByteArray bytes = listBytes(text);
+    std::shared_ptr<ELKList_t> list(new ELKList_t, [](ELKList_t* l) {
+        ELKList_Destroy(l);
+        delete l;
+    });
+    ELKList_Init(list.get(), &base);
+    ELKList_Read(list.get(), bytes.constData(), bytes.size());
+    return list;
+}
+
+} // namespace
+
+TapeDocument::TapeDocument(QWidget* parent)
+    : ListEditor(parent)
+{
+    static int lastId = 0;
+    m_id = ++lastId;
+    setPlaceholderText(tr("Paste a list of times or an EDL here (Ctrl+V), or open a file (Ctrl+O).\n\n"
+                          "One entry a line: a label, then a duration or an in and an out.\n"
+                          "Act 1   00:12:34:05\n"
+                          "Act 2   01:00:00:00 01:11:02:10"));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTabChangesFocus(true);
+    ELKTimebase_Set(&m_base, 25, 1, ELK_FALSE);
+    m_readTimer.setSingleShot(true);
+    m_readTimer.setInterval(pauseMs);
+    connect(this, &QPlainTextEdit::textChanged, this, &TapeDocument::textEdited);
+    connect(&m_readTimer, &QTimer::timeout, this, &TapeDocument::startBackgroundRead);
+    connect(&m_reading, &QFutureWatcher<std::shared_ptr<ELKList_t>>::finished, this,
+        &TapeDocument::backgroundReadDone);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TapeDocument::markErrors);
+}
+
+TapeDocument::~TapeDocument()
+{
+    m_reading.waitForFinished();
+}
+
+QString TapeDocument::load(const QString& path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    QFile file(path);
+    const QFileInfo info(path);
+    if (info.isDir()) return tr("%1 is a folder, not a list.").arg(name);
+    // Opening a pipe would wait for a writer, and a device may never end.
+    if (info.exists() && !info.isFile()) return tr("%1 is not a regular file.").arg(name);
+    if (!file.open(QIODevice::ReadOnly)) return tr("Cannot open %1: %2").arg(name, file.errorString());
+    // A bounded read: a device or a huge file must not fill the memory.
+    QByteArray bytes = file.read(maxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) return tr("Cannot read %1: %2").arg(name, file.errorString());
+    if (bytes.size() > maxFileBytes)
+        return tr("%1 is larger than %2 MiB, too large for a list.").arg(name).arg(maxFileBytes >> 20);
+    ELKText_t decoded;
+    if (ELKText_Decode(&decoded, bytes.constData(), bytes.size()) != ELK_OK)
+        return tr("%1 is too large for the memory left.").arg(name);
+    QByteArray utf8 = decoded.owned ? QByteArray(decoded.utf8, decoded.length)
+                                    : bytes.sliced(bytes.size() - decoded.length);
+    const int8_t encoding = decoded.encoding, lineEnd = decoded.lineEnd, binary = decoded.binary;
+    ELKText_Destroy(&decoded);
+    bytes = QByteArray();
+    if (binary == ELK_TRUE) return tr("%1 is not a text file.").arg(name);
+
+    m_path = info.absoluteFilePath();
+    m_encoding = encoding;
+    m_lineEnd = lineEnd;
+    // Read from the bytes: the totals are shown before the editor, which
+    // takes longer, holds the text.
+    if (utf8.contains("\xE2\x80\xA9")) utf8.replace("\xE2\x80\xA9", "\n");
+    ++m_revision;
+    m_readTimer.stop();
+    m_model.read(utf8, m_base);
+    emit listRead();
+    setText(utf8);
+    document()->setModified(false);
+    markErrors();
+    return QString();
+}
+
+QString TapeDocument::saveAs(const QString& path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    const QByteArray text = listText().toUtf8();
+    char* out = nullptr;
+    int64_t outLength = 0, errorAt = 0;
+    if (ELKText_Encode(
+            text.constData(), text.size(), int8_t(m_encoding), int8_t(m_lineEnd), &out, &outLength, &errorAt)
+        != ELK_OK) {
+        if (errorAt < 0) return tr("%1 was not saved: the memory ran short.").arg(name);
+        const qsizetype start = text.lastIndexOf('\n', qsizetype(errorAt) - 1) + 1;
+        return tr("%1 was not saved: line %2, column %3 holds a character that the file's encoding, "
+                  "Windows-1252, cannot hold.")
+            .arg(name)
+            .arg(text.left(start).count('\n') + 1)
+            .arg(QString::fromUtf8(text.constData() + start, errorAt - start).toUcs4().size() + 1);
+    }
+    const QByteArray bytes(out, outLength);
+    ELK_Free(out);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return tr("%1 was not saved: %2").arg(name, file.errorString());
+    m_path = QFileInfo(path).absoluteFilePath();
+    document()->setModified(false);
+    return QString();
+}
+
+void TapeDocument::restore(const QString& text, const QString& path, int encoding, int lineEnd, bool modified)
+{
+    m_path = path;
+    // A copy from elsewhere is data: an encoding it names that is not one of ours is UTF-8.
+    m_encoding = encoding >= ELK_TEXT_UTF8 && encoding <= ELK_TEXT_CP1252 ? encoding : ELK_TEXT_UTF8;
+    m_lineEnd = lineEnd >= ELK_LINE_LF && lineEnd <= ELK_LINE_CR ? lineEnd : ELK_LINE_LF;
+    readNow(text);
+    setText(text.toUtf8());
+    document()->setModified(modified);
+}
+
+QString TapeDocument::displayName() const
+{
+    return m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+}
+
+bool TapeDocument::isUntouched() const
+{
+    return m_path.isEmpty() && !document()->isModified() && document()->isEmpty();
+}
+
+QString TapeDocument::listText() const
+{
+    // Raw text keeps one line per block: plain text would also break at U+2028.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void TapeDocument::setTimebase(const ELKTimebase_t& base)
+{
+    m_base = base;
+    readNow(listText());
+}
+
+void TapeDocument::insertFromMimeData(const QMimeData* source)
+{
+    if (!source || !source->hasText() || isReadOnly()) {
+        ListEditor::insertFromMimeData(source);
+        return;
+    }
+    // The base class builds a whole second document from the text before
+    // inserting it, which doubles the cost of a paste of 100,000 lines.
+    QString text = source->text();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    // The totals of the whole new text are shown first: the editor takes
+    // longer to lay out a long paste than the list takes to read.
+    const QTextCursor cursor = textCursor();
+    QString whole = document()->toRawText();
+    whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
+    readNow(whole);
+    m_settingText = true;
+    insertPlainText(text);
+    m_settingText = false;
+    ensureCursorVisible();
+    markErrors();
+}
+
+void TapeDocument::resizeEvent(QResizeEvent* event)
+{
+    ListEditor::resizeEvent(event);
+    markErrors();
+}
+
+void TapeDocument::textEdited()
+{
+    if (m_settingText) return;
+    ++m_revision;
+    if (document()->characterCount() < backgroundChars) {
+        readNow(listText());
+    } else {
+        m_readTimer.start();
+        markErrors();
+    }
+}
+
+void TapeDocument::readNow(const QString& text)
+{
+    ++m_revision;
+    m_readTimer.stop();
+    m_model.read(listBytes(text), m_base);
+    markErrors();
+    emit listRead();
+}
+
+void TapeDocument::setText(const QByteArray& utf8)
+{
+    // In pieces of whole lines: the document copies the text in, and a
+    // second whole copy of a long file would double what opening it takes.
+    constexpr qsizetype piece = 1 << 20;
+    m_settingText = true;
+    holdMarginFor(int(std::min<qsizetype>(utf8.count('\n') + 1, INT_MAX)));
+    document()->setUndoRedoEnabled(false);
+    document()->clear();
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (qsizetype at = 0; at < utf8.size();) {
+        qsizetype next = at + piece < utf8.size() ? utf8.indexOf('\n', at + piece) : -1;
+        next = next < 0 ? utf8.size() : next + 1;
+        cursor.insertText(QString::fromUtf8(utf8.constData() + at, next - at));
+        at = next;
+    }
+    cursor.endEditBlock();
+    document()->setUndoRedoEnabled(true);
+    releaseMargin();
+    m_settingText = false;
+    moveCursor(QTextCursor::Start);
+}
+
+void TapeDocument::startBackgroundRead()
+{
+    // One reading at a time; the one running reads again when it ends.
+    if (m_reading.isRunning()) return;
+    m_readingRevision = m_revision;
+    m_reading.setFuture(QtConcurrent::run(readList, document()->toRawText(), m_base));
+}
+
+void TapeDocument::backgroundReadDone()
+{
+    const std::shared_ptr<ELKList_t> list = m_reading.result();
+    if (m_readingRevision != m_revision) {
+        if (!m_readTimer.isActive()) startBackgroundRead();
+        return;
+    }
+    m_model.adopt(list.get());
+    markErrors();
+    emit listRead();
+}
+
+void TapeDocument::markErrors()
+{
+    const ELKList_t& list = m_model.list();
+    QList<QTextEdit::ExtraSelection> marks;
+    const int64_t first = cursorForPosition(QPoint(0, 0)).blockNumber() + 1;
+    const int64_t last = cursorForPosition(QPoint(0, viewport()->height())).blockNumber() + 1;
+    const ELKListError_t* error = std::lower_bound(list.errors, list.errors + list.errorCount, first,
+        [](const ELKListError_t& e, int64_t line) { return e.line < line; });
+    for (; error != list.errors + list.errorCount && error->line <= last; ++error) {
+        const QTextBlock block = document()->findBlockByNumber(int(error->line - 1));
+        if (!block.isValid()) continue;
+        QTextEdit::ExtraSelection line;
+        line.cursor = QTextCursor(block);
+        QColor shade = errorColor();
+        shade.setAlpha(32);
+        line.format.setBackground(shade);
+        line.format.setProperty(QTextFormat::FullWidthSelection, true);
+        marks << line;
+
+        // The fault: its token from the column on, or the last character when the line ended too soon.
+        const QString text = block.text();
+        int start = positionOfColumn(text, error->column);
+        if (start == text.size() && start > 0) --start;
+        int stop = start;
+        while (stop < text.size() && !text.at(stop).isSpace() && text.at(stop) != QLatin1Char(',')) ++stop;
+        if (stop == start) stop = std::min(int(text.size()), start + 1);
+        if (stop == start) continue;
+        QTextEdit::ExtraSelection fault;
+        fault.cursor = QTextCursor(block);
+        fault.cursor.setPosition(block.position() + start);
+        fault.cursor.setPosition(block.position() + stop, QTextCursor::KeepAnchor);
+        fault.format.setForeground(errorColor());
+        fault.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        fault.format.setUnderlineColor(errorColor());
+        marks << fault;
+    }
+    setExtraSelections(marks);
+}
+
+void TapeDocument::selectLine(int64_t line, int32_t column)
+{
+    const QTextBlock block = document()->findBlockByNumber(int(line - 1));
+    if (!block.isValid()) return;
+    // Anchored at the end, so the view scrolls to where the line starts.
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + block.length() - 1);
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    if (column <= 0) return;
+    // Then sideways to the fault, with a few characters of it in view.
+    QTextCursor at(block);
+    at.setPosition(block.position() + positionOfColumn(block.text(), column));
+    const int right = cursorRect(at).right() + 12 * fontMetrics().averageCharWidth();
+    if (right > viewport()->width())
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + right - viewport()->width());
+}
