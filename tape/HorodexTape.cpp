@@ -407,14 +407,15 @@ void HorodexTape::showDocument()
     updateTitle();
 }
 
-void HorodexTape::documentRead()
+void HorodexTape::documentRead(bool ahead)
 {
     if (sender() == currentDocument()) {
         sizeTableColumns();
         spanErrorRows();
     }
     showTotals();
-    // Shown now: the editor takes longer to lay out a long paste than the totals take to compute.
+    if (!ahead) return;
+    // Shown now: the editor takes longer to lay out a long text than the totals take to compute.
     ui.m_table->viewport()->repaint();
     ui.m_totals->viewport()->repaint();
     ui.m_leftOut->repaint();

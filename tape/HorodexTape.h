@@ -61,7 +61,7 @@ private:
     bool maybeSave(const QList<TapeDocument*>& unsaved);
     void closeTab(int index);
     void showDocument();
-    void documentRead();
+    void documentRead(bool ahead);
     void documentChanged();
     void updateTitle();
     void showTotals();

@@ -114,7 +114,7 @@ QString TapeDocument::load(const QString& path)
     ++m_revision;
     m_readTimer.stop();
     m_model.read(utf8, m_base);
-    emit listRead();
+    emit listRead(true);
     setText(utf8);
     document()->setModified(false);
     markErrors();
@@ -154,7 +154,7 @@ void TapeDocument::restore(const QString& text, const QString& path, int encodin
     // A copy from elsewhere is data: an encoding it names that is not one of ours is UTF-8.
     m_encoding = encoding >= ELK_TEXT_UTF8 && encoding <= ELK_TEXT_CP1252 ? encoding : ELK_TEXT_UTF8;
     m_lineEnd = lineEnd >= ELK_LINE_LF && lineEnd <= ELK_LINE_CR ? lineEnd : ELK_LINE_LF;
-    readNow(text);
+    readNow(text, true);
     setText(text.toUtf8());
     document()->setModified(modified);
 }
@@ -180,7 +180,7 @@ QString TapeDocument::listText() const
 void TapeDocument::setTimebase(const ELKTimebase_t& base)
 {
     m_base = base;
-    readNow(listText());
+    readNow(document()->toRawText());
 }
 
 void TapeDocument::insertFromMimeData(const QMimeData* source)
@@ -200,7 +200,7 @@ void TapeDocument::insertFromMimeData(const QMimeData* source)
     const QTextCursor cursor = textCursor();
     QString whole = document()->toRawText();
     whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
-    readNow(whole);
+    readNow(whole, true);
     m_settingText = true;
     insertPlainText(text);
     m_settingText = false;
@@ -219,20 +219,20 @@ void TapeDocument::textEdited()
     if (m_settingText) return;
     ++m_revision;
     if (document()->characterCount() < backgroundChars) {
-        readNow(listText());
+        readNow(document()->toRawText());
     } else {
         m_readTimer.start();
         markErrors();
     }
 }
 
-void TapeDocument::readNow(const QString& text)
+void TapeDocument::readNow(const QString& text, bool ahead)
 {
     ++m_revision;
     m_readTimer.stop();
     m_model.read(listBytes(text), m_base);
     markErrors();
-    emit listRead();
+    emit listRead(ahead);
 }
 
 void TapeDocument::setText(const QByteArray& utf8)
@@ -276,7 +276,7 @@ void TapeDocument::backgroundReadDone()
     }
     m_model.adopt(list.get());
     markErrors();
-    emit listRead();
+    emit listRead(false);
 }
 
 void TapeDocument::markErrors()

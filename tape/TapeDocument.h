@@ -63,8 +63,9 @@ public:
     void selectLine(int64_t line, int32_t column);
 
 signals:
-    // The model holds a new reading.
-    void listRead();
+    // The model holds a new reading; `ahead` when the editor does not hold
+    // that text yet, and will take a while to.
+    void listRead(bool ahead);
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;
@@ -72,7 +73,7 @@ protected:
 
 private:
     void textEdited();
-    void readNow(const QString& text);
+    void readNow(const QString& text, bool ahead = false);
     // Puts UTF-8 text in the editor as a new text: nothing to undo, nothing to read.
     void setText(const QByteArray& utf8);
     void startBackgroundRead();
