@@ -27,7 +27,7 @@ const Command kCommands[] = {
     { "convert", runConvert, kOptionTo | kOptionKeepLabel, kOptionTo,
         "convert --to TIMEBASE [--keep-label] [TIME]...",
         "each time at another timebase, by running time or --keep-label" },
-    { "sum", runSum, 0, 0, "sum [FILE]...", "total lists and EDLs: entries, sum, unique length, per track" },
+    { "sum", runSum, 0, 0, "sum [FILE]...", "total lists, EDLs and timelines: sum, unique, length, per track" },
 };
 const size_t kCommandCount = std::size(kCommands);
 
@@ -37,7 +37,8 @@ namespace
 const char kAbout[] = "Exact timecode arithmetic at any frame rate, drop frame included.\n";
 
 const char kOptionsHelp[] = R"(
-  -r, --rate TIMEBASE  read and write at TIMEBASE (default 30, or $HORODEX_RATE):
+  -r, --rate TIMEBASE  read and write at TIMEBASE (default 30, or $HORODEX_RATE;
+                       sum: the first input's own rate before those):
                        23.976, 24, 25, 29.97, 29.97df, 30, 50, 59.94df, 60,
                        120, 30000/1001, ...
       --to TIMEBASE    calc, convert: give the result at TIMEBASE, same running time

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
-// sum: lists and EDLs read whole, totalled by the library, written as the
-// tape with its totals or as one JSON object.
+// sum: lists, EDLs and timelines read whole, totalled by the library,
+// written as the tape with its totals or as one JSON object.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "Command.h"
-#include "ELKList.h"
+#include "ELKTimeline.h"
 #include "Input.h"
 #include "Json.h"
 #include "Output.h"
@@ -18,6 +20,13 @@ namespace
 
 class SumWriter
 {
+    // A file as given, and its input in the list (-1: it could not be read);
+    // a timeline file with several projects or sequences has one per input.
+    struct File {
+        const char* name;
+        int32_t input;
+    };
+
 public:
     SumWriter(const Options& opt, Output& out)
         : m_opt(opt)
@@ -46,30 +55,56 @@ public:
     }
 
 private:
-    // One input into the list; false when some of it was left out.
+    // One file into the list (a timeline file may hold several inputs); false
+    // when some of it was left out. A folder, such as an FCPXML bundle
+    // NAME.fcpxmld, is read through the Info.fcpxml inside it.
     bool read(const char* name)
     {
+        std::string path = name;
+        struct stat st {
+        };
+        if (path != "-" && stat(name, &st) == 0 && S_ISDIR(st.st_mode)) path += "/Info.fcpxml";
         Input input;
-        const Input::Status status = input.read(name);
+        const Input::Status status = input.read(path.c_str());
+        if (m_list.inputs == 0 && m_unreadable.empty()) chooseTimebase(input, status);
         if (status == Input::Unreadable) {
             const std::string why = std::strerror(errno);
-            report({ name }, why);
+            report({ path.c_str() }, why);
             m_unreadable.push_back({ name, why });
+            m_files.push_back({ name, -1 });
             return false;
         }
         const int64_t errorsBefore = m_list.errorCount;
-        m_names.push_back(name);
+        const int32_t inputsBefore = m_list.inputs;
         bool ok = false;
         if (status == Input::Read)
-            ok = ELKList_Read(&m_list, input.data(), input.size()) == ELK_OK;
+            ok = ELKTimeline_Read(&m_list, input.data(), input.size()) == ELK_OK;
         else
             addWholeInputError(status == Input::TooLarge ? ELK_FAULT_TOO_LARGE : ELK_FAULT_NOT_TEXT);
+        for (int32_t i = inputsBefore; i < m_list.inputs; ++i) {
+            m_names.push_back(name);
+            m_files.push_back({ name, i });
+        }
         for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
             const ELKListError_t& e = m_list.errors[i];
-            if (e.line > 0) ++m_linesLeftOut;
+            const int8_t format = m_list.inputList[e.input].format;
+            // Lines are counted in lists and EDLs; a timeline's errors speak for themselves.
+            if (e.line > 0 && (format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL)) ++m_linesLeftOut;
             report({ name, nullptr, e.line, e.column }, reason(e));
         }
         return ok;
+    }
+
+    // The list counts at --rate, else at the first input's own rate, else at
+    // $HORODEX_RATE or 30; later inputs do not change it.
+    void chooseTimebase(const Input& input, Input::Status status)
+    {
+        ELKTimebase_t own;
+        if (m_opt.rateGiven || status != Input::Read
+            || ELKTimeline_OwnRate(input.data(), input.size(), &own) != ELK_OK)
+            return;
+        ELKList_Destroy(&m_list);
+        ELKList_Init(&m_list, &own);
     }
 
     // An input with no text to read is one error about the whole of it.
@@ -148,8 +183,10 @@ private:
             m_out.lineDone();
         }
         if (m_list.entryCount > 0) m_out.lineDone();
+        for (const File& f : m_files) inputLine(f);
         totalLine("sum", m_list.sum);
         if (m_list.hasUnique == ELK_TRUE) totalLine("unique", m_list.unique);
+        if (m_list.hasLength == ELK_TRUE) totalLine("length", m_list.length);
         for (int32_t i = 0; i < m_list.trackCount; ++i) {
             const ELKListTrack_t& t = m_list.tracks[i];
             std::string name;
@@ -165,6 +202,98 @@ private:
     {
         if (m_names.size() > 1) out.append(m_names[size_t(input)]) += ':';
         appendInteger(out, line);
+    }
+
+    // "input     cut.fcpxml  fcpxml "Cut"  23.976  length 00:00:40:00  1 left out"
+    void inputLine(const File& f)
+    {
+        std::string& b = m_out.buffer();
+        b += "input     ";
+        appendUtf8(b, f.name, std::strlen(f.name));
+        if (f.input < 0) {
+            b += "  not read";
+            return m_out.lineDone();
+        }
+        const ELKListInput_t& in = m_list.inputList[f.input];
+        b += "  ";
+        b += formatName(in.format) ? formatName(in.format) : "not read";
+        if (in.hasName == ELK_TRUE) {
+            b += " \"";
+            appendUtf8(b, m_list.text + in.name, size_t(in.nameLength));
+            b += '"';
+        }
+        if (in.hasRate == ELK_TRUE) {
+            b += "  ";
+            appendTimebase(b, in.rate);
+        }
+        if (in.hasLength == ELK_TRUE) {
+            b += "  length ";
+            appendLabel(b, duration(in.length));
+        }
+        if (in.leftOut > 0) {
+            b += "  ";
+            appendInteger(b, in.leftOut);
+            b += " left out";
+        }
+        m_out.lineDone();
+    }
+
+    static const char* formatName(int8_t format)
+    {
+        static const char* const names[] = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+        return format > ELK_FORMAT_NONE && format <= ELK_FORMAT_ALE ? names[format] : nullptr;
+    }
+
+    void appendJsonOrNull(std::string& b, bool has, int64_t frames) const
+    {
+        if (has)
+            appendJsonDuration(b, duration(frames));
+        else
+            b += "null";
+    }
+
+    // One object per file, or per project, sequence or timeline in it.
+    void appendJsonInputs(std::string& b) const
+    {
+        b += ", \"inputs\": [";
+        for (size_t i = 0; i < m_files.size(); ++i) {
+            const File& f = m_files[i];
+            const ELKListInput_t none {};
+            const ELKListInput_t& in = f.input < 0 ? none : m_list.inputList[f.input];
+            b += i ? ", {\"file\": " : "{\"file\": ";
+            appendJsonString(b, f.name, std::strlen(f.name));
+            b += ", \"name\": ";
+            if (in.hasName == ELK_TRUE)
+                appendJsonString(b, m_list.text + in.name, size_t(in.nameLength));
+            else
+                b += "null";
+            b += ", \"format\": ";
+            if (formatName(in.format))
+                appendJsonString(b, formatName(in.format), std::strlen(formatName(in.format)));
+            else
+                b += "null";
+            b += ", \"rate\": ";
+            std::string rate;
+            if (in.hasRate == ELK_TRUE) appendTimebase(rate, in.rate);
+            if (in.hasRate == ELK_TRUE)
+                appendJsonString(b, rate);
+            else
+                b += "null";
+            b += ", \"entries\": ";
+            appendInteger(b, in.entries);
+            b += ", \"errors\": ";
+            appendInteger(b, f.input < 0 ? 1 : in.errors);
+            b += ", \"left_out\": ";
+            appendInteger(b, in.leftOut);
+            b += ", \"length\": ";
+            appendJsonOrNull(b, in.hasLength == ELK_TRUE, in.length);
+            b += ", \"total\": ";
+            appendJsonDuration(b, duration(in.total));
+            b += ", \"unique\": ";
+            appendJsonOrNull(b, in.hasUnique == ELK_TRUE, in.unique);
+            b += '}';
+        }
+        b += ']';
     }
 
     void totalLine(const std::string& name, int64_t frames)
@@ -219,10 +348,9 @@ private:
         b += "], \"total\": ";
         appendJsonDuration(b, duration(m_list.sum));
         b += ", \"unique\": ";
-        if (m_list.hasUnique == ELK_TRUE)
-            appendJsonDuration(b, duration(m_list.unique));
-        else
-            b += "null";
+        appendJsonOrNull(b, m_list.hasUnique == ELK_TRUE, m_list.unique);
+        b += ", \"length\": ";
+        appendJsonOrNull(b, m_list.hasLength == ELK_TRUE, m_list.length);
         b += ", \"tracks\": {";
         for (int32_t i = 0; i < m_list.trackCount; ++i) {
             const ELKListTrack_t& t = m_list.tracks[i];
@@ -234,7 +362,9 @@ private:
             appendJsonDuration(b, duration(t.unique));
             b += '}';
         }
-        b += "}}";
+        b += '}';
+        appendJsonInputs(b);
+        b += '}';
         m_out.lineDone();
         m_out.flush();
     }
@@ -242,7 +372,8 @@ private:
     const Options& m_opt;
     Output& m_out;
     ELKList_t m_list;
-    std::vector<const char*> m_names; // per input read
+    std::vector<const char*> m_names; // per input in the list
+    std::vector<File> m_files; // per input, and per file that could not be read, in order
     std::vector<std::pair<std::string, std::string>> m_unreadable; // file, why
     int64_t m_linesLeftOut = 0;
 };

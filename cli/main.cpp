@@ -110,6 +110,7 @@ Options parseArguments(int argc, char** argv)
     if (!named) opt.command = &defaultCommand();
 
     const char* environment = std::getenv("HORODEX_RATE");
+    opt.rateGiven = a.rate != nullptr;
     if (a.rate)
         opt.rate = readTimebase(a.rate, "");
     else if (environment && *environment)

@@ -86,16 +86,18 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 
 set(CPACK_DEBIAN_HORODEX_PACKAGE_NAME horodex)
 set(CPACK_DEBIAN_HORODEX_PACKAGE_SECTION video)
-# dpkg-shlibdeps turns the linked libraries into dependencies; the Qt platform
-# plugins are loaded at run time, so they are named by hand.
+# dpkg-shlibdeps turns the linked libraries (Qt, pugixml for the timeline
+# readers) into dependencies; the Qt platform plugins are loaded at run time,
+# so they are named by hand.
 set(CPACK_DEBIAN_HORODEX_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_HORODEX_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_HORODEX_DESCRIPTION "Calculators for video timecode
 Horodex adds and subtracts video timecode at 23.976, 24, 25, 29.97 non-drop,
 29.97 drop-frame and 30 frames per second, exact to the frame.
 .
-Horodex Tape totals lists of times and CMX3600 EDLs at any timebase, and
-horodex-tc calculates, converts and totals timecode on the command line.")
+Horodex Tape totals lists of times, CMX3600 EDLs and timelines (FCPXML,
+Final Cut Pro 7 XML, OpenTimelineIO and Avid Log Exchange) at any timebase,
+and horodex-tc calculates, converts and totals timecode on the command line.")
 
 set(CPACK_DEBIAN_LIBHORODEX-TIMECODE-DEV_PACKAGE_NAME ${HORODEX_DEV_COMPONENT})
 set(CPACK_DEBIAN_LIBHORODEX-TIMECODE-DEV_PACKAGE_SECTION libdevel)

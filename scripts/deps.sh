@@ -4,6 +4,7 @@
 horodex_packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libbenchmark-dev
+  libpugixml-dev rapidjson-dev
   clang libclang-rt-14-dev
   xvfb xauth python3 python3-xlib libxcb1-dev xclip xdotool
   desktop-file-utils appstream dpkg-dev file lintian

@@ -80,6 +80,7 @@ for id in "${ids[@]}"; do
   grep -q "<release version=\"$version\"" "$metainfo" || fail "$id: metainfo has no release $version"
 done
 dpkg-deb -f "$app_deb" Depends | grep -q 'libqt6widgets6' || fail "horodex: Depends lacks the Qt libraries"
+dpkg-deb -f "$app_deb" Depends | grep -q 'libpugixml' || fail "horodex: Depends lacks pugixml, which the timeline readers need"
 
 # 3. The desktop's own validators, on the installed files.
 for desktop in "$root"/horodex/usr/share/applications/*.desktop; do

@@ -180,13 +180,13 @@ void tst_Cli::text_data()
     const QByteArray noSum = "sum       00:00:00:00  0  0:00:00.000\n";
     prints("plain list", { "-r", "25", "sum" }, "Act 1,00:00:10:00\n# note\nAct 2,-00:00:02:12\n",
         "1  00:00:10:00  00:00:10:00  Act 1\n3 -00:00:02:12  00:00:07:13  Act 2\n\n"
-        "sum       00:00:07:13  188  0:00:07.520\n");
+        "input     -  list\nsum       00:00:07:13  188  0:00:07.520\n");
     prints("Windows-1252 label shown as UTF-8", { "sum" },
         "\x93"
         "Caf\xe9\x94 1:00:00:00\n",
         "1  01:00:00:00  01:00:00:00  \xE2\x80\x9C"
         "Caf\xc3\xa9\xE2\x80\x9D\n\n"
-        "sum       01:00:00:00  108000  1:00:00.000\n");
+        "input     -  list\nsum       01:00:00:00  108000  1:00:00.000\n");
     prints("UTF-16 list with its mark", { "-r", "25", "sum" },
         QByteArray("\xFF\xFE"
                    "A\0 \0"
@@ -199,12 +199,24 @@ void tst_Cli::text_data()
                    "0\0"
                    "0\0\r\0\n\0",
             30),
-        "1  00:00:10:00  00:00:10:00  A\n\nsum       00:00:10:00  250  0:00:10.000\n");
+        "1  00:00:10:00  00:00:10:00  A\n\ninput     -  list\nsum       00:00:10:00  250  0:00:10.000\n");
     leavesOut("a line left out", { "-r", "25", "sum" }, "A 00:00:10:00\nB 00:00:01:29\n",
-        "1  00:00:10:00  00:00:10:00  A\n\nsum       00:00:10:00  250  0:00:10.000\n",
+        "1  00:00:10:00  00:00:10:00  A\n\ninput     -  list\nsum       00:00:10:00  250  0:00:10.000\n",
         "horodex-tc: -:2:12: frames 29 at 25 fps\nhorodex-tc: 1 of 2 lines left out\n");
-    leavesOut(
-        "not a text file", { "sum", "/dev/zero" }, {}, noSum, "horodex-tc: /dev/zero: not a text file\n");
+    leavesOut("not a text file", { "sum", "/dev/zero" }, {}, "input     /dev/zero  not read\n" + noSum,
+        "horodex-tc: /dev/zero: not a text file\n");
+    // A timeline's own rate becomes the list's; the input line names its format, rate and length.
+    prints("an FCPXML project", { "sum" },
+        "<fcpxml version=\"1.10\"><resources><format id=\"f\" frameDuration=\"1/25s\"/></resources>\n"
+        "<project name=\"Cut\"><sequence format=\"f\" tcStart=\"3600s\"><spine>\n"
+        "<clip name=\"A\" offset=\"3600s\" duration=\"2s\"/>\n"
+        "<clip name=\"B\" offset=\"3602s\" duration=\"1s\" enabled=\"0\"/>\n"
+        "</spine></sequence></project></fcpxml>\n",
+        "3  Primary  01:00:00:00  01:00:02:00  00:00:02:00  00:00:02:00  A\n\n"
+        "input     -  fcpxml \"Cut\"  25  length 00:00:02:00  1 left out\n"
+        "sum       00:00:02:00  50  0:00:02.000\nunique    00:00:02:00  50  0:00:02.000\n"
+        "length    00:00:02:00  50  0:00:02.000\n"
+        "Primary sum 00:00:02:00  50  0:00:02.000\nPrimary unique 00:00:02:00  50  0:00:02.000\n");
 }
 
 void tst_Cli::text()
@@ -250,11 +262,100 @@ void tst_Cli::json_data()
                                    << QByteArray(R"([{"rate": "25", "lines": 5, "entries": 3, "errors": [],
         "total": {"label": "00:00:25:00", "frames": 625, "realtime": "0:00:25.000"},
         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
+        "length": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
         "tracks": {"V": {"total": {"label": "00:00:15:00", "frames": 375, "realtime": "0:00:15.000"},
                          "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}},
                    "A": {"total": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
-                         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}}}}])")
+                         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}}},
+        "inputs": [{"file": "-", "name": null, "format": "edl", "rate": null, "entries": 3, "errors": 0,
+                    "left_out": 0,
+                    "length": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
+                    "total": {"label": "00:00:25:00", "frames": 625, "realtime": "0:00:25.000"},
+                    "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}}]}])")
                                    << 0;
+
+    // One row per timeline format. 30 frames at 29.97df last 1.001 s; the disabled clip after
+    // them is left out of the length too.
+    QTest::newRow("sum of an FCPXML at 29.97 drop frame")
+        << QStringList { "--json", "sum" }
+        << QByteArray(
+               R"(<fcpxml version="1.10"><resources><format id="f" frameDuration="1001/30000s"/></resources>
+<project name="P"><sequence format="f" tcFormat="DF" tcStart="0s"><spine>
+<clip name="A" offset="0s" duration="1001/1000s"/><clip name="B" offset="1001/1000s" duration="1001/1000s" enabled="0"/>
+</spine></sequence></project></fcpxml>)")
+        << QByteArray(R"([{"rate": "29.97df", "lines": 0, "entries": 1, "errors": [],
+        "total": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+        "unique": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+        "length": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+        "tracks": {"Primary": {"total": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+                               "unique": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"}}},
+        "inputs": [{"file": "-", "name": "P", "format": "fcpxml", "rate": "29.97df", "entries": 1, "errors": 0,
+                    "left_out": 1,
+                    "length": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+                    "total": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+                    "unique": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"}}]}])")
+        << 0;
+    // The same 50 frames on V1 and A1: 100 in all, 50 unique and long.
+    QTest::newRow("sum of an xmeml sequence")
+        << QStringList { "--json", "-r", "25", "sum" }
+        << QByteArray(R"(<xmeml version="4"><sequence><name>Seq</name><rate><timebase>25</timebase></rate>
+<media><video><track><clipitem><name>V</name><start>0</start><end>50</end></clipitem></track></video>
+<audio><track><clipitem><name>A</name><start>0</start><end>50.0</end></clipitem></track></audio></media>
+</sequence></xmeml>)")
+        << QByteArray(R"([{"rate": "25", "lines": 0, "entries": 2, "errors": [],
+        "total": {"label": "00:00:04:00", "frames": 100, "realtime": "0:00:04.000"},
+        "unique": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
+        "length": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
+        "tracks": {"V1": {"total": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
+                          "unique": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"}},
+                   "A1": {"total": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
+                          "unique": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"}}},
+        "inputs": [{"file": "-", "name": "Seq", "format": "xmeml", "rate": "25", "entries": 2, "errors": 0,
+                    "left_out": 0,
+                    "length": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
+                    "total": {"label": "00:00:04:00", "frames": 100, "realtime": "0:00:04.000"},
+                    "unique": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"}}]}])")
+        << 0;
+    // a 0-48, a gap of 24, b 72-96: 72 frames of clips in a track 96 long, at 24 from the file.
+    QTest::newRow("sum of an OTIO timeline")
+        << QStringList { "--json", "sum" } << QByteArray(R"({"OTIO_SCHEMA": "Timeline.1", "name": "T",
+"global_start_time": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 86400.0},
+"tracks": {"OTIO_SCHEMA": "Stack.1", "children": [{"OTIO_SCHEMA": "Track.1", "kind": "Video", "name": "",
+"children": [
+{"OTIO_SCHEMA": "Clip.2", "name": "a", "source_range": {"OTIO_SCHEMA": "TimeRange.1",
+ "duration": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 48.0},
+ "start_time": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 0.0}}},
+{"OTIO_SCHEMA": "Gap.1", "source_range": {"OTIO_SCHEMA": "TimeRange.1",
+ "duration": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 24.0}}},
+{"OTIO_SCHEMA": "Clip.2", "name": "b", "source_range": {"OTIO_SCHEMA": "TimeRange.1",
+ "duration": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 24.0}}}]}]}})")
+        << QByteArray(R"([{"rate": "24", "lines": 0, "entries": 2, "errors": [],
+        "total": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
+        "unique": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
+        "length": {"label": "00:00:04:00", "frames": 96, "realtime": "0:00:04.000"},
+        "tracks": {"V1": {"total": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
+                          "unique": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"}}},
+        "inputs": [{"file": "-", "name": "T", "format": "otio", "rate": "24", "entries": 2, "errors": 0,
+                    "left_out": 0,
+                    "length": {"label": "00:00:04:00", "frames": 96, "realtime": "0:00:04.000"},
+                    "total": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
+                    "unique": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"}}]}])")
+        << 0;
+    // Rows at 25 from the FPS heading: 25 frames by End, 15 by Duration; separate material, no length.
+    QTest::newRow("sum of an ALE")
+        << QStringList { "--json", "sum" }
+        << QByteArray(
+               "Heading\r\nFIELD_DELIM\tTABS\r\nFPS\t25\r\n\r\nColumn\r\nName\tStart\tEnd\tDuration\r\n\r\n"
+               "Data\r\nX\t01:00:00:00\t01:00:01:00\t\r\nY\t01:00:00:10\t\t00:00:00:15\r\n")
+        << QByteArray(R"([{"rate": "25", "lines": 0, "entries": 2, "errors": [],
+        "total": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"},
+        "unique": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"},
+        "length": null, "tracks": {},
+        "inputs": [{"file": "-", "name": null, "format": "ale", "rate": "25", "entries": 2, "errors": 0,
+                    "left_out": 0, "length": null,
+                    "total": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"},
+                    "unique": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"}}]}])")
+        << 0;
 }
 
 void tst_Cli::json()
@@ -269,7 +370,7 @@ void tst_Cli::json()
     QCOMPARE(r.status, status);
 }
 
-// Several files, one unreadable, one too large, and error texts that JSON must escape.
+// Several files, one unreadable, one too large, error texts that JSON must escape, and a bundle.
 void tst_Cli::sumFiles()
 {
     QTemporaryDir dir;
@@ -315,6 +416,26 @@ void tst_Cli::sumFiles()
     QCOMPARE(bad.value("line").toInt(), 1);
     QCOMPARE(bad.value("text").toString(), QString::fromUtf8("Cue \"A\"\\ \xc3\xa9\t00:10:00:0"));
     QVERIFY(!bad.value("why").toString().isEmpty());
+
+    // An FCPXML bundle is a folder read through its Info.fcpxml; inputs keep the order given.
+    const QString bundle = dir.filePath(QStringLiteral("Cut.fcpxmld"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Cut.fcpxmld")));
+    QFile info(bundle + QStringLiteral("/Info.fcpxml"));
+    QVERIFY(info.open(QIODevice::WriteOnly));
+    info.write("<fcpxml version=\"1.11\"><project name=\"Cut\"><sequence><spine>"
+               "<clip offset=\"0s\" duration=\"2s\"/></spine></sequence></project></fcpxml>");
+    info.close();
+    const QJsonArray inputs
+        = QJsonDocument::fromJson(run({ "--json", "-r", "25", "sum", missing, bundle }).out)
+              .object()
+              .value("inputs")
+              .toArray();
+    QCOMPARE(inputs.size(), 2);
+    QCOMPARE(inputs.at(0).toObject().value("format"), QJsonValue(QJsonValue::Null));
+    QCOMPARE(inputs.at(0).toObject().value("errors").toInt(), 1);
+    QCOMPARE(inputs.at(1).toObject().value("file").toString(), bundle);
+    QCOMPARE(inputs.at(1).toObject().value("format").toString(), QStringLiteral("fcpxml"));
+    QCOMPARE(inputs.at(1).toObject().value("length").toObject().value("frames").toInt(), 50);
 }
 
 void tst_Cli::helpAndVersion()

@@ -145,7 +145,7 @@ void tst_DesktopFiles::windowsIconGroup()
     QCOMPARE(sizes, (QList<QSize> { { 48, 48 }, { 32, 32 }, { 16, 16 } }));
 }
 
-// The shared-mime-info package gives *.edl a type, and the tape's entry takes files of that type.
+// The tape's MIME package gives EDLs and timelines their types, and its entry takes files of them.
 void tst_DesktopFiles::tapeOpensEdls()
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
@@ -167,10 +167,18 @@ void tst_DesktopFiles::tapeOpensEdls()
     QVERIFY2(process.exitCode() == 0 && output.isEmpty(), qPrintable(output));
     QFile globs(data.filePath(QStringLiteral("mime/globs2")));
     QVERIFY(globs.open(QIODevice::ReadOnly));
-    QVERIFY(globs.readAll().contains(":text/x-edl:*.edl"));
+    const QByteArray patterns = globs.readAll();
+    for (const char* glob : { ":text/x-edl:*.edl", ":application/x-fcpxml:*.fcpxml",
+             ":application/x-otio:*.otio", ":text/x-ale:*.ale" })
+        QVERIFY2(patterns.contains(glob), glob);
+    QFile xml(data.filePath(QStringLiteral("mime/XMLnamespaces")));
+    QVERIFY(xml.open(QIODevice::ReadOnly));
+    const QByteArray roots = xml.readAll();
+    QVERIFY(roots.contains(" fcpxml application/x-fcpxml") && roots.contains(" xmeml application/x-xmeml"));
 
     const QString entry = tapeDir + '/' + tapeId + ".desktop";
-    QCOMPARE(desktopValue(QStringLiteral("MimeType"), entry), QStringLiteral("text/x-edl;"));
+    QCOMPARE(desktopValue(QStringLiteral("MimeType"), entry),
+        QStringLiteral("text/x-edl;application/x-fcpxml;application/x-xmeml;application/x-otio;text/x-ale;"));
     QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %F"));
 }
 

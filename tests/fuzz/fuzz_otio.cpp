@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: MIT
+// Feeds arbitrary bytes to the otio reader; see fuzz_timeline.h for what is checked.
+#include "ELKOtio.h"
+#include "fuzz_timeline.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzzTimeline(ELKOtio_Read, data, size);
+    return 0;
+}

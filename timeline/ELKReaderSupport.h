@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// What the timeline readers share: loading XML, where a node lies, errors
+// with a detail.
+#ifndef ELKREADERSUPPORT_H
+#define ELKREADERSUPPORT_H
+
+#include <cstdint>
+#include <pugixml.hpp>
+
+#include "ELKList.h"
+#include "ELKTextPosition.h"
+
+// Parses XML. When it is not well-formed, adds an input that could not be
+// read with one error at the parser's line and column, and returns false.
+bool ELKXml_Load(pugi::xml_document* doc, ELKList_t* list, const char* text, int64_t length);
+
+// Parses XML for a look at its rate only: no input is added.
+bool ELKXml_Peek(pugi::xml_document* doc, const char* text, int64_t length);
+
+// The line and column of a node's start tag.
+void ELKXml_Position(ELKTextPosition_t* where, pugi::xml_node node, int64_t* line, int32_t* column);
+
+// An error whose detail is formatted as printf does; the detail is cut at 200 bytes.
+void ELKReader_Error(ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+
+// Nesting deeper than this is an error: a file must not exhaust the stack.
+constexpr int32_t ELK_READER_DEPTH_MAX = 64;
+
+#endif
