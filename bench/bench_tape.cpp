@@ -244,7 +244,7 @@ void BM_KeystrokeLargeEdl(benchmark::State& state)
         settle(window.get());
         state.PauseTiming();
         bool read = false;
-        QObject::connect(editor, &TapeDocument::listRead, editor, [&read] { read = true; });
+        QObject::connect(editor, &TapeDocument::listRead, editor, [&read](bool) { read = true; });
         while (!read) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QObject::disconnect(editor, &TapeDocument::listRead, editor, nullptr);
         totals += double(timer.nsecsElapsed()) / 1e6;

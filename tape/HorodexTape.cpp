@@ -185,10 +185,11 @@ QList<TapeDocument*> HorodexTape::documents() const
     return list;
 }
 
-QStringList HorodexTape::openFiles(const QStringList& paths)
+QStringList HorodexTape::openFiles(const QStringList& paths, bool followRate)
 {
     QStringList errors;
     TapeDocument* shown = nullptr;
+    TapeDocument* first = nullptr;
     for (const QString& path : paths) {
         // Opening never replaces typed text: a tab of its own, unless the current one is empty.
         TapeDocument* before = currentDocument();
@@ -210,7 +211,11 @@ QStringList HorodexTape::openFiles(const QStringList& paths)
         ui.m_tabs->setTabToolTip(
             ui.m_tabs->indexOf(document), QDir::toNativeSeparators(document->filePath()));
         shown = document;
+        if (!first) first = document;
     }
+    // The timebase the first file declares, which the user may change after.
+    ELKTimebase_t own;
+    if (followRate && first && first->ownRate(&own)) setTimebase(own);
     if (shown) {
         ui.m_tabs->setCurrentWidget(shown);
         shown->setFocus();
@@ -281,7 +286,7 @@ bool HorodexTape::saveDocument(TapeDocument* document, bool askForName)
         const QString folder = path.isEmpty() ? m_lastFolder : QFileInfo(path).absolutePath();
         path = QFileDialog::getSaveFileName(this, tr("Save the list"),
             QDir(folder).filePath(path.isEmpty() ? tr("list.txt") : QFileInfo(path).fileName()),
-            tr("EDLs and lists (*.edl *.txt *.csv);;All files (*)"));
+            tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
         if (path.isEmpty()) return false;
     }
     const QString error = document->saveAs(path);
@@ -407,14 +412,15 @@ void HorodexTape::showDocument()
     updateTitle();
 }
 
-void HorodexTape::documentRead()
+void HorodexTape::documentRead(bool ahead)
 {
     if (sender() == currentDocument()) {
         sizeTableColumns();
         spanErrorRows();
     }
     showTotals();
-    // Shown now: the editor takes longer to lay out a long paste than the totals take to compute.
+    if (!ahead) return;
+    // Shown now: the editor takes longer to lay out a long text than the totals take to compute.
     ui.m_table->viewport()->repaint();
     ui.m_totals->viewport()->repaint();
     ui.m_leftOut->repaint();
@@ -555,9 +561,13 @@ void HorodexTape::showTotals()
     setTotal(lengthItem, length, valid);
     lengthItem->setHidden(!hasLength);
     // One row per input, when there are several: the reels of a feature.
-    if (tabs.size() > 1)
+    int inputs = 0;
+    for (const TapeDocument* document : tabs) inputs += document->model().list().inputs;
+    if (inputs > 1)
         for (const TapeDocument* document : tabs)
-            setTotal(new QTreeWidgetItem(ui.m_totals, { inputText(document) }), document->model().list().sum);
+            for (int32_t i = 0; i < document->model().list().inputs; ++i)
+                setTotal(new QTreeWidgetItem(ui.m_totals, { inputText(document, i) }),
+                    document->model().list().inputList[i].total);
     ui.m_totals->expandAll();
 
     const bool showAt = ui.m_showAt->currentIndex() > 0;
@@ -593,22 +603,23 @@ void HorodexTape::showTotals()
         ui.m_leftOut->setText(tr("%1 lines left out of the totals, marked in the list.").arg(errors));
 }
 
-QString HorodexTape::inputText(const TapeDocument* document) const
+QString HorodexTape::inputText(const TapeDocument* document, int32_t index) const
 {
-    // A tab holds one input; its own record says what it was.
+    // A tab holds a list or EDL, or a timeline file of one project or more.
     const ELKList_t& list = document->model().list();
-    if (list.inputs < 1) return document->displayName();
-    const ELKListInput_t& input = list.inputList[0];
+    const ELKListInput_t& input = list.inputList[index];
     static const char* const formats[] = { nullptr, QT_TR_NOOP("list"), QT_TR_NOOP("EDL"),
         QT_TR_NOOP("FCPXML"), QT_TR_NOOP("FCP7 XML"), QT_TR_NOOP("OpenTimelineIO"), QT_TR_NOOP("ALE") };
+    QString name = document->displayName();
+    if (input.hasName == ELK_TRUE)
+        name = tr("%1, %2").arg(name, QString::fromUtf8(list.text + input.name, input.nameLength));
     QStringList about;
     if (input.format > ELK_FORMAT_NONE && input.format < int(std::size(formats)))
         about << tr(formats[input.format]);
     if (input.hasRate == ELK_TRUE) about << tr("at %1").arg(timebaseText(input.rate));
     if (input.hasLength == ELK_TRUE)
         about << tr("length %1").arg(durationText(ELKDuration_t { input.length, list.base }));
-    return about.isEmpty() ? document->displayName()
-                           : tr("%1: %2").arg(document->displayName(), about.join(QStringLiteral(", ")));
+    return about.isEmpty() ? name : tr("%1: %2").arg(name, about.join(QStringLiteral(", ")));
 }
 
 void HorodexTape::setTotal(QTreeWidgetItem* item, int64_t frames, bool valid) const
@@ -678,8 +689,8 @@ void HorodexTape::openDialog()
     // From the current tab's folder, else from where the last file came.
     const QString current = currentDocument()->filePath();
     const QString folder = current.isEmpty() ? m_lastFolder : QFileInfo(current).absolutePath();
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        this, tr("Open lists or EDLs"), folder, tr("EDLs and lists (*.edl *.txt *.csv);;All files (*)"));
+    const QStringList paths = QFileDialog::getOpenFileNames(this, tr("Open lists, EDLs or timelines"), folder,
+        tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
     if (paths.isEmpty()) return;
     const QStringList errors = openFiles(paths);
     if (!errors.isEmpty()) QMessageBox::warning(this, m_title, errors.join(QLatin1Char('\n')));

@@ -23,9 +23,10 @@ public:
     ~HorodexTape() override;
 
     // Opens each file in a tab of its own; an empty, unmodified Untitled tab
-    // is reused. Returns why each file that could not be opened was not, one
-    // message a file; the others open all the same.
-    QStringList openFiles(const QStringList& paths);
+    // is reused. With followRate, the timebase moves to the one the first file
+    // declares, if it declares one. Returns why each file that could not be
+    // opened was not, one message a file; the others open all the same.
+    QStringList openFiles(const QStringList& paths, bool followRate = true);
     // Reads every tab at `base`, adding it to the chooser if it is not named.
     void setTimebase(const ELKTimebase_t& base);
     void showMessage(const QString& message, int timeoutMs = 0);
@@ -61,7 +62,7 @@ private:
     bool maybeSave(const QList<TapeDocument*>& unsaved);
     void closeTab(int index);
     void showDocument();
-    void documentRead();
+    void documentRead(bool ahead);
     void documentChanged();
     void updateTitle();
     void showTotals();
@@ -77,8 +78,8 @@ private:
     void saveAsDialog();
     void about();
     ELKTimebase_t timebase(int index) const;
-    // A tab's row in the totals: its name, format, own rate and length.
-    QString inputText(const TapeDocument* document) const;
+    // An input's row in the totals: its tab and name, format, own rate and length.
+    QString inputText(const TapeDocument* document, int32_t index) const;
     void setTotal(QTreeWidgetItem* item, int64_t frames, bool valid = true) const;
 
     Ui::HorodexTape ui;

@@ -14,6 +14,7 @@
 
 #include "ELKString.h"
 #include "ELKText.h"
+#include "ELKTimeline.h"
 
 namespace
 {
@@ -49,7 +50,7 @@ std::shared_ptr<ELKList_t> readList(const QString& text, ELKTimebase_t base)
         delete l;
     });
     ELKList_Init(list.get(), &base);
-    ELKList_Read(list.get(), bytes.constData(), bytes.size());
+    ELKTimeline_Read(list.get(), bytes.constData(), bytes.size());
     return list;
 }
 
@@ -84,8 +85,10 @@ TapeDocument::~TapeDocument()
 QString TapeDocument::load(const QString& path)
 {
     const QString name = QDir::toNativeSeparators(path);
-    QFile file(path);
-    const QFileInfo info(path);
+    // An FCPXML bundle (NAME.fcpxmld) is read through the Info.fcpxml inside it.
+    const QString bundled = QDir(path).filePath(QStringLiteral("Info.fcpxml"));
+    const QFileInfo info(QFileInfo(path).isDir() && QFileInfo(bundled).isFile() ? bundled : path);
+    QFile file(info.filePath());
     if (info.isDir()) return tr("%1 is a folder, not a list.").arg(name);
     // Opening a pipe would wait for a writer, and a device may never end.
     if (info.exists() && !info.isFile()) return tr("%1 is not a regular file.").arg(name);
@@ -108,13 +111,14 @@ QString TapeDocument::load(const QString& path)
     m_path = info.absoluteFilePath();
     m_encoding = encoding;
     m_lineEnd = lineEnd;
+    m_hasOwnRate = ELKTimeline_OwnRate(utf8.constData(), utf8.size(), &m_ownRate) == ELK_OK;
     // Read from the bytes: the totals are shown before the editor, which
     // takes longer, holds the text.
     if (utf8.contains("\xE2\x80\xA9")) utf8.replace("\xE2\x80\xA9", "\n");
     ++m_revision;
     m_readTimer.stop();
     m_model.read(utf8, m_base);
-    emit listRead();
+    emit listRead(true);
     setText(utf8);
     document()->setModified(false);
     markErrors();
@@ -154,14 +158,26 @@ void TapeDocument::restore(const QString& text, const QString& path, int encodin
     // A copy from elsewhere is data: an encoding it names that is not one of ours is UTF-8.
     m_encoding = encoding >= ELK_TEXT_UTF8 && encoding <= ELK_TEXT_CP1252 ? encoding : ELK_TEXT_UTF8;
     m_lineEnd = lineEnd >= ELK_LINE_LF && lineEnd <= ELK_LINE_CR ? lineEnd : ELK_LINE_LF;
-    readNow(text);
+    readNow(text, true);
     setText(text.toUtf8());
     document()->setModified(modified);
 }
 
 QString TapeDocument::displayName() const
 {
-    return m_path.isEmpty() ? tr("Untitled") : QFileInfo(m_path).fileName();
+    if (m_path.isEmpty()) return tr("Untitled");
+    const QFileInfo file(m_path);
+    // A bundle's Info.fcpxml goes by the bundle's name.
+    const QString folder = file.dir().dirName();
+    return folder.endsWith(QLatin1String(".fcpxmld")) && file.fileName() == QLatin1String("Info.fcpxml")
+        ? folder
+        : file.fileName();
+}
+
+bool TapeDocument::ownRate(ELKTimebase_t* rate) const
+{
+    if (m_hasOwnRate) *rate = m_ownRate;
+    return m_hasOwnRate;
 }
 
 bool TapeDocument::isUntouched() const
@@ -180,7 +196,7 @@ QString TapeDocument::listText() const
 void TapeDocument::setTimebase(const ELKTimebase_t& base)
 {
     m_base = base;
-    readNow(listText());
+    readNow(document()->toRawText());
 }
 
 void TapeDocument::insertFromMimeData(const QMimeData* source)
@@ -200,7 +216,7 @@ void TapeDocument::insertFromMimeData(const QMimeData* source)
     const QTextCursor cursor = textCursor();
     QString whole = document()->toRawText();
     whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
-    readNow(whole);
+    readNow(whole, true);
     m_settingText = true;
     insertPlainText(text);
     m_settingText = false;
@@ -219,20 +235,20 @@ void TapeDocument::textEdited()
     if (m_settingText) return;
     ++m_revision;
     if (document()->characterCount() < backgroundChars) {
-        readNow(listText());
+        readNow(document()->toRawText());
     } else {
         m_readTimer.start();
         markErrors();
     }
 }
 
-void TapeDocument::readNow(const QString& text)
+void TapeDocument::readNow(const QString& text, bool ahead)
 {
     ++m_revision;
     m_readTimer.stop();
     m_model.read(listBytes(text), m_base);
     markErrors();
-    emit listRead();
+    emit listRead(ahead);
 }
 
 void TapeDocument::setText(const QByteArray& utf8)
@@ -276,7 +292,7 @@ void TapeDocument::backgroundReadDone()
     }
     m_model.adopt(list.get());
     markErrors();
-    emit listRead();
+    emit listRead(false);
 }
 
 void TapeDocument::markErrors()

@@ -22,9 +22,10 @@ public:
     explicit TapeDocument(QWidget* parent = nullptr);
     ~TapeDocument() override;
 
-    // Loads a file: UTF-8, UTF-16 with a byte-order mark or Windows-1252, any
-    // line ends. Returns why it could not, or an empty string; the text is
-    // kept on failure.
+    // Loads a list, an EDL or a timeline (FCPXML, an .fcpxmld bundle through
+    // its Info.fcpxml, FCP7 XML, OpenTimelineIO, ALE): UTF-8, UTF-16 with a
+    // byte-order mark or Windows-1252, any line ends. Returns why it could
+    // not, or an empty string; the text is kept on failure.
     QString load(const QString& path);
     // Writes the text to `path` through a temporary file, in the encoding and
     // line end the file was read with (UTF-8 and LF for new text). Returns why
@@ -37,6 +38,8 @@ public:
     QString filePath() const { return m_path; }
     // The file's name, or "Untitled".
     QString displayName() const;
+    // The timebase the file loaded declares, if it declares one.
+    bool ownRate(ELKTimebase_t* rate) const;
     int encoding() const { return m_encoding; }
     int lineEnd() const { return m_lineEnd; }
     // Empty, unmodified and without a file: a file opened may take its place.
@@ -63,8 +66,9 @@ public:
     void selectLine(int64_t line, int32_t column);
 
 signals:
-    // The model holds a new reading.
-    void listRead();
+    // The model holds a new reading; `ahead` when the editor does not hold
+    // that text yet, and will take a while to.
+    void listRead(bool ahead);
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;
@@ -72,7 +76,7 @@ protected:
 
 private:
     void textEdited();
-    void readNow(const QString& text);
+    void readNow(const QString& text, bool ahead = false);
     // Puts UTF-8 text in the editor as a new text: nothing to undo, nothing to read.
     void setText(const QByteArray& utf8);
     void startBackgroundRead();
@@ -85,6 +89,8 @@ private:
     QString m_path;
     int m_encoding = 0;
     int m_lineEnd = 0;
+    bool m_hasOwnRate = false;
+    ELKTimebase_t m_ownRate {};
     bool m_settingText = false; // the text is being set by this class, and read already
     uint64_t m_revision = 0; // counts changes of text or timebase, so a stale reading is dropped
     QTimer m_readTimer; // a pause in typing before a long text is read

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "ELKTimeline.h"
+
 TapeModel::TapeModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
@@ -98,7 +100,7 @@ void TapeModel::read(const QByteArray& text, const ELKTimebase_t& base)
     beginResetModel();
     ELKList_Destroy(&m_list);
     ELKList_Init(&m_list, &base);
-    ELKList_Read(&m_list, text.constData(), text.size());
+    ELKTimeline_Read(&m_list, text.constData(), text.size());
     listRows();
     endResetModel();
 }

@@ -33,7 +33,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Reads `text` (UTF-8) afresh at `base` and resets the view.
+    // Reads `text` (UTF-8: a list, an EDL or a timeline) afresh at `base` and resets the view.
     void read(const QByteArray& text, const ELKTimebase_t& base);
     // Takes a list read elsewhere (another thread), leaving the old one in `list`.
     void adopt(ELKList_t* list);

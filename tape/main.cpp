@@ -76,7 +76,8 @@ int main(int argc, char* argv[])
     if (rate) window.setTimebase(base);
     window.restoreSession();
     // The window opens all the same, saying what went wrong.
-    const QStringList errors = window.openFiles(files);
+    // --rate holds; without it the first file's own timebase, if it declares one, is taken.
+    const QStringList errors = window.openFiles(files, !rate);
     for (const QString& error : errors) std::fprintf(stderr, "horodex-tape: %s\n", qPrintable(error));
     if (!errors.isEmpty()) window.showMessage(errors.join(QLatin1Char(' ')));
     window.show();

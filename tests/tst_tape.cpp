@@ -78,6 +78,7 @@ private slots:
     void unsavedPrompt();
     void autosaveRestored();
     void severalTabs();
+    void timeline();
     void copiedTotalInCalculator_data();
     void copiedTotalInCalculator();
 
@@ -609,6 +610,29 @@ void tst_Tape::severalTabs()
     QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Copied 00:24:26.22"));
     QTest::keyClick(m_window->currentDocument(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(tabs->currentIndex(), 0);
+}
+
+// A timeline opens in a tab of its own, an FCPXML bundle through its
+// Info.fcpxml, and the timebase moves to the one it declares.
+void tst_Tape::timeline()
+{
+    paste(QStringLiteral("a 00:00:01:00\n"));
+    const QString bundle = m_dir.filePath(QStringLiteral("Cut.fcpxmld"));
+    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Cut.fcpxmld")));
+    // 48 and 24 frames at 24000/1001.
+    writeFile(QStringLiteral("Cut.fcpxmld/Info.fcpxml"),
+        R"(<fcpxml version="1.10"><resources><format id="f" frameDuration="1001/24000s"/></resources>
+<project name="Cut"><sequence format="f" tcStart="0s"><spine>
+<clip name="A" offset="0s" duration="2002/1000s"/><clip name="B" offset="2002/1000s" duration="1001/1000s"/>
+</spine></sequence></project></fcpxml>)");
+    QCOMPARE(m_window->openFiles({ bundle }), QStringList());
+    QCOMPARE(find<QComboBox>(m_window.get(), "m_timebase")->currentText(), QStringLiteral("23.976"));
+    QCOMPARE(find<QTabWidget>(m_window.get(), "m_tabs")->tabText(1), QStringLiteral("Cut.fcpxmld"));
+    QCOMPARE(total(0, 2), QStringLiteral("96"));
+    QCOMPARE(total(2, 0) + ' ' + total(2, 2), QStringLiteral("Length 72"));
+    QCOMPARE(total(3, 0) + ' ' + total(3, 2), QStringLiteral("Untitled: list 24"));
+    QCOMPARE(total(4, 0) + ' ' + total(4, 2),
+        QStringLiteral("Cut.fcpxmld, Cut: FCPXML, at 23.976, length 00:00:03:00 72"));
 }
 
 // What the calculator makes of a total the tape copied.
