@@ -36,7 +36,7 @@ bool readFrameCount(const char* text, size_t length, int64_t* frames, TextError*
         const int digit = text[i] - '0';
         if (value < (INT64_MIN + digit) / 10) {
             error->offset = digits;
-            error->reason = "value out of range";
+            error->reason = ELKDuration_FaultText(ELK_DURATION_FAULT_OUT_OF_RANGE);
             return false;
         }
         value = value * 10 - digit;
@@ -45,12 +45,17 @@ bool readFrameCount(const char* text, size_t length, int64_t* frames, TextError*
     while (end < length && ELKChar_IsBlankOrLineEnd(text[end])) ++end;
     if (i == digits || end < length) {
         error->offset = i == digits ? i : end;
-        error->reason = i == digits ? describeFault(text, length, i) : unexpected(text, length, end);
+        // Only a sign before the end leaves a value incomplete.
+        const bool sign = digits > 0 && !ELKChar_IsBlankOrLineEnd(text[digits - 1]);
+        const int8_t fault = i < length ? ELK_DURATION_FAULT_UNEXPECTED
+            : sign                      ? ELK_DURATION_FAULT_INCOMPLETE
+                                        : ELK_DURATION_FAULT_EMPTY;
+        error->reason = i == digits ? describeFault(text, length, i, fault) : unexpected(text, length, end);
         return false;
     }
     if (!negative && value == INT64_MIN) {
         error->offset = digits;
-        error->reason = "value out of range";
+        error->reason = ELKDuration_FaultText(ELK_DURATION_FAULT_OUT_OF_RANGE);
         return false;
     }
     *frames = negative ? value : -value;
@@ -66,15 +71,16 @@ bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, 
         return false;
     }
     int32_t at = 0;
+    int8_t fault = ELK_DURATION_FAULT_NONE;
     const int32_t n = int32_t(length);
     ELKDurationFields_t skipped;
-    const int8_t result = realTime ? ELKDuration_FromRealTime(d, text, n, &at)
-                                   : ELKDuration_FromTextStrict(d, text, n, &at, &skipped);
+    const int8_t result = realTime ? ELKDuration_FromRealTime(d, text, n, &at, &fault)
+                                   : ELKDuration_FromTextStrict(d, text, n, &at, &skipped, &fault);
     if (result == ELK_OK) return true;
     error->offset = at < 0 ? 0 : size_t(at) > length ? length : size_t(at);
-    error->reason = !realTime && ELKDuration_LabelExists(&d->base, &skipped) == ELK_FALSE
+    error->reason = fault == ELK_DURATION_FAULT_NO_SUCH_LABEL
         ? describeSkipped(skipped, d->base)
-        : describeFault(text, length, error->offset);
+        : describeFault(text, length, error->offset, fault);
     return false;
 }
 
@@ -89,21 +95,11 @@ std::string describeSkipped(const ELKDurationFields_t& label, const ELKTimebase_
     return text;
 }
 
-std::string describeFault(const char* text, size_t length, size_t offset)
+std::string describeFault(const char* text, size_t length, size_t offset, int8_t fault)
 {
-    size_t first = 0;
-    while (first < length && ELKChar_IsBlankOrLineEnd(text[first])) ++first;
-    if (first == length) return "empty value";
-    if (offset >= length) return "incomplete value";
-    const char c = text[offset];
-    int groups = 0;
-    for (size_t i = 0; i < length; ++i)
-        if (ELKChar_IsDigit(text[i]) && (i == 0 || !ELKChar_IsDigit(text[i - 1]))) ++groups;
-    // The reader stops at a fifth group's separator, and at a number too large.
-    const bool separator = c == ':' || c == ';' || c == '.' || c == ',' || c == ' ';
-    if (groups > 4 && (separator || ELKChar_IsDigit(c))) return "more than four groups";
-    if (ELKChar_IsDigit(c)) return "value out of range";
-    return unexpected(text, length, offset);
+    // A character out of place is named, so that the user sees which one.
+    if (fault == ELK_DURATION_FAULT_UNEXPECTED && offset < length) return unexpected(text, length, offset);
+    return ELKDuration_FaultText(fault);
 }
 
 int64_t columnAt(const char* text, size_t offset)

@@ -27,9 +27,9 @@ bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, 
 // "00:01:00;00 does not exist at 29.97df": a label that drop frame skips.
 std::string describeSkipped(const ELKDurationFields_t& label, const ELKTimebase_t& tb);
 
-// Says why a reader stopped at `offset` of text: "unexpected 'x'",
-// "value out of range", "more than four groups".
-std::string describeFault(const char* text, size_t length, size_t offset);
+// Words a reader's fault at `offset` of text: "unexpected 'x'" names the
+// character, the others are the library's own ("more than four groups").
+std::string describeFault(const char* text, size_t length, size_t offset, int8_t fault);
 
 // The column of `offset`: characters (UTF-8 code points) before it, plus one.
 int64_t columnAt(const char* text, size_t offset);
