@@ -546,7 +546,9 @@ private slots:
         const auto exact = exactCopy(input);
         int32_t at = -1;
         ELKDurationFields_t f;
-        QByteArray got = ELKDuration_FromTextStrict(&d, exact.get(), int32_t(input.size()), &at, &f) == ELK_OK
+        int8_t fault = ELK_DURATION_FAULT_NONE;
+        QByteArray got
+            = ELKDuration_FromTextStrict(&d, exact.get(), int32_t(input.size()), &at, &f, &fault) == ELK_OK
             ? ::write(d)
             : d.frames == kUnchanged ? "error@" + QByteArray::number(at)
                                      : QByteArray("changed on error");
@@ -556,6 +558,8 @@ private slots:
                 f.frames)
                        .toLatin1();
         QCOMPARE(got, result);
+        QCOMPARE(
+            fault == ELK_DURATION_FAULT_NO_SUCH_LABEL, ELKDuration_LabelExists(&d.base, &f) == ELK_FALSE);
     }
 
     void scale_data()

@@ -348,6 +348,11 @@ private slots:
             { "a colon and a blank between label and time", "TRT: 00:05:00:00", "[TRT] 00:05:00:00" },
             { "a label glued to its time by a colon", "TRT:00:05:00:00", "[TRT] 00:05:00:00" },
             { "an equals sign between label and time", "TRT = 00:05:00:00", "[TRT] 00:05:00:00" },
+            { "a label ending in a digit glued to four groups", "Take2:01:00:10:00", "[Take2] 01:00:10:00" },
+            { "digits glued before a colon may be the hours", "B/01:00:00:00",
+                "1:1 stray character in a time" },
+            { "semicolon-separated quoted fields", "\"Act 1\";\"01:12:34:05\"",
+                "1:8 a digit group needs two digits" },
             { "a time in parentheses", "(00:05:00:00)", "[] 00:05:00:00" },
             { "a time in brackets", "Act 1 [00:05:00:00]", "[Act 1] 00:05:00:00" },
             { "a time in quotes after a label", "Intro \"00:05:00:00\"", "[Intro] 00:05:00:00" },
@@ -443,6 +448,7 @@ private slots:
         QCOMPARE(ELKList_AddEntry(&l, 7, "X", 1, nullptr, 0, ELK_TRUE, 20, 10, -10), ELK_ERROR);
         ELKList_LeaveOut(&l);
         QCOMPARE(ELKList_AddError(&l, 12, 5, ELK_FAULT_NOT_WELL_FORMED, "mismatched tag", 14), ELK_OK);
+        QCOMPARE(ELKList_AddError(&l, 13, 9, ELK_FAULT_NO_SUCH_LABEL, "Start 00:01:00;00", 17), ELK_OK);
         ELKList_SetLength(&l, 250);
         QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
         // Rows of a log are separate material: overlaps still add up.
@@ -454,11 +460,12 @@ private slots:
         QCOMPARE(readExact(&l, "A 00:00:01:00\n"), ELK_OK);
         QCOMPARE(inputs(l),
             QByteArray(
-                "fcpxml Cut 3 23.976 3/2/1 00:00:14:00 00:00:10:00 00:00:10:00; "
+                "fcpxml Cut 3 23.976 3/3/1 00:00:14:00 00:00:10:00 00:00:10:00; "
                 "ale - - 2/0/0 00:00:04:00 00:00:04:00 -; edl - - 1/0/0 00:00:01:00 00:00:01:00 00:00:01:00; "
                 "list - - 1/0/0 00:00:01:00 - -"));
-        QCOMPARE(
-            errors(l), QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag"));
+        QCOMPARE(errors(l),
+            QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag; "
+                       "13:9 a label that drop frame skips: Start 00:01:00;00"));
         QCOMPARE(totals(l),
             QByteArray("sum 00:00:20:00 unique 00:00:15:00 | Primary 00:00:10:00 00:00:10:00 | "
                        "Lane 1 00:00:04:00 00:00:04:00 | V 00:00:01:00 00:00:01:00"));

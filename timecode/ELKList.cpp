@@ -60,6 +60,16 @@ const char* const kReasons[] = {
 };
 static_assert(std::size(kReasons) == ELK_FAULT_COUNT, "a reason for every fault");
 
+// The numbered reasons, MINUTES to NO_SUCH_LABEL in order, without their numbers.
+const char* const kPlainReasons[] = {
+    "minutes at or above 60",
+    "seconds at or above 60",
+    "frames at or above the rate",
+    "a label that drop frame skips",
+};
+static_assert(
+    std::size(kPlainReasons) == ELK_FAULT_NO_SUCH_LABEL - ELK_FAULT_MINUTES + 1, "in step with the faults");
+
 // A detail longer than any reason shows is kept only in part.
 constexpr int32_t kDetailMax = ELK_LIST_REASON_MAX;
 
@@ -585,11 +595,23 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
 int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, char* out, int32_t capacity)
 {
     if (!out || capacity < 1) return ELK_ERROR;
-    const int8_t fault = error->fault > ELK_FAULT_NONE && error->fault < ELK_FAULT_COUNT ? error->fault : 0;
+    int8_t fault = error->fault > ELK_FAULT_NONE && error->fault < ELK_FAULT_COUNT ? error->fault : 0;
     const char* reason = kReasons[fault];
     const auto value = [&](int32_t i) { return static_cast<unsigned long long>(error->value[i]); };
     char text[ELK_LIST_REASON_MAX];
     int n;
+    // Readers of other formats give a detail instead of the numbers.
+    switch (error->detailLength > 0 ? fault : int8_t(ELK_FAULT_NONE)) {
+    case ELK_FAULT_MINUTES:
+    case ELK_FAULT_SECONDS:
+    case ELK_FAULT_FRAMES:
+    case ELK_FAULT_NO_SUCH_LABEL:
+        reason = kPlainReasons[fault - ELK_FAULT_MINUTES];
+        fault = ELK_FAULT_NONE;
+        break;
+    default:
+        break;
+    }
     switch (fault) {
     case ELK_FAULT_MINUTES:
     case ELK_FAULT_SECONDS:

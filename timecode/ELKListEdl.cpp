@@ -42,7 +42,7 @@ static bool readEvent(const char* begin, const char* end, bool wideFrames, Event
     Token first[2] = {}, last[8] = {};
     int64_t n = 0;
     Token t;
-    for (const char* p = begin; nextToken(&p, end, false, &t); ++n) {
+    for (const char* p = begin; nextToken(&p, end, &t); ++n) {
         if (n < 2) first[n] = t;
         last[n % 8] = t;
     }
@@ -77,7 +77,7 @@ static bool readEvent(const char* begin, const char* end, bool wideFrames, Event
 static bool isEventLine(const char* p, const char* end)
 {
     Token number;
-    return nextToken(&p, end, false, &number) && allDigits(number);
+    return nextToken(&p, end, &number) && allDigits(number);
 }
 
 static void readFcm(Reader& r, const char* p)
@@ -99,7 +99,7 @@ static void readFcm(Reader& r, const char* p)
 static bool isNote(const char* p, const char* end)
 {
     Token first;
-    if (!nextToken(&p, end, false, &first)) return false;
+    if (!nextToken(&p, end, &first)) return false;
     for (const char* word : { "*", ">>>", "SPLIT:", "TITLE:", "FCM:" })
         if (startsWith(first.begin, first.end, word)) return true;
     for (const char* word : { "M2", "AUD", "REM", "EFFECTS" })
@@ -133,7 +133,7 @@ void edlReadLine(Reader& r)
     if (!isEventLine(p, r.end)) {
         // Other lines are notes, as long as no time is lost in them.
         if (isNote(p, r.end)) return;
-        for (Token t; nextToken(&p, r.end, false, &t);)
+        for (Token t; nextToken(&p, r.end, &t);)
             if (isTimeLike(t)) return fail(r, ELK_FAULT_TIME_OUTSIDE_EVENT, t.begin);
         return;
     }

@@ -37,7 +37,7 @@ static constexpr TokenEnds kTokenEnds;
 
 inline bool ListTokens::next(Token* t, bool* escaped)
 {
-    const char* q = p; // a local, so that the loops keep it in a register
+    const char* q = p;
     for (;; ++q) {
         if (q == end) return false;
         if (ELKChar_IsBlank(*q)) continue;
@@ -124,8 +124,18 @@ static inline bool startsTime(const char* p, const char* end)
     return p < end && ELKChar_IsDigit(*p);
 }
 
+static bool hasFourGroups(const char* p, const char* end)
+{
+    int32_t separators = 0;
+    for (; p < end; ++p) separators += ELKChar_IsTimeSeparator(*p);
+    return separators >= 3;
+}
+
 // A label glued to its time by ':' or '=' ("TRT:00:05:00:00"): where the
 // label ends, with *time what follows; null when the token starts with the time.
+// Digits right before a ':' may be the time's hours ("B/01:00:00:00"), so they
+// stay a label only before a full four-group time; otherwise the whole token
+// is read as the time, and its stray characters are an error.
 static const char* gluedLabel(Token t, Token* time)
 {
     *time = t;
@@ -134,10 +144,11 @@ static const char* gluedLabel(Token t, Token* time)
         if (*p != ':' && *p != '=') continue;
         const char* q = p;
         while (q < t.end && (*q == ':' || *q == '=')) ++q;
-        if (q < t.end && startsTime(q, t.end)) {
-            time->begin = q;
-            return p;
-        }
+        if (q == t.end || !startsTime(q, t.end)) continue;
+        const bool joinsDigits = q == p + 1 && *p == ':' && p > t.begin && ELKChar_IsDigit(p[-1]);
+        if (joinsDigits && ELKChar_IsDigit(*q) && !hasFourGroups(q, t.end)) return nullptr;
+        time->begin = q;
+        return p;
     }
     return nullptr;
 }

@@ -33,7 +33,6 @@ struct ELKListState_t {
     int64_t entriesBefore; // the list's counts when the input opened
     int64_t errorsBefore;
     int64_t sumBefore;
-    int64_t leftOutBefore;
 };
 
 namespace elklist
@@ -117,19 +116,13 @@ inline const char* skipBlanks(const char* p, const char* end)
     return p;
 }
 
-inline bool isListBlank(char c)
+// The next token at or after *p, split by blanks.
+inline bool nextToken(const char** p, const char* end, Token* t)
 {
-    return ELKChar_IsBlank(c) || c == ',';
-}
-
-// The next token at or after *p, split by blanks (and commas in a plain list).
-inline bool nextToken(const char** p, const char* end, bool list, Token* t)
-{
-    const char* q = *p;
-    while (q < end && (list ? isListBlank(*q) : ELKChar_IsBlank(*q))) ++q;
+    const char* q = skipBlanks(*p, end);
     if (q == end) return false;
     t->begin = q;
-    while (q < end && !(list ? isListBlank(*q) : ELKChar_IsBlank(*q))) ++q;
+    while (q < end && !ELKChar_IsBlank(*q)) ++q;
     t->end = q;
     *p = q;
     return true;

@@ -56,8 +56,9 @@ void fuzzFrameCount(const std::string& text)
     const bool ok = readFrameCount(text.data(), text.size(), &frames, &error);
     if (!ok) check(error.offset <= text.size() && !error.reason.empty());
 
-    const size_t first = text.find_first_not_of(" \t\r\n\v\f");
-    const size_t last = text.find_last_not_of(" \t\r\n\v\f");
+    // Blanks and line ends as the library has them: no '\v' or '\f'.
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    const size_t last = text.find_last_not_of(" \t\r\n");
     bool model = first != std::string::npos;
     std::string core = model ? text.substr(first, last - first + 1) : std::string();
     const size_t digits = !core.empty() && (core[0] == '+' || core[0] == '-') ? 1 : 0;
