@@ -42,7 +42,8 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
     if (i < 0) {
         const ELKListError_t& e = m_list.errors[-1 - i];
         if (role == Qt::ForegroundRole) return errorColor();
-        if (role == Qt::ToolTipRole) return poolText(e.text, e.textLength);
+        // The line as read; timeline readers keep none, so their reason instead.
+        if (role == Qt::ToolTipRole) return e.textLength > 0 ? poolText(e.text, e.textLength) : reasonText(e);
         if (role != Qt::DisplayRole) return QVariant();
         if (column == LineColumn) return QString::number(e.line);
         if (column == LabelColumn) {

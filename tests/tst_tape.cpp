@@ -263,7 +263,9 @@ void tst_Tape::errorsMarked()
     QVERIFY(row < model->rowCount());
     QCOMPARE(model->index(row, 1).data().toString(), reason);
     QCOMPARE(find<QTableView>(m_window.get(), "m_table")->columnSpan(row, 1), 6); // the reason reads across
-    QVERIFY(model->index(row, 1).data(Qt::ToolTipRole).toString().contains(text.split('\n').at(line - 1)));
+    // The tooltip holds the line, or for a timeline, whose readers keep no line, the reason.
+    const QString tip = model->index(row, 1).data(Qt::ToolTipRole).toString();
+    QVERIFY2(tip.contains(text.split('\n').at(line - 1)) || tip == reason, qPrintable(tip));
 }
 
 void tst_Tape::selectionSelectsLine()
