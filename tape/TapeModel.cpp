@@ -42,7 +42,8 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
     if (i < 0) {
         const ELKListError_t& e = m_list.errors[-1 - i];
         if (role == Qt::ForegroundRole) return errorColor();
-        if (role == Qt::ToolTipRole) return poolText(e.text, e.textLength);
+        // The line as read; timeline readers keep none, so their reason instead.
+        if (role == Qt::ToolTipRole) return e.textLength > 0 ? poolText(e.text, e.textLength) : reasonText(e);
         if (role != Qt::DisplayRole) return QVariant();
         if (column == LineColumn) return QString::number(e.line);
         if (column == LabelColumn) {
@@ -146,6 +147,8 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         const int32_t length = ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX);
         return length > 0 ? QString::fromLatin1(text, length) : QString::number(base.nominal);
     };
+    // Readers of other formats give a detail instead of the numbers.
+    const bool numbers = e.detailLength == 0;
     // By code, so that a translation can word each; no default, so that a new code is a warning here.
     QString reason;
     switch (ELKListFault_t(e.fault)) {
@@ -177,15 +180,20 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         reason = tr("a time needs four digit groups");
         break;
     case ELK_FAULT_MINUTES:
-        reason = tr("minutes %1 at or above 60").arg(number(0));
+        reason = numbers ? tr("minutes %1 at or above 60").arg(number(0)) : tr("minutes at or above 60");
         break;
     case ELK_FAULT_SECONDS:
-        reason = tr("seconds %1 at or above 60").arg(number(0));
+        reason = numbers ? tr("seconds %1 at or above 60").arg(number(0)) : tr("seconds at or above 60");
         break;
     case ELK_FAULT_FRAMES:
-        reason = tr("frames %1 at %2 fps").arg(number(0), rate(false));
+        reason = numbers ? tr("frames %1 at %2 fps").arg(number(0), rate(false))
+                         : tr("frames at or above the rate");
         break;
     case ELK_FAULT_NO_SUCH_LABEL:
+        if (!numbers) {
+            reason = tr("a label that drop frame skips");
+            break;
+        }
         reason = tr("%1:%2:%3;%4 does not exist at %5")
                      .arg(number(0, 2), number(1, 2), number(2, 2),
                          number(3, m_list.base.nominal > 100 ? 3 : 2), rate(true));
