@@ -146,16 +146,14 @@ private slots:
         ELKTimebase_t ownRate, base;
         const bool hasOwn = ELKTimeline_OwnRate(exact.get(), text.size(), &ownRate) == ELK_OK;
         QCOMPARE(hasOwn ? rateText(ownRate) : QByteArray(), own);
-        if (!rate.isEmpty())
-            QCOMPARE(ELKTimebase_FromText(&base, rate.constData(), -1), ELK_OK);
-        else if (hasOwn)
-            base = ownRate;
-        else
-            ELKTimebase_Set(&base, 30, 1, ELK_FALSE);
+        ELKTimebase_Set(&base, 30, 1, ELK_FALSE);
+        if (!rate.isEmpty()) QCOMPARE(ELKTimebase_FromText(&base, rate.constData(), -1), ELK_OK);
 
         ELKList_t l;
         ELKList_Init(&l, &base);
+        l.takesOwnRate = rate.isEmpty() ? ELK_TRUE : ELK_FALSE;
         const int8_t result = ELKTimeline_Read(&l, exact.get(), text.size());
+        QCOMPARE(rateText(l.base), rate.isEmpty() && hasOwn ? own : rateText(base));
         QCOMPARE(::inputs(l), inputs);
         QCOMPARE(::entries(l), entries);
         QCOMPARE(::totals(l), totals);
