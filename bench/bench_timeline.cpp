@@ -145,6 +145,26 @@ void BM_Read100000Clips(benchmark::State& state)
 }
 BENCHMARK(BM_Read100000Clips)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
+// What horodex-tc sum does with its first input: the list takes the rate the input declares as
+// it reads it.
+void BM_Sum100000Clips(benchmark::State& state)
+{
+    const std::string text = generate(int(state.range(0)), 100000, 0);
+    ELKTimebase_t tb;
+    ELKTimebase_Set(&tb, 30, 1, ELK_FALSE);
+    for (auto _ : state) {
+        ELKList_t list;
+        ELKList_Init(&list, &tb);
+        list.takesOwnRate = ELK_TRUE;
+        if (ELKTimeline_Read(&list, text.data(), int64_t(text.size())) != ELK_OK || list.base.num != 24000)
+            state.SkipWithError("the generated timeline did not read at its own rate");
+        benchmark::DoNotOptimize(list.unique);
+        ELKList_Destroy(&list);
+    }
+    state.SetLabel(state.range(0) == 0 ? "fcpxml" : state.range(0) == 1 ? "xmeml" : "otio");
+}
+BENCHMARK(BM_Sum100000Clips)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -66,7 +66,9 @@ private:
         if (path != "-" && stat(name, &st) == 0 && S_ISDIR(st.st_mode)) path += "/Info.fcpxml";
         Input input;
         const Input::Status status = input.read(path.c_str());
-        if (m_list.inputs == 0 && m_unreadable.empty()) chooseTimebase(input, status);
+        // The list counts at --rate, else at the first input's own rate, else at $HORODEX_RATE
+        // or 30; later inputs do not change it.
+        m_list.takesOwnRate = m_files.empty() && !m_opt.rateGiven ? ELK_TRUE : ELK_FALSE;
         if (status == Input::Unreadable) {
             const std::string why = std::strerror(errno);
             report({ path.c_str() }, why);
@@ -93,18 +95,6 @@ private:
             report({ name, nullptr, e.line, e.column }, reason(e));
         }
         return ok;
-    }
-
-    // The list counts at --rate, else at the first input's own rate, else at
-    // $HORODEX_RATE or 30; later inputs do not change it.
-    void chooseTimebase(const Input& input, Input::Status status)
-    {
-        ELKTimebase_t own;
-        if (m_opt.rateGiven || status != Input::Read
-            || ELKTimeline_OwnRate(input.data(), input.size(), &own) != ELK_OK)
-            return;
-        ELKList_Destroy(&m_list);
-        ELKList_Init(&m_list, &own);
     }
 
     // An input with no text to read is one error about the whole of it.

@@ -146,16 +146,14 @@ private slots:
         ELKTimebase_t ownRate, base;
         const bool hasOwn = ELKTimeline_OwnRate(exact.get(), text.size(), &ownRate) == ELK_OK;
         QCOMPARE(hasOwn ? rateText(ownRate) : QByteArray(), own);
-        if (!rate.isEmpty())
-            QCOMPARE(ELKTimebase_FromText(&base, rate.constData(), -1), ELK_OK);
-        else if (hasOwn)
-            base = ownRate;
-        else
-            ELKTimebase_Set(&base, 30, 1, ELK_FALSE);
+        ELKTimebase_Set(&base, 30, 1, ELK_FALSE);
+        if (!rate.isEmpty()) QCOMPARE(ELKTimebase_FromText(&base, rate.constData(), -1), ELK_OK);
 
         ELKList_t l;
         ELKList_Init(&l, &base);
+        l.takesOwnRate = rate.isEmpty() ? ELK_TRUE : ELK_FALSE;
         const int8_t result = ELKTimeline_Read(&l, exact.get(), text.size());
+        QCOMPARE(rateText(l.base), rate.isEmpty() && hasOwn ? own : rateText(base));
         QCOMPARE(::inputs(l), inputs);
         QCOMPARE(::entries(l), entries);
         QCOMPARE(::totals(l), totals);
@@ -481,6 +479,15 @@ void TestTimeline::read_data()
         << QByteArray("24") << QByteArray("ale - 24 0 -") << QByteArray("5 Clip1 24-36; 7 Clip3 48-72")
         << QByteArray("sum 36 unique 36 length -")
         << "6:14 " + fault(ELK_FAULT_BAD_TIME) + " Start frames 29 at 24 fps";
+
+    // Time-of-day clips of a night shoot: 23:59:50;00 is frame 2,589,108 of a 2,589,408-frame
+    // drop-frame day, and an End below its Start lies past midnight, 600 frames later.
+    QTest::newRow("ale: an End past midnight at 29.97 drop frame is a day later")
+        << QByteArray()
+        << QByteArray("Heading\nFPS\t29.97\nColumn\nName\tStart\tEnd\nData\n"
+                      "Night\t23:59:50;00\t00:00:10;00\n")
+        << QByteArray("29.97") << QByteArray("ale - 29.97 0 -") << QByteArray("6 Night 2589108-2589708")
+        << QByteArray("sum 600 unique 600 length -") << QByteArray();
 
     QTest::newRow("other xml and text read as a plain list")
         << QByteArray("25") << QByteArray("<doc/>\nScene 1 00:00:10:00\n") << QByteArray()

@@ -386,6 +386,7 @@ void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb)
 {
     *list = ELKList_t {};
     list->base = *tb;
+    list->takesOwnRate = ELK_FALSE;
     list->edl = ELK_FALSE;
     list->hasUnique = ELK_FALSE;
     list->hasLength = ELK_FALSE;
@@ -453,6 +454,8 @@ void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate)
     ELKListInput_t& in = list->inputList[list->inputs];
     in.hasRate = ELK_TRUE;
     in.rate = *rate;
+    if (list->takesOwnRate == ELK_TRUE && list->inputs == 0 && list->entryCount == 0 && list->errorCount == 0)
+        list->base = *rate;
 }
 
 int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_t labelLength,

@@ -124,6 +124,7 @@ struct ELKListState_t; // the library's own bookkeeping
 // The library owns the arrays and the pool; read them, never write them.
 struct ELKList_t {
     ELKTimebase_t base; // every count is in frames at this rate
+    int8_t takesOwnRate; // ELK_TRUE: the first input's own rate, if it declares one, becomes base
     ELKListEntry_t* entries;
     int64_t entryCount;
     ELKListError_t* errors;
@@ -179,6 +180,9 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
 // Opens an input of a format. ELK_ERROR, with nothing opened, as ELKList_Read.
 int8_t ELKList_BeginInput(ELKList_t* list, int8_t format);
 void ELKList_SetInputName(ELKList_t* list, const char* name, int32_t length);
+// The rate the input declares; with takesOwnRate, the first input's becomes
+// the list's timebase while nothing is counted yet, so that a reader that
+// sets it first needs no second pass.
 void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate);
 
 // An entry; with hasInOut, duration is out - in. Track null or of length 0

@@ -175,8 +175,11 @@ void error(Reader* r, const char* at, int8_t fault, const char* why)
 }
 
 // A label HH:MM:SS:FF (';' or '.' before the frames; ';' counts drop frame
-// where the rate has it) in seconds. False after an error.
-bool readTime(Reader* r, Span cell, const char* name, const ELKTimebase_t* rate, ELKRational_t* seconds)
+// where the rate has it) in seconds. One below `after`, when given, lies past
+// midnight, a day later: time-of-day clips of a night shoot cross it. False
+// after an error.
+bool readTime(Reader* r, Span cell, const char* name, const ELKTimebase_t* rate, const ELKRational_t* after,
+    ELKRational_t* seconds)
 {
     uint64_t value[4] = {};
     const char* group[4] = {};
@@ -224,12 +227,18 @@ bool readTime(Reader* r, Span cell, const char* name, const ELKTimebase_t* rate,
         error(r, cell.begin, ELK_FAULT_NO_SUCH_LABEL, why);
         return false;
     }
-    ELKDuration_t d;
+    ELKDuration_t d, day;
     ELKDuration_Init(&d, &at);
-    ELKRational_t count, frame;
+    ELKDuration_Init(&day, &at);
+    ELKRational_t count, frame, days;
     if (ELKDuration_SetFields(&d, ELK_FALSE, value[0], value[1], value[2], value[3]) != ELK_OK
+        || ELKDuration_SetFields(&day, ELK_FALSE, 24, 0, 0, 0) != ELK_OK
         || ELKRational_Set(&count, d.frames, 1) != ELK_OK || ELKRational_Set(&frame, at.den, at.num) != ELK_OK
-        || ELKRational_Multiply(seconds, &count, &frame) != ELK_OK) {
+        || ELKRational_Multiply(seconds, &count, &frame) != ELK_OK
+        || ELKRational_Set(&count, day.frames, 1) != ELK_OK
+        || ELKRational_Multiply(&days, &count, &frame) != ELK_OK
+        || (after && ELKRational_Compare(seconds, after) < 0
+            && ELKRational_Add(seconds, seconds, &days) != ELK_OK)) {
         error(r, cell.begin, ELK_FAULT_BAD_TIME, "time out of range");
         return false;
     }
@@ -276,16 +285,16 @@ int8_t ELKAle_Read(ELKList_t* list, const char* text, int64_t length)
         const Span first = field(line, start), last = field(line, end), span = field(line, duration);
         const bool hasEnd = end >= 0 && last.begin < last.end;
         ELKRational_t in, out;
-        if (!readTime(&r, first, "Start", &rate, &in)) continue;
+        if (!readTime(&r, first, "Start", &rate, nullptr, &in)) continue;
         if (!hasEnd && (duration < 0 || span.begin == span.end)) {
             error(&r, first.begin, ELK_FAULT_BAD_TIME, "neither End nor Duration");
             continue;
         }
         if (hasEnd) {
-            if (!readTime(&r, last, "End", &rate, &out)) continue;
+            if (!readTime(&r, last, "End", &rate, &in, &out)) continue;
         } else {
             ELKRational_t length;
-            if (!readTime(&r, span, "Duration", &rate, &length)) continue;
+            if (!readTime(&r, span, "Duration", &rate, nullptr, &length)) continue;
             if (ELKRational_Add(&out, &in, &length) != ELK_OK) {
                 error(&r, span.begin, ELK_FAULT_BAD_TIME, "time out of range");
                 continue;
