@@ -1,25 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "Json.h"
 
-// Shortest form only, and no surrogates.
+#include "ELKText.h"
+
 size_t utf8Length(const unsigned char* s, size_t n)
 {
-    if (s[0] < 0x80) return 1;
-    size_t len = 0;
-    unsigned min = 0, cp = 0;
-    if (s[0] >= 0xC2 && s[0] < 0xE0)
-        len = 2, min = 0x80, cp = s[0] & 0x1Fu;
-    else if (s[0] >= 0xE0 && s[0] < 0xF0)
-        len = 3, min = 0x800, cp = s[0] & 0x0Fu;
-    else if (s[0] >= 0xF0 && s[0] < 0xF5)
-        len = 4, min = 0x10000, cp = s[0] & 0x07u;
-    if (len == 0 || len > n) return 0;
-    for (size_t i = 1; i < len; ++i) {
-        if ((s[i] & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (s[i] & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return 0;
-    return len;
+    uint32_t cp;
+    return size_t(ELKText_Sequence(reinterpret_cast<const char*>(s), int64_t(n), &cp));
 }
 
 void appendJsonString(std::string& out, const char* text, size_t length)

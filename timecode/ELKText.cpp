@@ -565,3 +565,8 @@ int8_t ELKLines_Finish(ELKLines_t* s, ELKLine_t* line)
     s->released = ELK_TRUE;
     return give(s, line, s->held, s->heldLength, s->heldOffset, false);
 }
+
+int32_t ELKText_Sequence(const char* text, int64_t n, uint32_t* cp)
+{
+    return n > 0 ? sequence(reinterpret_cast<const uint8_t*>(text), n, cp) : 0;
+}

@@ -129,4 +129,9 @@ int8_t ELKLines_Next(ELKLines_t* s, ELKLine_t* line);
 // end in a line end, else ELK_FALSE.
 int8_t ELKLines_Finish(ELKLines_t* s, ELKLine_t* line);
 
+// The length of the well-formed UTF-8 sequence at text (n bytes left) and
+// its code point, or 0: shortest forms only, no surrogates, nothing past
+// U+10FFFF.
+int32_t ELKText_Sequence(const char* text, int64_t n, uint32_t* cp);
+
 #endif
