@@ -58,26 +58,58 @@ bool memContains(const char* p, const char* end, const char* word)
     return false;
 }
 
-// What is no text at all goes to the list reader, which says so.
-int8_t formatOf(const ELKText_t& text)
+// Where the content starts: after a UTF-8 mark, and for XML after its prolog.
+struct Start {
+    const char* text;
+    const char* root;
+    const char* end;
+};
+
+// One row per timeline format, tried in order; anything else is a list or an EDL.
+struct Format {
+    int8_t format;
+    bool (*detect)(const Start& s);
+    int8_t (*read)(ELKList_t* list, const char* text, int64_t length);
+    int8_t (*ownRate)(const char* text, int64_t length, ELKTimebase_t* rate);
+};
+
+const Format kFormats[] = {
+    { ELK_FORMAT_FCPXML, [](const Start& s) { return rootIs(s.root, s.end, "fcpxml"); }, ELKFcpxml_Read,
+        ELKFcpxml_OwnRate },
+    { ELK_FORMAT_XMEML, [](const Start& s) { return rootIs(s.root, s.end, "xmeml"); }, ELKXmeml_Read,
+        ELKXmeml_OwnRate },
+    { ELK_FORMAT_OTIO,
+        [](const Start& s) {
+            return s.root < s.end && *s.root == '{' && memContains(s.root, s.end, "\"OTIO_SCHEMA\"");
+        },
+        ELKOtio_Read, ELKOtio_OwnRate },
+    { ELK_FORMAT_ALE, [](const Start& s) { return ELKAle_Detect(s.text, s.end - s.text) == ELK_TRUE; },
+        ELKAle_Read, ELKAle_OwnRate },
+};
+
+const Format* formatOf(const char* text, int64_t length)
 {
-    return text.binary == ELK_TRUE ? int8_t(ELK_FORMAT_LIST) : ELKTimeline_Detect(text.utf8, text.length);
+    if (!text || length <= 0) return nullptr;
+    Start s { text, nullptr, text + length };
+    if (length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) s.text += 3;
+    s.root = skipProlog(s.text, s.end);
+    for (const Format& f : kFormats)
+        if (f.detect(s)) return &f;
+    return nullptr;
+}
+
+// What is no text at all goes to the list reader, which says so.
+const Format* formatOf(const ELKText_t& text)
+{
+    return text.binary == ELK_TRUE ? nullptr : formatOf(text.utf8, text.length);
 }
 
 } // namespace
 
 int8_t ELKTimeline_Detect(const char* text, int64_t length)
 {
-    if (!text || length <= 0) return ELK_FORMAT_LIST;
-    const char* end = text + length;
-    const char* p = text;
-    if (length >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
-    const char* start = skipProlog(p, end);
-    if (rootIs(start, end, "fcpxml")) return ELK_FORMAT_FCPXML;
-    if (rootIs(start, end, "xmeml")) return ELK_FORMAT_XMEML;
-    if (start < end && *start == '{' && memContains(start, end, "\"OTIO_SCHEMA\"")) return ELK_FORMAT_OTIO;
-    if (ELKAle_Detect(p, end - p) == ELK_TRUE) return ELK_FORMAT_ALE;
-    return ELK_FORMAT_LIST;
+    const Format* f = formatOf(text, length);
+    return f ? f->format : int8_t(ELK_FORMAT_LIST);
 }
 
 int8_t ELKTimeline_Read(ELKList_t* list, const char* bytes, int64_t length)
@@ -87,23 +119,8 @@ int8_t ELKTimeline_Read(ELKList_t* list, const char* bytes, int64_t length)
     ELKText_t text;
     if (!list || length < 0 || (!bytes && length) || ELKText_Decode(&text, bytes, length) != ELK_OK)
         return ELKList_Read(list, bytes, length);
-    int8_t result;
-    switch (formatOf(text)) {
-    case ELK_FORMAT_FCPXML:
-        result = ELKFcpxml_Read(list, text.utf8, text.length);
-        break;
-    case ELK_FORMAT_XMEML:
-        result = ELKXmeml_Read(list, text.utf8, text.length);
-        break;
-    case ELK_FORMAT_OTIO:
-        result = ELKOtio_Read(list, text.utf8, text.length);
-        break;
-    case ELK_FORMAT_ALE:
-        result = ELKAle_Read(list, text.utf8, text.length);
-        break;
-    default:
-        result = ELKList_Read(list, bytes, length);
-    }
+    const Format* f = formatOf(text);
+    const int8_t result = f ? f->read(list, text.utf8, text.length) : ELKList_Read(list, bytes, length);
     ELKText_Destroy(&text);
     return result;
 }
@@ -113,23 +130,8 @@ int8_t ELKTimeline_OwnRate(const char* bytes, int64_t length, ELKTimebase_t* rat
     ELKText_t text;
     if (!rate || length < 0 || (!bytes && length) || ELKText_Decode(&text, bytes, length) != ELK_OK)
         return ELK_ERROR;
-    int8_t result = ELK_ERROR;
-    switch (formatOf(text)) {
-    case ELK_FORMAT_FCPXML:
-        result = ELKFcpxml_OwnRate(text.utf8, text.length, rate);
-        break;
-    case ELK_FORMAT_XMEML:
-        result = ELKXmeml_OwnRate(text.utf8, text.length, rate);
-        break;
-    case ELK_FORMAT_OTIO:
-        result = ELKOtio_OwnRate(text.utf8, text.length, rate);
-        break;
-    case ELK_FORMAT_ALE:
-        result = ELKAle_OwnRate(text.utf8, text.length, rate);
-        break;
-    default:
-        break;
-    }
+    const Format* f = formatOf(text);
+    const int8_t result = f ? f->ownRate(text.utf8, text.length, rate) : int8_t(ELK_ERROR);
     ELKText_Destroy(&text);
     return result;
 }
