@@ -306,10 +306,6 @@ int8_t ELKAle_Read(ELKList_t* list, const char* text, int64_t length)
             error(&r, first.begin, ELK_FAULT_BAD_TIME, "time out of range");
             continue;
         }
-        if (b < a) {
-            error(&r, last.begin, ELK_FAULT_BAD_TIME, "End before Start");
-            continue;
-        }
         const Span label = name >= 0 ? field(line, name) : Span { line.begin, line.begin };
         ELKList_AddEntry(list, lines.number, label.begin, int32_t(label.end - label.begin), nullptr, 0,
             ELK_TRUE, a, b, b - a);
