@@ -463,6 +463,14 @@ void tst_Tape::saveKeepsEncoding_data()
     QTest::newRow("UTF-16LE with a byte-order mark and CRLF")
         << utf16le(QStringLiteral("\uFEFFa 00:00:10:00\r\n"))
         << utf16le(QStringLiteral("\uFEFFa 00:00:10:00\r\nx 00:00:01:00\r\n"));
+    // Over a MiB of UTF-8 but under a million characters: the editor takes
+    // it in pieces, and it is still read at once on each keystroke.
+    QByteArray longer("a 00:00:10:00\n");
+    for (int i = 0; i < 40000; ++i)
+        longer += QStringLiteral("\u00E9\u00E9\u00E9\u00E9\u00E9%1 00:00:00:00\n")
+                      .arg(i, 5, 10, QLatin1Char('0'))
+                      .toUtf8();
+    QTest::newRow("UTF-8 longer than a piece") << longer << longer + "x 00:00:01:00\n";
 }
 
 void tst_Tape::saveKeepsEncoding()
