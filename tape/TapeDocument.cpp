@@ -224,6 +224,18 @@ void TapeDocument::insertFromMimeData(const QMimeData* source)
     markErrors();
 }
 
+void TapeDocument::focusInEvent(QFocusEvent* event)
+{
+    // A line the table selected is shown, not taken: the keys typed after
+    // tabbing back in would replace it.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+        QTextCursor cursor = textCursor();
+        cursor.clearSelection();
+        setTextCursor(cursor);
+    }
+    ListEditor::focusInEvent(event);
+}
+
 void TapeDocument::resizeEvent(QResizeEvent* event)
 {
     ListEditor::resizeEvent(event);

@@ -72,6 +72,7 @@ signals:
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

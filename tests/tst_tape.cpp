@@ -199,13 +199,20 @@ void tst_Tape::editorHasFocus()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
+    // The table selected a line on the way; keys typed back in the editor add to it.
+    const QString before = m_window->currentDocument()->toPlainText();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    QCOMPARE(m_window->currentDocument()->toPlainText().size(), before.size() + 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), order.at(order.size() - 2));
 
-    // Ctrl+V pastes into the current tab wherever the focus is.
+    // Ctrl+V pastes into the current tab wherever the focus is, replacing nothing.
     QGuiApplication::clipboard()->setText(acts);
     order.first()->setFocus();
+    QTest::keyClick(order.first(), Qt::Key_Down);
     QTest::keyClick(order.first(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_window->currentDocument()->toPlainText().size(), before.size() + acts.size());
     QVERIFY(m_window->currentDocument()->toPlainText().contains(acts));
 }
 
