@@ -679,7 +679,13 @@ void HorodexTape::selectRowOfCursor()
 
 void HorodexTape::pasteAnywhere()
 {
+    // At the cursor: a line the table selected is not the user's selection to replace.
     TapeDocument* document = currentDocument();
+    if (!document->hasFocus()) {
+        QTextCursor cursor = document->textCursor();
+        cursor.clearSelection();
+        document->setTextCursor(cursor);
+    }
     document->setFocus();
     document->paste();
 }

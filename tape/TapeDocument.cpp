@@ -119,7 +119,7 @@ QString TapeDocument::load(const QString& path)
     m_readTimer.stop();
     m_model.read(utf8, m_base);
     emit listRead(true);
-    setText(utf8);
+    setText(std::move(utf8));
     document()->setModified(false);
     markErrors();
     return QString();
@@ -224,6 +224,18 @@ void TapeDocument::insertFromMimeData(const QMimeData* source)
     markErrors();
 }
 
+void TapeDocument::focusInEvent(QFocusEvent* event)
+{
+    // A line the table selected is shown, not taken: the keys typed after
+    // tabbing back in would replace it.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+        QTextCursor cursor = textCursor();
+        cursor.clearSelection();
+        setTextCursor(cursor);
+    }
+    ListEditor::focusInEvent(event);
+}
+
 void TapeDocument::resizeEvent(QResizeEvent* event)
 {
     ListEditor::resizeEvent(event);
@@ -251,10 +263,11 @@ void TapeDocument::readNow(const QString& text, bool ahead)
     emit listRead(ahead);
 }
 
-void TapeDocument::setText(const QByteArray& utf8)
+void TapeDocument::setText(QByteArray utf8)
 {
-    // In pieces of whole lines: the document copies the text in, and a
-    // second whole copy of a long file would double what opening it takes.
+    // In pieces of whole lines, from the end: each piece goes in at the start
+    // and its bytes are given back at once, so the text is never held whole
+    // twice while the document takes it in.
     constexpr qsizetype piece = 1 << 20;
     m_settingText = true;
     holdMarginFor(int(std::min<qsizetype>(utf8.count('\n') + 1, INT_MAX)));
@@ -262,11 +275,13 @@ void TapeDocument::setText(const QByteArray& utf8)
     document()->clear();
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    for (qsizetype at = 0; at < utf8.size();) {
-        qsizetype next = at + piece < utf8.size() ? utf8.indexOf('\n', at + piece) : -1;
-        next = next < 0 ? utf8.size() : next + 1;
-        cursor.insertText(QString::fromUtf8(utf8.constData() + at, next - at));
-        at = next;
+    for (qsizetype end = utf8.size(); end > 0;) {
+        const qsizetype start = end > piece ? utf8.lastIndexOf('\n', end - piece) + 1 : 0;
+        cursor.setPosition(0);
+        cursor.insertText(QString::fromUtf8(utf8.constData() + start, end - start));
+        utf8.truncate(start);
+        utf8.squeeze();
+        end = start;
     }
     cursor.endEditBlock();
     document()->setUndoRedoEnabled(true);

@@ -72,13 +72,15 @@ signals:
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void textEdited();
     void readNow(const QString& text, bool ahead = false);
-    // Puts UTF-8 text in the editor as a new text: nothing to undo, nothing to read.
-    void setText(const QByteArray& utf8);
+    // Puts UTF-8 text in the editor as a new text: nothing to undo, nothing to
+    // read. Frees the bytes as they go in.
+    void setText(QByteArray utf8);
     void startBackgroundRead();
     void backgroundReadDone();
 

@@ -74,10 +74,11 @@ int main(int argc, char* argv[])
 
     HorodexTape window;
     if (rate) window.setTimebase(base);
-    window.restoreSession();
     // The window opens all the same, saying what went wrong.
     // --rate holds; without it the first file's own timebase, if it declares one, is taken.
     const QStringList errors = window.openFiles(files, !rate);
+    // After the files, whose opening clears the status bar, so that it says what came back.
+    window.restoreSession();
     for (const QString& error : errors) std::fprintf(stderr, "horodex-tape: %s\n", qPrintable(error));
     if (!errors.isEmpty()) window.showMessage(errors.join(QLatin1Char(' ')));
     window.show();

@@ -199,13 +199,20 @@ void tst_Tape::editorHasFocus()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
+    // The table selected a line on the way; keys typed back in the editor add to it.
+    const QString before = m_window->currentDocument()->toPlainText();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    QCOMPARE(m_window->currentDocument()->toPlainText().size(), before.size() + 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), order.at(order.size() - 2));
 
-    // Ctrl+V pastes into the current tab wherever the focus is.
+    // Ctrl+V pastes into the current tab wherever the focus is, replacing nothing.
     QGuiApplication::clipboard()->setText(acts);
     order.first()->setFocus();
+    QTest::keyClick(order.first(), Qt::Key_Down);
     QTest::keyClick(order.first(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(m_window->currentDocument()->toPlainText().size(), before.size() + acts.size());
     QVERIFY(m_window->currentDocument()->toPlainText().contains(acts));
 }
 
@@ -463,6 +470,14 @@ void tst_Tape::saveKeepsEncoding_data()
     QTest::newRow("UTF-16LE with a byte-order mark and CRLF")
         << utf16le(QStringLiteral("\uFEFFa 00:00:10:00\r\n"))
         << utf16le(QStringLiteral("\uFEFFa 00:00:10:00\r\nx 00:00:01:00\r\n"));
+    // Over a MiB of UTF-8 but under a million characters: the editor takes
+    // it in pieces, and it is still read at once on each keystroke.
+    QByteArray longer("a 00:00:10:00\n");
+    for (int i = 0; i < 40000; ++i)
+        longer += QStringLiteral("\u00E9\u00E9\u00E9\u00E9\u00E9%1 00:00:00:00\n")
+                      .arg(i, 5, 10, QLatin1Char('0'))
+                      .toUtf8();
+    QTest::newRow("UTF-8 longer than a piece") << longer << longer + "x 00:00:01:00\n";
 }
 
 void tst_Tape::saveKeepsEncoding()
