@@ -67,17 +67,18 @@ enum ELKListFault_t : int8_t {
 
 // One counted line. Text fields are offsets into the list's text pool.
 struct ELKListEntry_t {
-    int32_t input; // which input it came from, from 0
+    // Wide fields first: a long list holds one of these per line, so padding counts.
     int64_t line; // from 1 within its input
     int64_t label; // the label, or the reel of an EDL event
-    int32_t labelLength;
     int64_t track; // the EDL track as written ("V", "A2", "AA/V"); length 0 in a plain list
-    int32_t trackLength;
-    int8_t hasInOut; // ELK_TRUE when in and out were given (every EDL event)
     int64_t in; // frames; record in and out for an EDL event
     int64_t out;
     int64_t duration; // out - in (a day more across midnight), or the lone duration
     int64_t running; // the sum after this entry: the tape
+    int32_t input; // which input it came from, from 0
+    int32_t labelLength;
+    int32_t trackLength;
+    int8_t hasInOut; // ELK_TRUE when in and out were given (every EDL event)
 };
 
 // One line or input left out.
