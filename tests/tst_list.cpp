@@ -464,7 +464,7 @@ private slots:
                 "ale - - 2/0/0 00:00:04:00 00:00:04:00 -; edl - - 1/0/0 00:00:01:00 00:00:01:00 00:00:01:00; "
                 "list - - 1/0/0 00:00:01:00 - -"));
         QCOMPARE(errors(l),
-            QByteArray("7:0 record out before record in; 12:5 not well-formed: mismatched tag; "
+            QByteArray("7:1 record out before record in; 12:5 not well-formed: mismatched tag; "
                        "13:9 a label that drop frame skips: Start 00:01:00;00"));
         QCOMPARE(totals(l),
             QByteArray("sum 00:00:20:00 unique 00:00:15:00 | Primary 00:00:10:00 00:00:10:00 | "

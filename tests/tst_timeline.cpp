@@ -482,12 +482,13 @@ void TestTimeline::read_data()
 
     // Time-of-day clips of a night shoot: 23:59:50;00 is frame 2,589,108 of a 2,589,408-frame
     // drop-frame day, and an End below its Start lies past midnight, 600 frames later.
+    // A Start past 24 hours can leave its End before it even a day later.
     QTest::newRow("ale: an End past midnight at 29.97 drop frame is a day later")
         << QByteArray()
         << QByteArray("Heading\nFPS\t29.97\nColumn\nName\tStart\tEnd\nData\n"
-                      "Night\t23:59:50;00\t00:00:10;00\n")
+                      "Night\t23:59:50;00\t00:00:10;00\nLate\t51:00:00;00\t01:00:10;00\n")
         << QByteArray("29.97") << QByteArray("ale - 29.97 0 -") << QByteArray("6 Night 2589108-2589708")
-        << QByteArray("sum 600 unique 600 length -") << QByteArray();
+        << QByteArray("sum 600 unique 600 length -") << "7:18 " + fault(ELK_FAULT_OUT_DAY_BEFORE_IN);
 
     QTest::newRow("other xml and text read as a plain list")
         << QByteArray("25") << QByteArray("<doc/>\nScene 1 00:00:10:00\n") << QByteArray()

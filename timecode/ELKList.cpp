@@ -464,7 +464,8 @@ int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_
     if (!isOpen(list) || list->state->stop) return ELK_ERROR;
     const Line at { line, nullptr, nullptr };
     if (hasInOut == ELK_TRUE && (duration < 0 || out < in)) {
-        addError(list, at, 0, ELK_FAULT_OUT_BEFORE_IN, nullptr, 0);
+        // The caller knows no column: name the line's start, so that an error on a line always has one.
+        addError(list, at, line > 0 ? 1 : 0, ELK_FAULT_OUT_BEFORE_IN, nullptr, 0);
         return ELK_ERROR;
     }
     labelLength = label ? std::max(labelLength, 0) : 0;

@@ -292,6 +292,12 @@ int8_t ELKAle_Read(ELKList_t* list, const char* text, int64_t length)
         }
         if (hasEnd) {
             if (!readTime(&r, last, "End", &rate, &in, &out)) continue;
+            // A day later still before Start: a Start past 24 hours.
+            if (ELKRational_Compare(&out, &in) < 0) {
+                ELKList_AddError(list, r.line, characters(line.begin, last.begin),
+                    ELK_FAULT_OUT_DAY_BEFORE_IN, nullptr, 0);
+                continue;
+            }
         } else {
             ELKRational_t length;
             if (!readTime(&r, span, "Duration", &rate, nullptr, &length)) continue;
