@@ -257,12 +257,11 @@ int8_t ELKAle_Read(ELKList_t* list, const char* text, int64_t length)
     if (!list) return ELK_ERROR;
     const int64_t errors = list->errorCount;
     const Layout l = layout(text, length);
-    ELKList_BeginInput(list, l.ok ? ELK_FORMAT_ALE : ELK_FORMAT_NONE);
     if (!l.ok) {
-        ELKList_AddError(list, 0, 0, ELK_FAULT_NO_TIMELINE, nullptr, 0);
-        ELKList_EndInput(list);
+        ELKReader_NoTimeline(list, ELK_FORMAT_NONE);
         return ELK_ERROR;
     }
+    ELKList_BeginInput(list, ELK_FORMAT_ALE);
     ELKTimebase_t own = list->base;
     Span fps;
     if (heading(l, "FPS", &fps) && rateFromText(fps, &own)) ELKList_SetInputRate(list, &own);

@@ -404,11 +404,7 @@ int8_t ELKOtio_Read(ELKList_t* list, const char* text, int64_t length)
         any = true;
         timeline(&r, t);
     });
-    if (!any) {
-        ELKList_BeginInput(list, ELK_FORMAT_OTIO);
-        ELKList_AddError(list, 0, 0, ELK_FAULT_NO_TIMELINE, nullptr, 0);
-        ELKList_EndInput(list);
-    }
+    if (!any) ELKReader_NoTimeline(list, ELK_FORMAT_OTIO);
     return list->errorCount == errors ? ELK_OK : ELK_ERROR;
 }
 

@@ -56,3 +56,10 @@ void ELKReader_Error(ELKList_t* list, int64_t line, int32_t column, int8_t fault
     if (n >= int(sizeof detail)) n = int(sizeof detail) - 1;
     ELKList_AddError(list, line, column, fault, n ? detail : nullptr, n);
 }
+
+void ELKReader_NoTimeline(ELKList_t* list, int8_t format)
+{
+    ELKList_BeginInput(list, format);
+    ELKList_AddError(list, 0, 0, ELK_FAULT_NO_TIMELINE, nullptr, 0);
+    ELKList_EndInput(list);
+}

@@ -24,6 +24,10 @@ void ELKXml_Position(ELKTextPosition_t* where, pugi::xml_node node, int64_t* lin
 void ELKReader_Error(ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* format, ...)
     __attribute__((format(printf, 5, 6)));
 
+// Adds an input of the format with one error about the whole of it: the
+// file holds no timeline.
+void ELKReader_NoTimeline(ELKList_t* list, int8_t format);
+
 // Nesting deeper than this is an error: a file must not exhaust the stack.
 constexpr int32_t ELK_READER_DEPTH_MAX = 64;
 

@@ -182,11 +182,7 @@ int8_t ELKXmeml_Read(ELKList_t* list, const char* text, int64_t length)
         any = true;
         sequence(&r, s);
     });
-    if (!any) {
-        ELKList_BeginInput(list, ELK_FORMAT_XMEML);
-        ELKList_AddError(list, 0, 0, ELK_FAULT_NO_TIMELINE, nullptr, 0);
-        ELKList_EndInput(list);
-    }
+    if (!any) ELKReader_NoTimeline(list, ELK_FORMAT_XMEML);
     return list->errorCount == errors ? ELK_OK : ELK_ERROR;
 }
 
