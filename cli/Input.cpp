@@ -15,72 +15,7 @@ namespace
 
 constexpr size_t kPiece = size_t(1) << 16;
 
-// Whatever the encoding, no byte grows past three in UTF-8, so a NUL this
-// early lies in the first 8 KiB of decoded text, which the list reader would
-// refuse as not text; the rest of it (all of /dev/zero) need not be read.
-bool surelyNotText(const char* data, size_t size)
-{
-    const size_t early = std::min(size, size_t(8192 / 3));
-    const bool utf16
-        = size >= 2 && ((data[0] == '\xFF' && data[1] == '\xFE') || (data[0] == '\xFE' && data[1] == '\xFF'));
-    return !utf16 && std::memchr(data, 0, early) != nullptr;
-}
-
 } // namespace
-
-Input::~Input()
-{
-    std::free(m_data);
-}
-
-Input::Status Input::read(const char* name)
-{
-    const bool isStdin = std::strcmp(name, "-") == 0;
-    const int fd = isStdin ? STDIN_FILENO : open(name, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Unreadable;
-    const Status status = readBytes(fd);
-    const int saved = errno;
-    if (!isStdin) close(fd);
-    errno = saved;
-    return status;
-}
-
-Input::Status Input::readBytes(int fd)
-{
-    struct stat st {
-    };
-    // A file is read at its size plus a byte to see its end; a pipe grows as it comes.
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (regular && st.st_size > kInputMax) return TooLarge;
-    if (!grow(regular ? size_t(st.st_size) + 1 : kPiece)) return Unreadable;
-    bool looked = false;
-    for (;;) {
-        if (m_size == m_capacity && !grow(std::min(2 * m_capacity, size_t(kInputMax) + 1))) return Unreadable;
-        const ssize_t n = ::read(fd, m_data + m_size, m_capacity - m_size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Unreadable;
-        m_size += size_t(n);
-        if (m_size > size_t(kInputMax)) return TooLarge;
-        if (!looked && (n == 0 || m_size >= 8192)) {
-            looked = true;
-            if (surelyNotText(m_data, m_size)) return NotText;
-        }
-        if (n == 0) return Read;
-    }
-}
-
-bool Input::grow(size_t capacity)
-{
-    if (capacity <= m_capacity) return true;
-    char* data = static_cast<char*>(std::realloc(m_data, capacity));
-    if (!data) {
-        errno = ENOMEM;
-        return false;
-    }
-    m_data = data;
-    m_capacity = capacity;
-    return true;
-}
 
 LineReader::LineReader(int fd)
     : m_fd(fd)

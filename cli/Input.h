@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What horodex-tc reads: a whole input for sum, and the lines of a stream,
-// decoded to UTF-8 by the library, for the value columns.
+// What horodex-tc reads for the value columns: the lines of a stream,
+// decoded to UTF-8 by the library.
 #ifndef HORODEX_TC_INPUT_H
 #define HORODEX_TC_INPUT_H
 
@@ -9,37 +9,6 @@
 #include <functional>
 
 #include "ELKText.h"
-
-// The largest input sum reads: 1 GiB.
-constexpr int64_t kInputMax = int64_t(1) << 30;
-
-// A whole input in memory, as bytes: the list reader decodes it.
-class Input
-{
-public:
-    enum Status { Read, Unreadable, TooLarge, NotText };
-
-    Input() = default;
-    Input(const Input&) = delete;
-    Input& operator=(const Input&) = delete;
-    ~Input();
-
-    // Reads a whole file, or standard input for "-". Unreadable, with errno
-    // set, when it cannot be opened, read or held; NotText as soon as its
-    // start shows it is not text, without reading the rest.
-    Status read(const char* name);
-
-    const char* data() const { return m_data; }
-    int64_t size() const { return int64_t(m_size); }
-
-private:
-    Status readBytes(int fd);
-    bool grow(size_t capacity);
-
-    char* m_data = nullptr;
-    size_t m_size = 0;
-    size_t m_capacity = 0;
-};
 
 // The lines of a stream, decoded, as they arrive.
 class LineReader

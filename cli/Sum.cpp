@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Command.h"
-#include "ELKTimeline.h"
-#include "Input.h"
+#include "ELKInput.h"
 #include "Json.h"
 #include "Output.h"
 
@@ -20,13 +19,6 @@ namespace
 
 class SumWriter
 {
-    // A file as given, and its input in the list (-1: it could not be read);
-    // a timeline file with several projects or sequences has one per input.
-    struct File {
-        const char* name;
-        int32_t input;
-    };
-
 public:
     SumWriter(const Options& opt, Output& out)
         : m_opt(opt)
@@ -56,37 +48,18 @@ public:
 
 private:
     // One file into the list (a timeline file may hold several inputs); false
-    // when some of it was left out. A folder, such as an FCPXML bundle
-    // NAME.fcpxmld, is read through the Info.fcpxml inside it.
+    // when some of it was left out.
     bool read(const char* name)
     {
-        std::string path = name;
-        struct stat st {
-        };
-        if (path != "-" && stat(name, &st) == 0 && S_ISDIR(st.st_mode)) path += "/Info.fcpxml";
-        Input input;
-        const Input::Status status = input.read(path.c_str());
+        const int64_t errorsBefore = m_list.errorCount;
         // The list counts at --rate, else at the first input's own rate, else at $HORODEX_RATE
         // or 30; later inputs do not change it.
-        m_list.takesOwnRate = m_files.empty() && !m_opt.rateGiven ? ELK_TRUE : ELK_FALSE;
-        if (status == Input::Unreadable) {
-            const std::string why = std::strerror(errno);
-            report({ path.c_str() }, why);
-            m_unreadable.push_back({ name, why });
-            m_files.push_back({ name, -1 });
-            return false;
-        }
-        const int64_t errorsBefore = m_list.errorCount;
-        const int32_t inputsBefore = m_list.inputs;
-        bool ok = false;
-        if (status == Input::Read)
-            ok = ELKTimeline_Read(&m_list, input.data(), input.size()) == ELK_OK;
-        else
-            addWholeInputError(status == Input::TooLarge ? ELK_FAULT_TOO_LARGE : ELK_FAULT_NOT_TEXT);
-        for (int32_t i = inputsBefore; i < m_list.inputs; ++i) {
-            m_names.push_back(name);
-            m_files.push_back({ name, i });
-        }
+        const ELKReadOptions_t options { m_names.empty() && !m_opt.rateGiven ? ELK_RATE_OWN : ELK_RATE_KEEP };
+        const bool ok
+            = (std::strcmp(name, "-") == 0 ? ELKInput_ReadDescriptor(&m_list, STDIN_FILENO, &options)
+                                           : ELKInput_ReadFile(&m_list, name, &options))
+            == ELK_OK;
+        m_names.resize(size_t(m_list.inputs), name);
         for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
             const ELKListError_t& e = m_list.errors[i];
             const int8_t format = m_list.inputList[e.input].format;
@@ -95,14 +68,6 @@ private:
             report({ name, nullptr, e.line, e.column }, reason(e));
         }
         return ok;
-    }
-
-    // An input with no text to read is one error about the whole of it.
-    void addWholeInputError(int8_t fault)
-    {
-        if (ELKList_BeginInput(&m_list, ELK_FORMAT_NONE) != ELK_OK) return;
-        ELKList_AddError(&m_list, 0, 0, fault, nullptr, 0);
-        ELKList_EndInput(&m_list);
     }
 
     std::string reason(const ELKListError_t& e) const
@@ -173,7 +138,7 @@ private:
             m_out.lineDone();
         }
         if (m_list.entryCount > 0) m_out.lineDone();
-        for (const File& f : m_files) inputLine(f);
+        for (int32_t i = 0; i < m_list.inputs; ++i) inputLine(i);
         totalLine("sum", m_list.sum);
         if (m_list.hasUnique == ELK_TRUE) totalLine("unique", m_list.unique);
         if (m_list.hasLength == ELK_TRUE) totalLine("length", m_list.length);
@@ -195,18 +160,14 @@ private:
     }
 
     // "input     cut.fcpxml  fcpxml "Cut"  23.976  length 00:00:40:00  1 left out"
-    void inputLine(const File& f)
+    void inputLine(int32_t i)
     {
         std::string& b = m_out.buffer();
         b += "input     ";
-        appendUtf8(b, f.name, std::strlen(f.name));
-        if (f.input < 0) {
-            b += "  not read";
-            return m_out.lineDone();
-        }
-        const ELKListInput_t& in = m_list.inputList[f.input];
+        appendUtf8(b, m_names[size_t(i)], std::strlen(m_names[size_t(i)]));
+        const ELKListInput_t& in = m_list.inputList[i];
         b += "  ";
-        b += formatName(in.format) ? formatName(in.format) : "not read";
+        b += ELKList_FormatName(in.format) ? ELKList_FormatName(in.format) : "not read";
         if (in.hasName == ELK_TRUE) {
             b += " \"";
             appendUtf8(b, m_list.text + in.name, size_t(in.nameLength));
@@ -228,12 +189,6 @@ private:
         m_out.lineDone();
     }
 
-    static const char* formatName(int8_t format)
-    {
-        static const char* const names[] = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
-        return format > ELK_FORMAT_NONE && format <= ELK_FORMAT_ALE ? names[format] : nullptr;
-    }
-
     void appendJsonOrNull(std::string& b, bool has, int64_t frames) const
     {
         if (has)
@@ -246,20 +201,19 @@ private:
     void appendJsonInputs(std::string& b) const
     {
         b += ", \"inputs\": [";
-        for (size_t i = 0; i < m_files.size(); ++i) {
-            const File& f = m_files[i];
-            const ELKListInput_t none {};
-            const ELKListInput_t& in = f.input < 0 ? none : m_list.inputList[f.input];
+        for (int32_t i = 0; i < m_list.inputs; ++i) {
+            const ELKListInput_t& in = m_list.inputList[i];
             b += i ? ", {\"file\": " : "{\"file\": ";
-            appendJsonString(b, f.name, std::strlen(f.name));
+            appendJsonString(b, m_names[size_t(i)], std::strlen(m_names[size_t(i)]));
             b += ", \"name\": ";
             if (in.hasName == ELK_TRUE)
                 appendJsonString(b, m_list.text + in.name, size_t(in.nameLength));
             else
                 b += "null";
             b += ", \"format\": ";
-            if (formatName(in.format))
-                appendJsonString(b, formatName(in.format), std::strlen(formatName(in.format)));
+            if (ELKList_FormatName(in.format))
+                appendJsonString(
+                    b, ELKList_FormatName(in.format), std::strlen(ELKList_FormatName(in.format)));
             else
                 b += "null";
             b += ", \"rate\": ";
@@ -272,7 +226,7 @@ private:
             b += ", \"entries\": ";
             appendInteger(b, in.entries);
             b += ", \"errors\": ";
-            appendInteger(b, f.input < 0 ? 1 : in.errors);
+            appendInteger(b, in.errors);
             b += ", \"left_out\": ";
             appendInteger(b, in.leftOut);
             b += ", \"length\": ";
@@ -307,22 +261,9 @@ private:
         b += ", \"entries\": ";
         appendInteger(b, m_list.entryCount);
         b += ", \"errors\": [";
-        bool first = true;
-        // Inputs that could not be opened or read; like those that hold no
-        // text, they have line 0 and column 0.
-        for (const auto& u : m_unreadable) {
-            b += first ? "" : ", ";
-            first = false;
-            b += "{\"file\": ";
-            appendJsonString(b, u.first);
-            b += ", \"line\": 0, \"column\": 0, \"text\": \"\", \"why\": ";
-            appendJsonString(b, u.second);
-            b += '}';
-        }
         for (int64_t i = 0; i < m_list.errorCount; ++i) {
             const ELKListError_t& e = m_list.errors[i];
-            b += first ? "{\"file\": " : ", {\"file\": ";
-            first = false;
+            b += i ? ", {\"file\": " : "{\"file\": ";
             appendJsonString(b, m_names[size_t(e.input)]);
             b += ", \"line\": ";
             appendInteger(b, e.line);
@@ -362,9 +303,7 @@ private:
     const Options& m_opt;
     Output& m_out;
     ELKList_t m_list;
-    std::vector<const char*> m_names; // per input in the list
-    std::vector<File> m_files; // per input, and per file that could not be read, in order
-    std::vector<std::pair<std::string, std::string>> m_unreadable; // file, why
+    std::vector<const char*> m_names; // the file each input in the list came from
     int64_t m_linesLeftOut = 0;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "TapeModel.h"
 
+#include <cstring>
+
 #include <QColor>
 
 #include <algorithm>
@@ -254,6 +256,12 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         break;
     case ELK_FAULT_NO_TIMELINE:
         reason = tr("no timeline in this file");
+        break;
+    case ELK_FAULT_CANNOT_OPEN:
+        reason = QString::fromLocal8Bit(std::strerror(int(e.value[0])));
+        break;
+    case ELK_FAULT_FOLDER:
+        reason = tr("a folder, not a list");
         break;
     }
     if (reason.isEmpty()) reason = tr("no fault");

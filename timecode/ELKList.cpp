@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "ELKListReader.h"
@@ -57,6 +58,8 @@ const char* const kReasons[] = {
     "larger than 1 GiB",
     "not well-formed",
     "no timeline in this file",
+    "cannot be opened",
+    "a folder, not a list",
 };
 static_assert(std::size(kReasons) == ELK_FAULT_COUNT, "a reason for every fault");
 
@@ -382,10 +385,11 @@ bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t
 
 } // namespace elklist
 
-void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb)
+void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, int8_t rateFrom)
 {
     *list = ELKList_t {};
     list->base = *tb;
+    list->rateFrom = rateFrom;
     list->takesOwnRate = ELK_FALSE;
     list->edl = ELK_FALSE;
     list->hasUnique = ELK_FALSE;
@@ -405,7 +409,7 @@ void ELKList_Destroy(ELKList_t* list)
         ELK_Free(list->state);
     }
     const ELKTimebase_t base = list->base;
-    ELKList_Init(list, &base);
+    ELKList_Init(list, &base, list->rateFrom);
 }
 
 int8_t ELKList_BeginInput(ELKList_t* list, int8_t format)
@@ -454,8 +458,11 @@ void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate)
     ELKListInput_t& in = list->inputList[list->inputs];
     in.hasRate = ELK_TRUE;
     in.rate = *rate;
-    if (list->takesOwnRate == ELK_TRUE && list->inputs == 0 && list->entryCount == 0 && list->errorCount == 0)
+    if (list->takesOwnRate == ELK_TRUE && list->inputs == 0 && list->entryCount == 0
+        && list->errorCount == 0) {
         list->base = *rate;
+        list->rateFrom = ELK_RATE_FROM_INPUT;
+    }
 }
 
 int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_t labelLength,
@@ -481,14 +488,15 @@ int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_
         : ELK_ERROR;
 }
 
-int8_t ELKList_AddError(
-    ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail, int32_t detailLength)
+int8_t ELKList_AddError(ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail,
+    int32_t detailLength, const uint64_t* value)
 {
     if (!isOpen(list)) return ELK_ERROR;
     if (fault <= ELK_FAULT_NONE || fault >= ELK_FAULT_COUNT) fault = ELK_FAULT_BAD_TIME;
-    return addError(list, Line { line, nullptr, nullptr }, std::max(column, 0), fault, detail, detailLength)
-        ? ELK_OK
-        : ELK_ERROR;
+    ELKListError_t* e
+        = addError(list, Line { line, nullptr, nullptr }, std::max(column, 0), fault, detail, detailLength);
+    if (e && value) std::copy(value, value + 4, e->value);
+    return e ? ELK_OK : ELK_ERROR;
 }
 
 void ELKList_LeaveOut(ELKList_t* list)
@@ -543,9 +551,9 @@ int8_t refuseInput(ELKList_t* list, int8_t fault)
     return ELKList_EndInput(list);
 }
 
-int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
+int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length)
 {
-    if (!list || length < 0 || (!bytes && length)) return ELK_ERROR;
+    if (!list || length < 0 || (!text && length)) return ELK_ERROR;
     Reader r {};
     r.list = list;
     const ELKTimebase_t& base = list->base;
@@ -561,21 +569,12 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
         r.day[i] = d.frames;
     }
 
-    ELKText_t text;
-    if (ELKText_Decode(&text, bytes, length) != ELK_OK) return refuseInput(list, ELK_FAULT_NO_MEMORY);
-    if (text.binary == ELK_TRUE) {
-        ELKText_Destroy(&text);
-        return refuseInput(list, ELK_FAULT_NOT_TEXT);
-    }
     const Format* format = kFormats;
-    while (!format->detect(r, text.utf8, text.length)) ++format;
-    if (ELKList_BeginInput(list, format->format) != ELK_OK) {
-        ELKText_Destroy(&text);
-        return ELK_ERROR;
-    }
+    while (!format->detect(r, text, length)) ++format;
+    if (ELKList_BeginInput(list, format->format) != ELK_OK) return ELK_ERROR;
     ELKLines_t lines;
     ELKLines_Init(&lines);
-    ELKLines_Feed(&lines, text.utf8, text.length);
+    ELKLines_Feed(&lines, text, length);
     ELKLine_t line;
     for (int8_t got; !list->state->stop && (got = nextLine(&lines, &line)) != ELK_FALSE;) {
         if (got == ELK_ERROR) {
@@ -591,9 +590,26 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
             format->readLine(r);
     }
     ELKLines_Destroy(&lines);
-    ELKText_Destroy(&text);
     list->lines += r.line;
     return ELKList_EndInput(list);
+}
+
+int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
+{
+    if (!list || length < 0 || (!bytes && length)) return ELK_ERROR;
+    ELKText_t text;
+    if (ELKText_Decode(&text, bytes, length) != ELK_OK) return refuseInput(list, ELK_FAULT_NO_MEMORY);
+    const int8_t result = text.binary == ELK_TRUE ? refuseInput(list, ELK_FAULT_NOT_TEXT)
+                                                  : ELKList_ReadUtf8(list, text.utf8, text.length);
+    ELKText_Destroy(&text);
+    return result;
+}
+
+const char* ELKList_FormatName(int8_t format)
+{
+    static const char* const names[] = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+    static_assert(std::size(names) == ELK_FORMAT_COUNT, "a name for every format");
+    return format > ELK_FORMAT_NONE && format < ELK_FORMAT_COUNT ? names[format] : nullptr;
 }
 
 int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, char* out, int32_t capacity)
@@ -631,6 +647,10 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
             rateName(list->base, true).text);
         break;
     }
+    case ELK_FAULT_CANNOT_OPEN:
+        // As the system words it, as every program on the system does.
+        n = std::snprintf(text, sizeof text, "%s", std::strerror(int(error->value[0])));
+        break;
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
     }

@@ -22,6 +22,15 @@ enum ELKListFormat_t : int8_t {
     ELK_FORMAT_XMEML,
     ELK_FORMAT_OTIO,
     ELK_FORMAT_ALE,
+    ELK_FORMAT_COUNT
+};
+
+// Where a list's timebase came from, for a program to say so.
+enum ELKRateFrom_t : int8_t {
+    ELK_RATE_FROM_DEFAULT = 0, // nothing gave one
+    ELK_RATE_FROM_OPTION, // the user chose it
+    ELK_RATE_FROM_ENVIRONMENT, // $HORODEX_RATE
+    ELK_RATE_FROM_INPUT, // the first input's own rate
 };
 
 // Why a line or an input was left out. ELKList_ErrorText words each one.
@@ -62,6 +71,8 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_TOO_LARGE, // "larger than 1 GiB"
     ELK_FAULT_NOT_WELL_FORMED, // detail: the parser's description
     ELK_FAULT_NO_TIMELINE,
+    ELK_FAULT_CANNOT_OPEN, // value[0]: the errno; worded as the system words it
+    ELK_FAULT_FOLDER, // "a folder, not a list"
     ELK_FAULT_COUNT
 };
 
@@ -125,6 +136,7 @@ struct ELKListState_t; // the library's own bookkeeping
 // The library owns the arrays and the pool; read them, never write them.
 struct ELKList_t {
     ELKTimebase_t base; // every count is in frames at this rate
+    int8_t rateFrom; // ELKRateFrom_t: where base came from
     int8_t takesOwnRate; // ELK_TRUE: the first input's own rate, if it declares one, becomes base
     ELKListEntry_t* entries;
     int64_t entryCount;
@@ -147,8 +159,12 @@ struct ELKList_t {
     ELKListState_t* state; // private
 };
 
-// An empty list at tb.
-void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb);
+// An empty list at tb, which came from rateFrom (an ELKRateFrom_t).
+void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, int8_t rateFrom = ELK_RATE_FROM_OPTION);
+
+// The short name of a format, as horodex-tc writes it ("edl", "fcpxml");
+// null for ELK_FORMAT_NONE and anything past ELK_FORMAT_COUNT.
+const char* ELKList_FormatName(int8_t format);
 
 // Frees everything the list holds and leaves it empty.
 void ELKList_Destroy(ELKList_t* list);
@@ -164,6 +180,10 @@ void ELKList_Destroy(ELKList_t* list);
 // says so). ELK_ERROR with nothing read for a null list, null text with a
 // length, a negative length or a timebase that ELKTimebase_Set would refuse.
 int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length);
+
+// Reads one input of text already decoded to UTF-8 (an EDL or a plain list),
+// as ELKList_Read does after decoding.
+int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length);
 
 // Room for any reason ELKList_ErrorText writes, zero byte included; a detail
 // longer than fits is cut at a character.
@@ -193,9 +213,10 @@ int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_
     const char* track, int32_t trackLength, int8_t hasInOut, int64_t in, int64_t out, int64_t duration);
 
 // An error with its fault. Line 0 and column 0: about the whole input.
-// detail, which may be null, is text the reason includes.
-int8_t ELKList_AddError(
-    ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail, int32_t detailLength);
+// detail, which may be null, is text the reason includes; value, which may
+// be null, the four numbers it names.
+int8_t ELKList_AddError(ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail,
+    int32_t detailLength, const uint64_t* value = nullptr);
 
 // Counts an item left out on purpose (a disabled clip); not an error.
 void ELKList_LeaveOut(ELKList_t* list);

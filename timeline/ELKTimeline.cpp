@@ -112,15 +112,26 @@ int8_t ELKTimeline_Detect(const char* text, int64_t length)
     return f ? f->format : int8_t(ELK_FORMAT_LIST);
 }
 
+int8_t ELKTimeline_ReadText(ELKList_t* list, const ELKText_t* text)
+{
+    if (!list || !text) return ELK_ERROR;
+    if (text->binary == ELK_TRUE) {
+        if (ELKList_BeginInput(list, ELK_FORMAT_NONE) != ELK_OK) return ELK_ERROR;
+        ELKList_AddError(list, 0, 0, ELK_FAULT_NOT_TEXT, nullptr, 0);
+        ELKList_EndInput(list);
+        return ELK_ERROR;
+    }
+    const Format* f = formatOf(*text);
+    return f ? f->read(list, text->utf8, text->length) : ELKList_ReadUtf8(list, text->utf8, text->length);
+}
+
 int8_t ELKTimeline_Read(ELKList_t* list, const char* bytes, int64_t length)
 {
-    // Lists and EDLs, and input that is no text at all, go to the list reader whole: it decodes
-    // them and reports what it cannot read itself.
+    // Input that cannot be decoded goes to the list reader whole, which says why.
     ELKText_t text;
     if (!list || length < 0 || (!bytes && length) || ELKText_Decode(&text, bytes, length) != ELK_OK)
         return ELKList_Read(list, bytes, length);
-    const Format* f = formatOf(text);
-    const int8_t result = f ? f->read(list, text.utf8, text.length) : ELKList_Read(list, bytes, length);
+    const int8_t result = ELKTimeline_ReadText(list, &text);
     ELKText_Destroy(&text);
     return result;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "ELKList.h"
+#include "ELKText.h"
 
 // The format of UTF-8 text: ELK_FORMAT_FCPXML or ELK_FORMAT_XMEML for an XML root
 // fcpxml or xmeml, ELK_FORMAT_OTIO for a JSON object with OTIO_SCHEMA,
@@ -22,6 +23,9 @@ int8_t ELKTimeline_Detect(const char* text, int64_t length);
 // time is rounded once to the nearest frame, halves away from zero, and each
 // duration is out - in. ELK_OK when no error was added.
 int8_t ELKTimeline_Read(ELKList_t* list, const char* bytes, int64_t length);
+
+// The same for text already decoded.
+int8_t ELKTimeline_ReadText(ELKList_t* list, const ELKText_t* text);
 
 // The timebase the input declares, if any (a list's timebase is --rate, else
 // the first input's own, else $HORODEX_RATE or 30). ELK_ERROR when it
