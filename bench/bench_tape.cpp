@@ -106,7 +106,7 @@ void BM_PasteEdl(benchmark::State& state)
 {
     QGuiApplication::clipboard()->setText(reel(int(state.range(0))));
     auto window = shownWindow();
-    TapeDocument* editor = window->currentDocument();
+    TapeEditor* editor = window->currentEditor();
     FirstPaint totalsShown;
     window->findChild<QTreeWidget*>(QStringLiteral("m_totals"))->viewport()->installEventFilter(&totalsShown);
     double shownTotal = 0;
@@ -117,7 +117,7 @@ void BM_PasteEdl(benchmark::State& state)
         settle(window.get());
         state.PauseTiming();
         shownTotal += totalsShown.ms();
-        if (editor->model().list().entryCount != state.range(0)) {
+        if (window->session().list().entryCount != state.range(0)) {
             state.SkipWithError("not every event counted");
             break;
         }
@@ -134,7 +134,7 @@ BENCHMARK(BM_PasteEdl)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1
 void BM_Keystroke(benchmark::State& state)
 {
     auto window = shownWindow();
-    TapeDocument* editor = window->currentDocument();
+    TapeEditor* editor = window->currentEditor();
     editor->setPlainText(reel(int(state.range(0))));
     QTextCursor cursor(editor->document()->findBlockByNumber(2));
     cursor.movePosition(QTextCursor::EndOfBlock);
@@ -209,8 +209,7 @@ void BM_OpenLargeEdl(benchmark::State& state)
         shownTotal += totalsShown.ms();
         grown = double(memory("VmRSS:") - before);
         peak = double(memory("VmHWM:") - before);
-        if (window->currentDocument()->model().list().entryCount != 456869)
-            state.SkipWithError("not every event counted");
+        if (window->session().list().entryCount != 456869) state.SkipWithError("not every event counted");
         window.reset();
         state.ResumeTiming();
     }
@@ -228,7 +227,7 @@ void BM_KeystrokeLargeEdl(benchmark::State& state)
     QTemporaryDir dir;
     auto window = shownWindow();
     window->openFiles({ writeLargeEdl(dir) });
-    TapeDocument* editor = window->currentDocument();
+    TapeEditor* editor = window->currentEditor();
     QTextCursor cursor(editor->document()->findBlockByNumber(2));
     cursor.movePosition(QTextCursor::EndOfBlock);
     editor->setTextCursor(cursor);
@@ -244,9 +243,10 @@ void BM_KeystrokeLargeEdl(benchmark::State& state)
         settle(window.get());
         state.PauseTiming();
         bool read = false;
-        QObject::connect(editor, &TapeDocument::listRead, editor, [&read](bool) { read = true; });
+        const auto connection = QObject::connect(
+            &window->session(), &TapeSession::listRead, editor, [&read](bool) { read = true; });
         while (!read) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QObject::disconnect(editor, &TapeDocument::listRead, editor, nullptr);
+        QObject::disconnect(connection);
         totals += double(timer.nsecsElapsed()) / 1e6;
         typed = !typed;
         state.ResumeTiming();

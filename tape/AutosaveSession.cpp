@@ -55,7 +55,9 @@ bool AutosaveSession::write(int id, const Copy& copy)
     if (!ensureFolder()) return false;
     // One line of what the tab was, then its text.
     const QJsonObject about { { QStringLiteral("file"), copy.path },
-        { QStringLiteral("encoding"), copy.encoding }, { QStringLiteral("lineEnd"), copy.lineEnd } };
+        { QStringLiteral("encoding"), copy.encoding }, { QStringLiteral("lineEnd"), copy.lineEnd },
+        { QStringLiteral("size"), copy.stamp.size }, { QStringLiteral("modified"), copy.stamp.modifiedMs },
+        { QStringLiteral("hash"), QString::fromLatin1(copy.stamp.hash.toHex()) } };
     QSaveFile file(m_folder + QLatin1Char('/') + copyName(id));
     return file.open(QIODevice::WriteOnly)
         && file.write(QJsonDocument(about).toJson(QJsonDocument::Compact)) >= 0 && file.write("\n") == 1
@@ -96,6 +98,9 @@ QList<AutosaveSession::Copy> AutosaveSession::takeOrphans()
             copy.path = object.value(QStringLiteral("file")).toString();
             copy.encoding = object.value(QStringLiteral("encoding")).toInt();
             copy.lineEnd = object.value(QStringLiteral("lineEnd")).toInt();
+            copy.stamp.size = object.value(QStringLiteral("size")).toInteger(-1);
+            copy.stamp.modifiedMs = object.value(QStringLiteral("modified")).toInteger();
+            copy.stamp.hash = QByteArray::fromHex(object.value(QStringLiteral("hash")).toString().toLatin1());
             copy.text = QString::fromUtf8(file.readAll());
             copies << copy;
         }
@@ -111,4 +116,16 @@ void AutosaveSession::releaseOrphans()
     m_orphanLocks.clear();
     for (const QString& folder : m_orphans) QDir(folder).removeRecursively();
     m_orphans.clear();
+}
+
+QString AutosaveSession::keepDiscarded(const QString& name, const QString& text)
+{
+    const QString folder = m_root + QStringLiteral("-discarded");
+    if (!QDir().mkpath(folder)) return QString();
+    const QString path = folder + QLatin1Char('/')
+        + QStringLiteral("%1 %2.txt")
+              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss.zzz")), name);
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit() ? path
+                                                                                              : QString();
 }

@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+#include "TapeDocument.h"
+
 class AutosaveSession
 {
 public:
@@ -21,6 +23,7 @@ public:
         QString path; // the tab's file, or empty
         int encoding = 0;
         int lineEnd = 0;
+        TapeDiskStamp stamp; // the file when the tab last read or wrote it
     };
 
     // Sessions live in `root`, by default "autosave" in QStandardPaths::AppDataLocation.
@@ -38,6 +41,10 @@ public:
     QList<Copy> takeOrphans();
     // Removes the folders takeOrphans() read, once their copies are safe elsewhere.
     void releaseOrphans();
+    // Keeps edits that a reload is about to discard, in a file that outlives
+    // the session ("discarded" beside the copies). Returns its path, or an
+    // empty string when it could not be written.
+    QString keepDiscarded(const QString& name, const QString& text);
 
 private:
     bool ensureFolder();

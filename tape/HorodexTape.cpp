@@ -4,47 +4,26 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QHash>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTabBar>
 #include <QTextBlock>
 
-#include <algorithm>
-#include <vector>
+#include "ELKText.h"
+#include "SaveDialogs.h"
 
 namespace
 {
 
 // The pause after the last edit before unsaved tabs are copied aside.
 constexpr int autosaveMs = 2000;
-
-enum TotalsColumn { NameColumn, TimecodeColumn, FramesColumn, RunningTimeColumn, AtColumn, FramesAtColumn };
-
-bool readTimebase(const QString& text, ELKTimebase_t* base)
-{
-    const QByteArray bytes = text.toUtf8();
-    return ELKTimebase_FromText(base, bytes.constData(), int32_t(bytes.size())) == ELK_OK;
-}
-
-QString timebaseText(const ELKTimebase_t& base)
-{
-    char text[ELK_DURATION_TEXT_MAX];
-    return QString::fromLatin1(text, std::max(0, ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX)));
-}
-
-QString runningTimeText(const ELKDuration_t& d)
-{
-    char text[ELK_DURATION_TEXT_MAX];
-    return QString::fromLatin1(text, std::max(0, ELKDuration_ToRealTime(&d, text, ELK_DURATION_TEXT_MAX)));
-}
+// The lines an editor keeps at the window's smallest.
+constexpr int minimumEditorLines = 8;
 
 QStringList localFiles(const QMimeData* mime)
 {
@@ -55,13 +34,6 @@ QStringList localFiles(const QMimeData* mime)
     return paths;
 }
 
-// Sum and unique length of one track over every tab.
-struct TrackTotal {
-    QByteArray name;
-    int64_t sum = 0;
-    int64_t unique = 0;
-};
-
 } // namespace
 
 HorodexTape::HorodexTape(QWidget* parent)
@@ -69,36 +41,41 @@ HorodexTape::HorodexTape(QWidget* parent)
 {
     ui.setupUi(this);
     m_title = windowTitle();
+    connect(&m_session, &TapeSession::listRead, this, &HorodexTape::listRead);
+    connect(&m_session, &TapeSession::timebaseMoved, this, &HorodexTape::timebaseMoved);
     createChoosers();
     createTabs();
-    createTable();
-    createTotals();
     createActions();
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(autosaveMs);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &HorodexTape::autosave);
-
-    newDocument();
-    currentDocument()->setFocus();
+    newEditor()->setFocus();
 }
 
-HorodexTape::~HorodexTape() = default;
+HorodexTape::~HorodexTape()
+{
+    qApp->removeEventFilter(this);
+}
 
 void HorodexTape::createChoosers()
 {
     ELKTimebase_t base;
     for (int32_t i = 0; ELKTimebase_Named(&base, i) == ELK_OK; ++i) {
+        m_timebases.push_back(base);
         ui.m_timebase->addItem(timebaseText(base));
         ui.m_showAt->addItem(timebaseText(base));
     }
-    // The last choice, else 30 as the calculator opens.
-    ELKTimebase_FromRate(&base, ELK_FR_30);
-    readTimebase(QSettings().value(QStringLiteral("timebase")).toString(), &base);
-    setTimebase(base);
+    // The last choice, else the default.
+    const QByteArray chosen = QSettings().value(QStringLiteral("timebase")).toString().toUtf8();
+    const bool kept = ELKTimebase_FromText(&base, chosen.constData(), int32_t(chosen.size())) == ELK_OK;
+    if (!kept) ELKTimebase_FromRate(&base, tapeDefaultRate);
+    m_session.setTimebase(base, kept ? ELK_RATE_FROM_OPTION : ELK_RATE_FROM_DEFAULT);
+    showChosenTimebase();
 
     connect(ui.m_timebase, &QComboBox::currentIndexChanged, this, [this](int index) {
-        for (TapeDocument* document : documents()) document->setTimebase(timebase(index));
-        showTotals();
+        const ELKTimebase_t current = m_session.timebase();
+        if (index >= 0 && ELKTimebase_Equal(&m_timebases[size_t(index)], &current) != ELK_TRUE)
+            m_session.setTimebase(m_timebases[size_t(index)]);
     });
     // Only the user's choice is kept; --rate is for one run.
     connect(ui.m_timebase, &QComboBox::activated, this,
@@ -108,134 +85,138 @@ void HorodexTape::createChoosers()
 
 void HorodexTape::createTabs()
 {
-    // Tabs switch with Ctrl+Tab or Ctrl+Page Up/Down; Tab goes on to the table.
+    // Tabs switch with Ctrl+Tab or Ctrl+Page Up/Down from anywhere; Tab goes on to the table.
     ui.m_tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
+    qApp->installEventFilter(this);
     connect(ui.m_tabs, &QTabWidget::currentChanged, this, &HorodexTape::showDocument);
     connect(ui.m_tabs, &QTabWidget::tabCloseRequested, this, &HorodexTape::closeTab);
     ui.m_splitter->setSizes({ 2 * width() / 5, 3 * width() / 5 });
-}
-
-void HorodexTape::createTable()
-{
-    // Fixed row heights from the font: measuring contents would visit all 100,000 rows.
-    const QFontMetrics metrics(ui.m_table->font());
-    ui.m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ui.m_table->verticalHeader()->setDefaultSectionSize(metrics.height() + metrics.height() / 3);
-    connect(ui.m_table->verticalScrollBar(), &QScrollBar::valueChanged, this, &HorodexTape::spanErrorRows);
     ui.m_table->viewport()->installEventFilter(this);
-}
-
-void HorodexTape::createTotals()
-{
-    ui.m_totals->header()->setStretchLastSection(false);
-    ui.m_totals->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    for (int column = TimecodeColumn; column < ui.m_totals->columnCount(); ++column)
-        ui.m_totals->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     ui.m_verticalSplitter->setStretchFactor(0, 1);
     ui.m_verticalSplitter->setStretchFactor(1, 0);
+    // At the smallest the editor keeps its lines, and the totals scroll.
+    const QFontMetrics fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    ui.m_tabs->setMinimumHeight(minimumEditorLines * fixed.lineSpacing() + 4 * fixed.height());
+    ui.m_totals->setMinimumHeight(3 * fixed.height());
+    ui.m_leftOut->setCursor(Qt::PointingHandCursor);
+    ui.m_leftOut->installEventFilter(this);
 }
 
 void HorodexTape::createActions()
 {
     connect(ui.m_actionNewTab, &QAction::triggered, this, [this] {
-        TapeDocument* document = newDocument();
-        ui.m_tabs->setCurrentWidget(document);
-        document->setFocus();
+        TapeEditor* editor = newEditor();
+        ui.m_tabs->setCurrentWidget(editor);
+        editor->setFocus();
     });
     connect(ui.m_actionOpen, &QAction::triggered, this, &HorodexTape::openDialog);
-    connect(ui.m_actionSave, &QAction::triggered, this, [this] { saveDocument(currentDocument()); });
-    connect(ui.m_actionSaveAs, &QAction::triggered, this, &HorodexTape::saveAsDialog);
+    connect(ui.m_actionSave, &QAction::triggered, this, [this] { saveDocument(currentEditor()); });
+    connect(ui.m_actionSaveAs, &QAction::triggered, this, [this] { saveDocument(currentEditor(), true); });
     connect(ui.m_actionCloseTab, &QAction::triggered, this, [this] { closeTab(ui.m_tabs->currentIndex()); });
     connect(ui.m_actionQuit, &QAction::triggered, this, &QWidget::close);
     // The editor takes its own Ctrl+V first; this one serves the rest of the window.
     connect(ui.m_actionPaste, &QAction::triggered, this, &HorodexTape::pasteAnywhere);
     connect(ui.m_copyTotal, &QPushButton::clicked, ui.m_actionCopyTotal, &QAction::trigger);
     connect(ui.m_actionCopyTotal, &QAction::triggered, this, &HorodexTape::copyTotal);
-    connect(ui.m_actionAbout, &QAction::triggered, this, &HorodexTape::about);
+    connect(ui.m_actionAbout, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, tr("About Horodex Tape"),
+            tr("Horodex Tape\nVersion %1\n\nTotals of timecode lists and EDLs at any frame rate\n\n"
+               "Copyright (C) 2025-2026 The Horodex developers\n\nhttps://horodex.example")
+                .arg(QCoreApplication::applicationVersion()));
+    });
 }
 
-TapeDocument* HorodexTape::newDocument()
+TapeEditor* HorodexTape::newEditor()
 {
-    auto* document = new TapeDocument;
-    if (currentDocument()) document->setGeometry(currentDocument()->geometry());
-    document->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    document->setTimebase(timebase(ui.m_timebase->currentIndex()));
-    document->viewport()->installEventFilter(this);
-    connect(document, &TapeDocument::listRead, this, &HorodexTape::documentRead);
-    connect(document, &QPlainTextEdit::textChanged, this, &HorodexTape::documentChanged);
-    connect(document, &QPlainTextEdit::modificationChanged, this, &HorodexTape::updateTitle);
-    connect(document, &QPlainTextEdit::cursorPositionChanged, this, &HorodexTape::selectRowOfCursor);
-    ui.m_tabs->addTab(document, document->displayName());
+    TapeDocument* document = m_session.addDocument();
+    auto* editor = new TapeEditor(document, &m_session);
+    if (currentEditor()) editor->setGeometry(currentEditor()->geometry());
+    editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    editor->viewport()->installEventFilter(this);
+    connect(editor, &QPlainTextEdit::textChanged, this, [this, document] {
+        document->setCopyDue(true);
+        m_autosaveTimer.start();
+    });
+    connect(editor, &QPlainTextEdit::modificationChanged, this, &HorodexTape::updateTitle);
+    connect(editor, &QPlainTextEdit::cursorPositionChanged, this, &HorodexTape::selectRowOfCursor);
+    connect(document, &TapeDocument::changedOnDisk, this, [this, document] { changedOnDisk(document); });
+    ui.m_tabs->addTab(editor, document->displayName());
     // Tab order: the bar above, the editor, then the table and the totals.
-    setTabOrder(ui.m_copyTotal, document);
-    setTabOrder(document, ui.m_table);
-    showTotals();
-    return document;
+    setTabOrder(ui.m_copyTotal, editor);
+    setTabOrder(editor, ui.m_table);
+    updateTitle();
+    return editor;
 }
 
-TapeDocument* HorodexTape::currentDocument() const
+TapeEditor* HorodexTape::currentEditor() const
 {
-    return static_cast<TapeDocument*>(ui.m_tabs->currentWidget());
+    return static_cast<TapeEditor*>(ui.m_tabs->currentWidget());
 }
 
-QList<TapeDocument*> HorodexTape::documents() const
+QList<TapeEditor*> HorodexTape::editors() const
 {
-    QList<TapeDocument*> list;
-    for (int i = 0; i < ui.m_tabs->count(); ++i) list << static_cast<TapeDocument*>(ui.m_tabs->widget(i));
+    QList<TapeEditor*> list;
+    for (int i = 0; i < ui.m_tabs->count(); ++i) list << static_cast<TapeEditor*>(ui.m_tabs->widget(i));
     return list;
 }
 
-QStringList HorodexTape::openFiles(const QStringList& paths, bool followRate)
+TapeEditor* HorodexTape::editorOf(const TapeDocument* document) const
 {
-    QStringList errors;
-    TapeDocument* shown = nullptr;
-    TapeDocument* first = nullptr;
+    for (TapeEditor* editor : editors())
+        if (editor->tapeDocument() == document) return editor;
+    return nullptr;
+}
+
+QStringList HorodexTape::openFiles(const QStringList& paths)
+{
+    QStringList errors, shownAgain;
+    QList<TapeEditor*> loaded;
+    TapeEditor* shown = nullptr;
     for (const QString& path : paths) {
+        // One tab per file: the totals never count a file twice.
+        if (TapeDocument* open = m_session.documentOfFile(path)) {
+            shown = editorOf(open);
+            shownAgain << open->displayName();
+            continue;
+        }
         // Opening never replaces typed text: a tab of its own, unless the current one is empty.
-        TapeDocument* before = currentDocument();
-        TapeDocument* document = before->isUntouched() ? before : newDocument();
-        // Shown at its size first: a change of the editor's width lays out every line again.
-        ui.m_tabs->setCurrentWidget(document);
-        const QString error = document->load(path);
+        TapeEditor* before = currentEditor();
+        TapeEditor* editor = before->isUntouched() ? before : newEditor();
+        const QString error = editor->tapeDocument()->load(path);
         if (!error.isEmpty()) {
             errors << error;
-            if (document != before) {
-                ui.m_tabs->removeTab(ui.m_tabs->indexOf(document));
-                delete document;
+            if (editor != before) {
+                m_session.removeDocument(editor->tapeDocument());
+                delete editor;
                 ui.m_tabs->setCurrentWidget(before);
             }
             continue;
         }
         m_lastFolder = QFileInfo(path).absolutePath();
-        ui.m_tabs->setTabText(ui.m_tabs->indexOf(document), document->displayName());
-        ui.m_tabs->setTabToolTip(
-            ui.m_tabs->indexOf(document), QDir::toNativeSeparators(document->filePath()));
-        shown = document;
-        if (!first) first = document;
+        // Shown at its size first: a change of the editor's width lays out every line again.
+        ui.m_tabs->setCurrentWidget(editor);
+        loaded << editor;
+        shown = editor;
     }
-    // The timebase the first file declares, which the user may change after.
-    ELKTimebase_t own;
-    if (followRate && first && first->ownRate(&own)) setTimebase(own);
+    // A message about an earlier failure is no longer true of the window.
+    if (errors.isEmpty()) ui.m_statusBar->clearMessage();
+    if (!shownAgain.isEmpty())
+        showMessage(tr("%1 is open already: shown in its tab.").arg(shownAgain.join(QStringLiteral(", "))));
+    // One reading of them all, shown before the editors, which take longer, hold the text.
+    if (!loaded.isEmpty()) m_session.read(loaded.first()->tapeDocument(), true);
+    for (TapeEditor* editor : loaded) editor->showText();
     if (shown) {
         ui.m_tabs->setCurrentWidget(shown);
         shown->setFocus();
     }
-    // A message about an earlier failure is no longer true of the window.
-    if (errors.isEmpty()) ui.m_statusBar->clearMessage();
     showDocument();
-    showTotals();
     return errors;
 }
 
-void HorodexTape::setTimebase(const ELKTimebase_t& base)
+void HorodexTape::setTimebase(const ELKTimebase_t& base, bool fixed)
 {
-    int index = ui.m_timebase->count();
-    for (int i = 0; i < ui.m_timebase->count(); ++i) {
-        const ELKTimebase_t item = timebase(i);
-        if (ELKTimebase_Equal(&item, &base) == ELK_TRUE) index = i;
-    }
-    if (index == ui.m_timebase->count()) ui.m_timebase->addItem(timebaseText(base));
-    ui.m_timebase->setCurrentIndex(index);
+    m_session.setTimebase(base, ELK_RATE_FROM_OPTION, fixed);
+    showChosenTimebase();
 }
 
 void HorodexTape::showMessage(const QString& message, int timeoutMs)
@@ -247,10 +228,13 @@ int HorodexTape::restoreSession()
 {
     const QList<AutosaveSession::Copy> copies = m_autosave.takeOrphans();
     for (const AutosaveSession::Copy& copy : copies) {
-        TapeDocument* document = currentDocument()->isUntouched() ? currentDocument() : newDocument();
-        document->restore(copy.text, copy.path, copy.encoding, copy.lineEnd, true);
-        document->setCopyDue(true);
-        ui.m_tabs->setTabText(ui.m_tabs->indexOf(document), document->displayName());
+        TapeEditor* editor = currentEditor()->isUntouched() ? currentEditor() : newEditor();
+        editor->tapeDocument()->restore(
+            copy.text.toUtf8(), copy.path, copy.encoding, copy.lineEnd, copy.stamp);
+        editor->tapeDocument()->setCopyDue(true);
+        m_session.read(nullptr, true);
+        editor->showText();
+        editor->document()->setModified(true);
     }
     // Copied into this session before the old one goes.
     autosave();
@@ -267,37 +251,78 @@ int HorodexTape::restoreSession()
 void HorodexTape::autosave()
 {
     m_autosaveTimer.stop();
-    for (TapeDocument* document : documents()) {
+    for (TapeEditor* editor : editors()) {
+        TapeDocument* document = editor->tapeDocument();
         if (!document->isCopyDue()) continue;
-        if (!document->document()->isModified())
+        if (!editor->document()->isModified())
             m_autosave.remove(document->id());
         else if (!m_autosave.write(document->id(),
-                     { document->listText(), document->filePath(), document->encoding(),
-                         document->lineEnd() }))
+                     { editor->listText(), document->filePath(), document->encoding(), document->lineEnd(),
+                         document->diskStamp() }))
             continue;
         document->setCopyDue(false);
     }
 }
 
-bool HorodexTape::saveDocument(TapeDocument* document, bool askForName)
+bool HorodexTape::saveDocument(TapeEditor* editor, bool askForName)
 {
-    QString path = document->filePath();
-    if (path.isEmpty() || askForName) {
+    TapeDocument* document = editor->tapeDocument();
+    const QString path = document->filePath();
+    if (!path.isEmpty() && !askForName && document->diskState() == TapeDocument::Changed) {
+        const SaveDialogs::ChangedAnswer answer
+            = SaveDialogs::askChanged(this, m_title, document->displayName());
+        activateWindow();
+        switch (answer) {
+        case SaveDialogs::Overwrite:
+            break;
+        case SaveDialogs::Reload:
+            reload(editor);
+            return false;
+        case SaveDialogs::SaveAs:
+            return saveDocument(editor, true);
+        case SaveDialogs::Cancel:
+            return false;
+        }
+    } else if (path.isEmpty() || askForName) {
         const QString folder = path.isEmpty() ? m_lastFolder : QFileInfo(path).absolutePath();
-        path = QFileDialog::getSaveFileName(this, tr("Save the list"),
+        const SaveDialogs::Choice choice = SaveDialogs::askSaveAs(this,
             QDir(folder).filePath(path.isEmpty() ? tr("list.txt") : QFileInfo(path).fileName()),
-            tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
-        if (path.isEmpty()) return false;
+            document->encoding(), document->lineEnd());
+        activateWindow();
+        return !choice.path.isEmpty() && saveDocumentAs(editor, choice.path, choice.encoding, choice.lineEnd);
     }
-    const QString error = document->saveAs(path);
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, m_title, error);
+    return saveDocumentAs(editor, path, document->encoding(), document->lineEnd());
+}
+
+bool HorodexTape::saveDocumentAs(TapeEditor* editor, const QString& path, int encoding, int lineEnd)
+{
+    TapeDocument* document = editor->tapeDocument();
+    // Another tab holding that file would overwrite this save with its own.
+    const TapeDocument* other = m_session.documentOfFile(path);
+    if (other && other != document) {
+        QMessageBox::warning(this, m_title,
+            tr("%1 is open in another tab: save there, or close that tab first.")
+                .arg(QDir::toNativeSeparators(path)));
         return false;
     }
+    editor->flush();
+    bool unencodable = false;
+    const QString error = document->save(path, encoding, lineEnd, &unencodable);
+    if (!error.isEmpty()) {
+        if (!unencodable) {
+            QMessageBox::warning(this, m_title, error);
+            return false;
+        }
+        // A way out: the same file in UTF-8, which holds every character.
+        const int answer
+            = QMessageBox::warning(this, m_title, error + QLatin1Char('\n') + tr("Save it as UTF-8?"),
+                QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Save);
+        activateWindow();
+        return answer == QMessageBox::Save && saveDocumentAs(editor, path, ELK_TEXT_UTF8, lineEnd);
+    }
     m_lastFolder = QFileInfo(path).absolutePath();
-    const int index = ui.m_tabs->indexOf(document);
-    ui.m_tabs->setTabText(index, document->displayName());
-    ui.m_tabs->setTabToolTip(index, QDir::toNativeSeparators(document->filePath()));
+    editor->document()->setModified(false);
+    ui.m_tabs->setTabIcon(ui.m_tabs->indexOf(editor), QIcon());
     document->setCopyDue(true);
     autosave();
     updateTitle();
@@ -305,50 +330,44 @@ bool HorodexTape::saveDocument(TapeDocument* document, bool askForName)
     return true;
 }
 
-bool HorodexTape::maybeSave(const QList<TapeDocument*>& unsaved)
+bool HorodexTape::maybeSave(const QList<TapeEditor*>& unsaved)
 {
     if (unsaved.isEmpty()) return true;
     const QString question = unsaved.size() == 1
-        ? tr("%1 has changes that are not saved. Save them?").arg(unsaved.first()->displayName())
+        ? tr("%1 has changes that are not saved. Save them?")
+              .arg(unsaved.first()->tapeDocument()->displayName())
         : tr("%1 tabs have changes that are not saved. Save them?").arg(unsaved.size());
     // Escape is Cancel: the window stays, with its text.
     const int answer = QMessageBox::warning(this, m_title, question,
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     // The keyboard back to the window, even where no window manager gives it.
     activateWindow();
-    switch (answer) {
-    case QMessageBox::Save:
-        for (TapeDocument* document : unsaved) {
-            ui.m_tabs->setCurrentWidget(document);
-            if (!saveDocument(document)) return false;
-        }
-        return true;
-    case QMessageBox::Discard:
-        return true;
-    default:
-        return false;
+    if (answer != QMessageBox::Save) return answer == QMessageBox::Discard;
+    for (TapeEditor* editor : unsaved) {
+        ui.m_tabs->setCurrentWidget(editor);
+        if (!saveDocument(editor)) return false;
     }
+    return true;
 }
 
 void HorodexTape::closeTab(int index)
 {
-    auto* document = static_cast<TapeDocument*>(ui.m_tabs->widget(index));
-    if (!document) return;
-    if (document->document()->isModified() && !maybeSave({ document })) return;
-    m_autosave.remove(document->id());
+    auto* editor = static_cast<TapeEditor*>(ui.m_tabs->widget(index));
+    if (!editor || (editor->document()->isModified() && !maybeSave({ editor }))) return;
+    m_autosave.remove(editor->tapeDocument()->id());
     ui.m_tabs->removeTab(index);
-    document->deleteLater();
+    m_session.removeDocument(editor->tapeDocument());
+    editor->deleteLater();
     // The window always holds a tab to paste into.
-    if (ui.m_tabs->count() == 0) newDocument();
-    currentDocument()->setFocus();
-    showTotals();
+    if (ui.m_tabs->count() == 0) newEditor();
+    currentEditor()->setFocus();
 }
 
 void HorodexTape::closeEvent(QCloseEvent* event)
 {
-    QList<TapeDocument*> unsaved;
-    for (TapeDocument* document : documents())
-        if (document->document()->isModified()) unsaved << document;
+    QList<TapeEditor*> unsaved;
+    for (TapeEditor* editor : editors())
+        if (editor->document()->isModified()) unsaved << editor;
     if (!maybeSave(unsaved)) {
         event->ignore();
         return;
@@ -371,53 +390,55 @@ void HorodexTape::dropEvent(QDropEvent* event)
     if (!errors.isEmpty()) QMessageBox::warning(this, m_title, errors.join(QLatin1Char('\n')));
 }
 
-// The editor would insert a dropped file's name as text; a file dropped on it opens instead.
 bool HorodexTape::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui.m_table->viewport()) {
-        if (event->type() == QEvent::Resize) spanErrorRows();
-        return QMainWindow::eventFilter(watched, event);
+    const auto type = event->type();
+    // Ctrl+Page Down and Up switch tabs wherever the focus is: the editor and table would take them.
+    if (type == QEvent::KeyPress && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int step = key->key() == Qt::Key_PageDown ? 1 : key->key() == Qt::Key_PageUp ? -1 : 0;
+        if (step && key->modifiers() == Qt::ControlModifier) {
+            const int count = ui.m_tabs->count();
+            ui.m_tabs->setCurrentIndex((ui.m_tabs->currentIndex() + step + count) % count);
+            currentEditor()->setFocus();
+            return true;
+        }
     }
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-        if (!localFiles(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
-            static_cast<QDropEvent*>(event)->acceptProposedAction();
-            return true;
-        }
-        break;
-    case QEvent::Drop:
-        if (!localFiles(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
+    if (watched == ui.m_leftOut && type == QEvent::MouseButtonRelease) goToFirstLeftOut();
+    if (watched == ui.m_table->viewport() || watched == ui.m_leftOut)
+        return QMainWindow::eventFilter(watched, event);
+    // The editor would insert a dropped file's name as text; a file dropped on it opens instead.
+    const bool drag = type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+    if (drag && !localFiles(static_cast<QDropEvent*>(event)->mimeData()).isEmpty()) {
+        if (type == QEvent::Drop)
             dropEvent(static_cast<QDropEvent*>(event));
-            return true;
-        }
-        break;
-    default:
-        break;
+        else
+            static_cast<QDropEvent*>(event)->acceptProposedAction();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void HorodexTape::showDocument()
 {
-    TapeDocument* document = currentDocument();
-    if (!document) return;
-    if (ui.m_table->model() != document->tableModel()) {
-        ui.m_table->setModel(document->tableModel());
+    TapeEditor* editor = currentEditor();
+    if (!editor) return;
+    TapeModel* model = editor->tapeDocument()->model();
+    if (ui.m_table->model() != model) {
+        ui.m_table->setModel(model);
         connect(ui.m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &HorodexTape::selectLine, Qt::UniqueConnection);
     }
-    sizeTableColumns();
-    spanErrorRows();
+    ui.m_table->fit();
+    editor->markErrors();
     updateTitle();
 }
 
-void HorodexTape::documentRead(bool ahead)
+void HorodexTape::listRead(bool ahead)
 {
-    if (sender() == currentDocument()) {
-        sizeTableColumns();
-        spanErrorRows();
-    }
+    ui.m_table->fit();
+    if (currentEditor()) currentEditor()->markErrors();
     showTotals();
     if (!ahead) return;
     // Shown now: the editor takes longer to lay out a long text than the totals take to compute.
@@ -426,74 +447,115 @@ void HorodexTape::documentRead(bool ahead)
     ui.m_leftOut->repaint();
 }
 
-void HorodexTape::documentChanged()
+void HorodexTape::timebaseMoved(TapeDocument* document)
 {
-    auto* document = static_cast<TapeDocument*>(sender());
+    showChosenTimebase();
+    showMessage(tr("Timebase %1, from %2").arg(timebaseText(m_session.timebase()), document->displayName()));
+}
+
+void HorodexTape::changedOnDisk(TapeDocument* document)
+{
+    TapeEditor* editor = editorOf(document);
+    const QString name = document->displayName();
+    const int index = ui.m_tabs->indexOf(editor);
+    if (document->diskState() == TapeDocument::Deleted) {
+        // Its text is all that is left of it.
+        editor->document()->setModified(true);
+        showMessage(tr("%1 was deleted on disk; its text stays here, unsaved.").arg(name));
+    } else if (!editor->document()->isModified()) {
+        reload(editor);
+    } else {
+        ui.m_tabs->setTabIcon(index, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        ui.m_tabs->setTabToolTip(index, tr("%1 changed on disk; saving will ask first.").arg(name));
+        showMessage(tr("%1 changed on disk; saving will ask first.").arg(name));
+    }
+}
+
+void HorodexTape::reload(TapeEditor* editor)
+{
+    TapeDocument* document = editor->tapeDocument();
+    QString kept;
+    if (editor->document()->isModified()) {
+        kept = m_autosave.keepDiscarded(document->displayName(), editor->listText());
+        if (kept.isEmpty()) {
+            QMessageBox::warning(this, m_title,
+                tr("%1 was not reloaded: its edits could not be kept aside.").arg(document->displayName()));
+            return;
+        }
+    }
+    const QString error = document->load(document->filePath());
+    if (!error.isEmpty()) {
+        QMessageBox::warning(this, m_title, error);
+        return;
+    }
+    m_session.read(nullptr, true);
+    editor->showText();
+    ui.m_tabs->setTabIcon(ui.m_tabs->indexOf(editor), QIcon());
+    ui.m_tabs->setTabToolTip(ui.m_tabs->indexOf(editor), QDir::toNativeSeparators(document->filePath()));
     document->setCopyDue(true);
-    m_autosaveTimer.start();
+    autosave();
+    updateTitle();
+    showMessage(kept.isEmpty() ? tr("%1 changed on disk and was reloaded.").arg(document->displayName())
+                               : tr("%1 was reloaded; the edits it held are in %2.")
+                                     .arg(document->displayName(), QDir::toNativeSeparators(kept)));
 }
 
 void HorodexTape::updateTitle()
 {
-    TapeDocument* current = currentDocument();
-    for (TapeDocument* document : documents()) {
-        const QString name = document->displayName();
+    for (TapeEditor* editor : editors()) {
+        const QString name = editor->tapeDocument()->displayName();
         ui.m_tabs->setTabText(
-            ui.m_tabs->indexOf(document), document->document()->isModified() ? tr("%1 *").arg(name) : name);
+            ui.m_tabs->indexOf(editor), editor->document()->isModified() ? tr("%1 *").arg(name) : name);
     }
-    setWindowTitle(current && !current->filePath().isEmpty()
-            ? m_title + QStringLiteral(" \u2014 ") + current->displayName() + QStringLiteral("[*]")
-            : m_title + QStringLiteral("[*]"));
+    TapeEditor* current = currentEditor();
+    setWindowTitle(current ? m_title + QStringLiteral(" \u2014 ") + current->tapeDocument()->displayName()
+                + QStringLiteral("[*]")
+                           : m_title + QStringLiteral("[*]"));
     setWindowModified(current && current->document()->isModified());
 }
 
-void HorodexTape::spanErrorRows()
+void HorodexTape::showTotals()
 {
-    // A reason reads across the columns that an error row leaves empty. Only
-    // the rows in view: spanning 100,000 error rows costs more than reading them.
-    ui.m_table->clearSpans();
-    TapeDocument* document = currentDocument();
-    if (!document) return;
-    const TapeModel& model = document->model();
-    const int first = std::max(0, ui.m_table->rowAt(0));
-    int last = ui.m_table->rowAt(ui.m_table->viewport()->height());
-    if (last < 0) last = model.rowCount() - 1;
-    for (int row = first; row <= last; ++row)
-        if (model.isErrorRow(row))
-            ui.m_table->setSpan(
-                row, TapeModel::LabelColumn, 1, TapeModel::RunningColumn - TapeModel::LabelColumn + 1);
+    const int showAt = ui.m_showAt->currentIndex();
+    ui.m_totals->showTotals(m_session, showAt > 0 ? &m_timebases[size_t(showAt - 1)] : nullptr);
+    ui.m_totals->setMaximumHeight(ui.m_totals->neededHeight());
+    if (ui.m_totals->neededHeight() != m_totalsHeight) {
+        m_totalsHeight = ui.m_totals->neededHeight();
+        fitTotals();
+    }
+    ui.m_copyUnique->setEnabled(m_session.list().hasUnique == ELK_TRUE);
+    showLeftOut();
 }
 
-void HorodexTape::sizeTableColumns()
+void HorodexTape::showLeftOut()
 {
-    // Sized from what the columns can hold, not by visiting every row; the label takes the rest.
-    TapeDocument* document = currentDocument();
-    const ELKList_t& list = document->model().list();
-    const QFontMetrics metrics(ui.m_table->font());
-    const int padding = 3 * metrics.averageCharWidth();
-    QHeaderView* header = ui.m_table->horizontalHeader();
-    auto fit = [&](int column, const QString& widest) {
-        const QString heading = document->model().headerData(column, Qt::Horizontal).toString();
-        header->resizeSection(column,
-            std::max(metrics.horizontalAdvance(widest), header->fontMetrics().horizontalAdvance(heading))
-                + padding);
-    };
-    fit(TapeModel::LineColumn,
-        QString(QString::number(std::max<int64_t>(list.lines, 1)).size(), QLatin1Char('0')));
-    QString track;
-    for (int32_t i = 0; i < list.trackCount; ++i) {
-        const QString name = QString::fromUtf8(list.text + list.tracks[i].name, list.tracks[i].nameLength);
-        if (name.size() > track.size()) track = name;
+    // Which tabs hold them, so that each can be found.
+    QStringList where;
+    int64_t errors = 0;
+    for (const TapeDocument* document : m_session.documents()) {
+        const int64_t count = document->model()->errorCount();
+        if (count > 0) where << tr("%1 %2").arg(document->displayName()).arg(count);
+        errors += count;
     }
-    fit(TapeModel::TrackColumn, track);
-    // Every time fits below a day, or below the sum; the sign may be there.
-    ELKDuration_t widest { 0, list.base };
-    ELKDuration_SetFields(&widest, ELK_FALSE, 24, 0, 0, 0);
-    widest.frames = -std::max(widest.frames - 1, list.sum == INT64_MIN ? INT64_MAX : std::abs(list.sum));
-    for (int column = TapeModel::InColumn; column <= TapeModel::RunningColumn; ++column)
-        fit(column, durationText(widest));
-    header->setSectionResizeMode(TapeModel::LabelColumn, QHeaderView::Stretch);
-    header->setStretchLastSection(false);
+    // Spelt out here: "%n line(s)" reads right only where a translation is loaded.
+    if (errors == 0)
+        ui.m_leftOut->clear();
+    else if (errors == 1)
+        ui.m_leftOut->setText(tr("1 line left out: %1").arg(where.join(QStringLiteral(", "))));
+    else
+        ui.m_leftOut->setText(tr("%1 lines left out: %2").arg(errors).arg(where.join(QStringLiteral(", "))));
+}
+
+void HorodexTape::goToFirstLeftOut()
+{
+    for (TapeEditor* editor : editors()) {
+        const TapeModel* model = editor->tapeDocument()->model();
+        if (model->errorCount() == 0) continue;
+        ui.m_tabs->setCurrentWidget(editor);
+        editor->selectLine(model->errors()[0].line, model->errors()[0].column);
+        editor->setFocus();
+        return;
+    }
 }
 
 void HorodexTape::fitTotals()
@@ -511,143 +573,23 @@ void HorodexTape::showEvent(QShowEvent* event)
     fitTotals();
 }
 
-void HorodexTape::showTotals()
+void HorodexTape::showChosenTimebase()
 {
-    const QList<TapeDocument*> tabs = documents();
-    if (tabs.isEmpty()) return;
-    // Over every tab, as several inputs of one list: sums add, tracks merge by name.
-    int64_t sum = 0, unique = 0, length = 0, errors = 0;
-    bool hasUnique = false, hasLength = false, valid = true;
-    std::vector<TrackTotal> tracks;
-    QHash<QByteArray, size_t> trackIndex;
-    for (const TapeDocument* document : tabs) {
-        const ELKList_t& list = document->model().list();
-        valid = valid && !__builtin_add_overflow(sum, list.sum, &sum)
-            && !__builtin_add_overflow(unique, list.unique, &unique);
-        hasUnique = hasUnique || list.hasUnique == ELK_TRUE;
-        hasLength = hasLength || list.hasLength == ELK_TRUE;
-        valid = valid && !__builtin_add_overflow(length, list.length, &length);
-        errors += list.errorCount;
-        for (int32_t i = 0; i < list.trackCount; ++i) {
-            const ELKListTrack_t& t = list.tracks[i];
-            const QByteArray name(list.text + t.name, t.nameLength);
-            const auto known = trackIndex.constFind(name);
-            if (known == trackIndex.cend()) {
-                trackIndex.insert(name, tracks.size());
-                tracks.push_back({ name, t.sum, t.unique });
-            } else {
-                TrackTotal& total = tracks[*known];
-                valid = valid && !__builtin_add_overflow(total.sum, t.sum, &total.sum)
-                    && !__builtin_add_overflow(total.unique, t.unique, &total.unique);
-            }
-        }
+    const ELKTimebase_t base = m_session.timebase();
+    size_t index = 0;
+    while (index < m_timebases.size() && ELKTimebase_Equal(&m_timebases[index], &base) != ELK_TRUE) ++index;
+    if (index == m_timebases.size()) {
+        m_timebases.push_back(base);
+        ui.m_timebase->addItem(timebaseText(base));
     }
-
-    m_sum = sum;
-    m_unique = unique;
-    m_hasUnique = hasUnique;
-    m_totalsValid = valid;
-    ui.m_totals->clear();
-    auto* sumItem = new QTreeWidgetItem(ui.m_totals, { tr("Sum") });
-    setTotal(sumItem, sum, valid);
-    auto* uniqueItem = new QTreeWidgetItem(ui.m_totals, { tr("Unique length") });
-    setTotal(uniqueItem, unique, valid);
-    uniqueItem->setHidden(!hasUnique);
-    for (const TrackTotal& track : tracks) {
-        setTotal(new QTreeWidgetItem(sumItem, { QString::fromUtf8(track.name) }), track.sum, valid);
-        setTotal(new QTreeWidgetItem(uniqueItem, { QString::fromUtf8(track.name) }), track.unique, valid);
-    }
-    auto* lengthItem = new QTreeWidgetItem(ui.m_totals, { tr("Length") });
-    setTotal(lengthItem, length, valid);
-    lengthItem->setHidden(!hasLength);
-    // One row per input, when there are several: the reels of a feature.
-    int inputs = 0;
-    for (const TapeDocument* document : tabs) inputs += document->model().list().inputs;
-    if (inputs > 1)
-        for (const TapeDocument* document : tabs)
-            for (int32_t i = 0; i < document->model().list().inputs; ++i)
-                setTotal(new QTreeWidgetItem(ui.m_totals, { inputText(document, i) }),
-                    document->model().list().inputList[i].total);
-    ui.m_totals->expandAll();
-
-    const bool showAt = ui.m_showAt->currentIndex() > 0;
-    ui.m_totals->setColumnHidden(AtColumn, !showAt);
-    ui.m_totals->setColumnHidden(FramesAtColumn, !showAt);
-    ui.m_totals->headerItem()->setText(AtColumn, tr("At %1").arg(ui.m_showAt->currentText()));
-    ui.m_totals->headerItem()->setText(FramesAtColumn, tr("Frames at %1").arg(ui.m_showAt->currentText()));
-    int width = 0;
-    for (int column = 0; column < ui.m_totals->columnCount(); ++column) {
-        ui.m_totals->resizeColumnToContents(column);
-        if (!ui.m_totals->isColumnHidden(column)) width += ui.m_totals->columnWidth(column);
-    }
-    // No taller than its rows.
-    int rows = 0;
-    for (QTreeWidgetItemIterator item(ui.m_totals, QTreeWidgetItemIterator::NotHidden); *item; ++item) ++rows;
-    int height = ui.m_totals->header()->sizeHint().height() + 2 * ui.m_totals->frameWidth()
-        + rows * ui.m_totals->visualItemRect(sumItem).height();
-    if (width > ui.m_totals->viewport()->width())
-        height += ui.m_totals->horizontalScrollBar()->sizeHint().height();
-    ui.m_totals->setMaximumHeight(height);
-    if (height != m_totalsHeight) {
-        m_totalsHeight = height;
-        fitTotals();
-    }
-
-    ui.m_copyUnique->setEnabled(hasUnique);
-    // Spelt out here: "%n line(s)" reads right only where a translation is loaded.
-    if (errors == 0)
-        ui.m_leftOut->clear();
-    else if (errors == 1)
-        ui.m_leftOut->setText(tr("1 line left out of the totals, marked in the list."));
-    else
-        ui.m_leftOut->setText(tr("%1 lines left out of the totals, marked in the list.").arg(errors));
-}
-
-QString HorodexTape::inputText(const TapeDocument* document, int32_t index) const
-{
-    // A tab holds a list or EDL, or a timeline file of one project or more.
-    const ELKList_t& list = document->model().list();
-    const ELKListInput_t& input = list.inputList[index];
-    static const char* const formats[] = { nullptr, QT_TR_NOOP("list"), QT_TR_NOOP("EDL"),
-        QT_TR_NOOP("FCPXML"), QT_TR_NOOP("FCP7 XML"), QT_TR_NOOP("OpenTimelineIO"), QT_TR_NOOP("ALE") };
-    QString name = document->displayName();
-    if (input.hasName == ELK_TRUE)
-        name = tr("%1, %2").arg(name, QString::fromUtf8(list.text + input.name, input.nameLength));
-    QStringList about;
-    if (input.format > ELK_FORMAT_NONE && input.format < int(std::size(formats)))
-        about << tr(formats[input.format]);
-    if (input.hasRate == ELK_TRUE) about << tr("at %1").arg(timebaseText(input.rate));
-    if (input.hasLength == ELK_TRUE)
-        about << tr("length %1").arg(durationText(ELKDuration_t { input.length, list.base }));
-    return about.isEmpty() ? name : tr("%1: %2").arg(name, about.join(QStringLiteral(", ")));
-}
-
-void HorodexTape::setTotal(QTreeWidgetItem* item, int64_t frames, bool valid) const
-{
-    for (int column = TimecodeColumn; column < ui.m_totals->columnCount(); ++column)
-        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    if (!valid) {
-        item->setText(TimecodeColumn, tr("too large"));
-        return;
-    }
-    const ELKDuration_t d { frames, timebase(ui.m_timebase->currentIndex()) };
-    item->setText(TimecodeColumn, durationText(d));
-    item->setText(FramesColumn, QString::number(frames));
-    item->setText(RunningTimeColumn, runningTimeText(d));
-
-    ELKTimebase_t at;
-    ELKDuration_t converted = d;
-    const bool shown = ui.m_showAt->currentIndex() > 0 && readTimebase(ui.m_showAt->currentText(), &at)
-        && ELKDuration_ConvertRealTime(&converted, &at) == ELK_OK;
-    item->setText(AtColumn, shown ? durationText(converted) : QString());
-    item->setText(FramesAtColumn, shown ? QString::number(converted.frames) : QString());
+    ui.m_timebase->setCurrentIndex(int(index));
 }
 
 void HorodexTape::copyTotal()
 {
-    if (!m_totalsValid) return;
-    const bool unique = ui.m_copyUnique->isChecked() && m_hasUnique;
-    const ELKDuration_t total { unique ? m_unique : m_sum, timebase(ui.m_timebase->currentIndex()) };
+    const ELKList_t& list = m_session.list();
+    const bool unique = ui.m_copyUnique->isChecked() && list.hasUnique == ELK_TRUE;
+    const ELKDuration_t total { unique ? list.unique : list.sum, list.base };
     // The calculator's clipboard form, with its sign: other programs read it.
     char text[ELK_DURATION_TEXT_MAX];
     const int32_t length = ELKDuration_ToText(&total, text, ELK_DURATION_TEXT_MAX, ELK_TRUE);
@@ -658,70 +600,47 @@ void HorodexTape::copyTotal()
 
 void HorodexTape::selectLine(const QModelIndex& current)
 {
-    TapeDocument* document = currentDocument();
-    if (!current.isValid() || m_selecting || !document) return;
+    TapeEditor* editor = currentEditor();
+    if (!current.isValid() || m_selecting || !editor) return;
     m_selecting = true;
-    document->selectLine(
-        document->model().lineOfRow(current.row()), document->model().faultColumn(current.row()));
+    const TapeModel* model = editor->tapeDocument()->model();
+    editor->selectLine(model->lineOfRow(current.row()), model->faultColumn(current.row()));
     m_selecting = false;
 }
 
 void HorodexTape::selectRowOfCursor()
 {
-    TapeDocument* document = currentDocument();
-    if (m_selecting || sender() != document) return;
-    const int row = document->model().rowOfLine(document->textCursor().blockNumber() + 1);
+    TapeEditor* editor = currentEditor();
+    if (m_selecting || sender() != editor) return;
+    const TapeModel* model = editor->tapeDocument()->model();
+    const int row = model->rowOfLine(editor->textCursor().blockNumber() + 1);
     if (row < 0 || ui.m_table->currentIndex().row() == row) return;
     m_selecting = true;
-    ui.m_table->setCurrentIndex(document->tableModel()->index(row, TapeModel::LabelColumn));
+    ui.m_table->setCurrentIndex(model->index(row, TapeModel::LabelColumn));
     m_selecting = false;
 }
 
 void HorodexTape::pasteAnywhere()
 {
     // At the cursor: a line the table selected is not the user's selection to replace.
-    TapeDocument* document = currentDocument();
-    if (!document->hasFocus()) {
-        QTextCursor cursor = document->textCursor();
+    TapeEditor* editor = currentEditor();
+    if (!editor->hasFocus()) {
+        QTextCursor cursor = editor->textCursor();
         cursor.clearSelection();
-        document->setTextCursor(cursor);
+        editor->setTextCursor(cursor);
     }
-    document->setFocus();
-    document->paste();
+    editor->setFocus();
+    editor->paste();
 }
 
 void HorodexTape::openDialog()
 {
     // From the current tab's folder, else from where the last file came.
-    const QString current = currentDocument()->filePath();
+    const QString current = currentEditor()->tapeDocument()->filePath();
     const QString folder = current.isEmpty() ? m_lastFolder : QFileInfo(current).absolutePath();
     const QStringList paths = QFileDialog::getOpenFileNames(this, tr("Open lists, EDLs or timelines"), folder,
         tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
     if (paths.isEmpty()) return;
     const QStringList errors = openFiles(paths);
     if (!errors.isEmpty()) QMessageBox::warning(this, m_title, errors.join(QLatin1Char('\n')));
-}
-
-void HorodexTape::saveAsDialog()
-{
-    saveDocument(currentDocument(), true);
-}
-
-void HorodexTape::about()
-{
-    QString text;
-    text += tr("Horodex Tape\n");
-    text += tr("Version %1\n\n").arg(QCoreApplication::applicationVersion());
-    text += tr("Totals of timecode lists and EDLs at any frame rate\n\n");
-    text += tr("Copyright (C) 2025-2026 The Horodex developers\n\n");
-    text += tr("https://horodex.example");
-    QMessageBox::about(this, tr("About Horodex Tape"), text);
-}
-
-ELKTimebase_t HorodexTape::timebase(int index) const
-{
-    ELKTimebase_t base;
-    ELKTimebase_FromRate(&base, ELK_FR_30);
-    readTimebase(ui.m_timebase->itemText(index), &base);
-    return base;
 }

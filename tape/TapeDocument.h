@@ -1,103 +1,109 @@
 // SPDX-License-Identifier: MIT
-// One input of the tape: a list or EDL in an editor tab of its own, with the
-// file it came from, that file's encoding and line ends, and its own reading,
-// so that an edit re-reads only this tab. A long text is re-read in the
-// background, so that typing in it stays quick.
+// One input of the tape: the text of a tab as the reader takes it (decoded
+// once, UTF-8), the file it came from with that file's encoding and line
+// ends, and what the file was when last read or written, so that a change
+// made by another program is seen before a save would overwrite it. The
+// editor shows the text; the session reads it.
 #ifndef TAPEDOCUMENT_H
 #define TAPEDOCUMENT_H
 
-#include <QFutureWatcher>
-#include <QTimer>
+#include <QByteArray>
+#include <QFileSystemWatcher>
+#include <QObject>
 
-#include <memory>
-
-#include "ListEditor.h"
 #include "TapeModel.h"
 
-class TapeDocument : public ListEditor
+// What a file was when last read or written: a change of any is another program's.
+struct TapeDiskStamp {
+    qint64 size = -1; // -1: not known
+    qint64 modifiedMs = 0; // since the epoch
+    QByteArray hash;
+};
+
+class TapeDocument : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TapeDocument(QWidget* parent = nullptr);
-    ~TapeDocument() override;
+    // What the file on disk is now, beside what this document last read or wrote.
+    enum DiskState { Unchanged, Changed, Deleted };
+
+    explicit TapeDocument(QObject* parent = nullptr);
 
     // Loads a list, an EDL or a timeline (FCPXML, an .fcpxmld bundle through
     // its Info.fcpxml, FCP7 XML, OpenTimelineIO, ALE): UTF-8, UTF-16 with a
     // byte-order mark or Windows-1252, any line ends. Returns why it could
-    // not, or an empty string; the text is kept on failure.
+    // not, or an empty string; the document is unchanged on failure.
     QString load(const QString& path);
-    // Writes the text to `path` through a temporary file, in the encoding and
-    // line end the file was read with (UTF-8 and LF for new text). Returns why
-    // it could not, or an empty string; on success the document is that file,
-    // unmodified. A failed write leaves the file on disk as it was.
-    QString saveAs(const QString& path);
-    // Puts back a copy kept by autosave: its text, file and unsaved mark.
-    void restore(const QString& text, const QString& path, int encoding, int lineEnd, bool modified);
+    // Writes the text to `path` through a temporary file, in `encoding` and
+    // `lineEnd` (ELKTextEncoding_t, ELKLineEnd_t). Returns why it could not,
+    // or an empty string; on success the document is that file, in that
+    // encoding. `unencodable` says whether a character the encoding cannot
+    // hold was the reason. A failed write leaves the file on disk as it was.
+    QString save(const QString& path, int encoding, int lineEnd, bool* unencodable = nullptr);
+    // Puts back a copy kept by autosave: its text and file, and the file as
+    // it was when the copy was taken (unknown: the next save asks).
+    void restore(
+        const QByteArray& text, const QString& path, int encoding, int lineEnd, const TapeDiskStamp& stamp);
+    const TapeDiskStamp& diskStamp() const { return m_stamp; }
+
+    // The file a path names, as one name whatever way it is written: the
+    // canonical path, a bundle's through its Info.fcpxml. Empty when there is none.
+    static QString canonicalFile(const QString& path);
+    DiskState diskState() const;
+
+    // The text as the reader takes it ('\n' or the file's own line ends).
+    const QByteArray& text() const { return m_text; }
+    void setText(const QByteArray& utf8)
+    {
+        m_text = utf8;
+        m_parses = 0;
+    }
 
     QString filePath() const { return m_path; }
-    // The file's name, or "Untitled".
+    // The file's name, or "Untitled", "Untitled 2", ...
     QString displayName() const;
-    // The timebase the file loaded declares, if it declares one.
-    bool ownRate(ELKTimebase_t* rate) const;
+    // Which "Untitled" a document without a file is, from 1.
+    int untitledNumber() const { return m_untitled; }
+    void setUntitledNumber(int number) { m_untitled = number; }
     int encoding() const { return m_encoding; }
     int lineEnd() const { return m_lineEnd; }
-    // Empty, unmodified and without a file: a file opened may take its place.
-    bool isUntouched() const;
-    // The text as the reader takes it, '\n' between lines.
-    QString listText() const;
+    // The timebase the file declares, if it declares one (its first input's).
+    bool ownRate(ELKTimebase_t* rate) const;
 
     // A number for the tab, unique in the process: the name of its autosave copy.
     int id() const { return m_id; }
     // Edited since its last autosave copy.
     bool isCopyDue() const { return m_copyDue; }
     void setCopyDue(bool due) { m_copyDue = due; }
+    // How often the reader has read this text since it was set: a file is
+    // read once when opened, and again only for a change of timebase.
+    int parses() const { return m_parses; }
+    void countParse() { ++m_parses; }
 
-    // Reads the text afresh at `base`, now.
-    void setTimebase(const ELKTimebase_t& base);
-    const TapeModel& model() const { return m_model; }
-    // For the table view.
-    TapeModel* tableModel() { return &m_model; }
-
-    // Marks the errors on the lines the editor shows; marking all of a long
-    // list would lay out every line.
-    void markErrors();
-    // Selects `line` (from 1) and scrolls sideways, if need be, to `column`.
-    void selectLine(int64_t line, int32_t column);
+    TapeModel* model() { return &m_model; }
+    const TapeModel* model() const { return &m_model; }
 
 signals:
-    // The model holds a new reading; `ahead` when the editor does not hold
-    // that text yet, and will take a while to.
-    void listRead(bool ahead);
-
-protected:
-    void insertFromMimeData(const QMimeData* source) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    // Another program changed or removed the file.
+    void changedOnDisk();
 
 private:
-    void textEdited();
-    void readNow(const QString& text, bool ahead = false);
-    // Puts UTF-8 text in the editor as a new text: nothing to undo, nothing to
-    // read. Frees the bytes as they go in.
-    void setText(QByteArray utf8);
-    void startBackgroundRead();
-    void backgroundReadDone();
+    // Remembers the file as it is now, whose content hashes to `hash`, and watches it.
+    void stamp(const QByteArray& hash);
+    void watch();
 
     TapeModel m_model;
-    int m_id;
-    bool m_copyDue = false;
-    ELKTimebase_t m_base {};
-    QString m_path;
+    QByteArray m_text;
+    QString m_path; // the file read: a bundle's Info.fcpxml
     int m_encoding = 0;
     int m_lineEnd = 0;
-    bool m_hasOwnRate = false;
-    ELKTimebase_t m_ownRate {};
-    bool m_settingText = false; // the text is being set by this class, and read already
-    uint64_t m_revision = 0; // counts changes of text or timebase, so a stale reading is dropped
-    QTimer m_readTimer; // a pause in typing before a long text is read
-    QFutureWatcher<std::shared_ptr<ELKList_t>> m_reading;
-    uint64_t m_readingRevision = 0;
+    int m_untitled = 1;
+    int m_id;
+    int m_parses = 0;
+    bool m_copyDue = false;
+    TapeDiskStamp m_stamp;
+    QFileSystemWatcher m_watcher;
 };
 
 #endif

@@ -7,19 +7,11 @@
 
 #include <algorithm>
 
-#include "ELKTimeline.h"
+const ELKList_t TapeModel::empty {};
 
 TapeModel::TapeModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
-    ELKTimebase_t base;
-    ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
-    ELKList_Init(&m_list, &base);
-}
-
-TapeModel::~TapeModel()
-{
-    ELKList_Destroy(&m_list);
 }
 
 int TapeModel::rowCount(const QModelIndex& parent) const
@@ -42,7 +34,7 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
         return column == LabelColumn || column == TrackColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                                                               : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (i < 0) {
-        const ELKListError_t& e = m_list.errors[-1 - i];
+        const ELKListError_t& e = errors()[-1 - i];
         if (role == Qt::ForegroundRole) return errorColor();
         // The line as read; timeline readers keep none, so their reason instead.
         if (role == Qt::ToolTipRole) return e.textLength > 0 ? poolText(e.text, e.textLength) : reasonText(e);
@@ -50,13 +42,13 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
         if (column == LineColumn) return QString::number(e.line);
         if (column == LabelColumn) {
             char reason[ELK_LIST_REASON_MAX];
-            return QString::fromUtf8(reason, ELKList_ErrorText(&m_list, &e, reason, sizeof reason));
+            return QString::fromUtf8(reason, ELKList_ErrorText(m_list, &e, reason, sizeof reason));
         }
         return QVariant();
     }
 
     if (role != Qt::DisplayRole) return QVariant();
-    const ELKListEntry_t& e = m_list.entries[i];
+    const ELKListEntry_t& e = entries()[i];
     switch (column) {
     case LineColumn:
         return QString::number(e.line);
@@ -71,7 +63,7 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
     case DurationColumn:
         return labelText(e.duration);
     case RunningColumn:
-        return labelText(e.running);
+        return labelText(e.running - m_runningBefore);
     }
     return QVariant();
 }
@@ -98,20 +90,39 @@ QVariant TapeModel::headerData(int section, Qt::Orientation orientation, int rol
     return QVariant();
 }
 
-void TapeModel::read(const QByteArray& text, const ELKTimebase_t& base)
+void TapeModel::detach()
 {
     beginResetModel();
-    ELKList_Destroy(&m_list);
-    ELKList_Init(&m_list, &base);
-    ELKTimeline_Read(&m_list, text.constData(), text.size());
-    listRows();
-    endResetModel();
+    m_list = &empty;
+    m_entries = m_entryCount = m_errors = m_errorCount = 0;
+    m_rows.clear();
 }
 
-void TapeModel::adopt(ELKList_t* list)
+void TapeModel::attach(const ELKList_t* list, int32_t firstInput, int32_t inputs)
 {
-    beginResetModel();
-    std::swap(m_list, *list);
+    m_list = list;
+    m_firstInput = firstInput;
+    m_inputs = inputs;
+    // Each input's entries and errors follow the inputs before it.
+    const int32_t end = firstInput + inputs;
+    const auto entryAt = [list](int32_t input) {
+        return std::lower_bound(list->entries, list->entries + list->entryCount, input,
+                   [](const ELKListEntry_t& e, int32_t i) { return e.input < i; })
+            - list->entries;
+    };
+    const auto errorAt = [list](int32_t input) {
+        return std::lower_bound(list->errors, list->errors + list->errorCount, input,
+                   [](const ELKListError_t& e, int32_t i) { return e.input < i; })
+            - list->errors;
+    };
+    m_entries = entryAt(firstInput);
+    m_entryCount = entryAt(end) - m_entries;
+    m_errors = errorAt(firstInput);
+    m_errorCount = errorAt(end) - m_errors;
+    m_runningBefore = m_entryCount > 0 ? entries()[0].running - entries()[0].duration : 0;
+    m_sum = m_entryCount > 0 ? entries()[m_entryCount - 1].running - m_runningBefore : 0;
+    m_lines = std::max(m_entryCount > 0 ? entries()[m_entryCount - 1].line : 0,
+        m_errorCount > 0 ? errors()[m_errorCount - 1].line : 0);
     listRows();
     endResetModel();
 }
@@ -120,11 +131,10 @@ void TapeModel::listRows()
 {
     // Both arrays come in line order; merging them keeps the table in the editor's order.
     m_rows.clear();
-    m_rows.reserve(size_t(m_list.entryCount + m_list.errorCount));
+    m_rows.reserve(size_t(m_entryCount + m_errorCount));
     int64_t entry = 0, error = 0;
-    while (entry < m_list.entryCount || error < m_list.errorCount) {
-        if (error == m_list.errorCount
-            || (entry < m_list.entryCount && m_list.entries[entry].line < m_list.errors[error].line))
+    while (entry < m_entryCount || error < m_errorCount) {
+        if (error == m_errorCount || (entry < m_entryCount && entries()[entry].line < errors()[error].line))
             m_rows.push_back(entry++);
         else
             m_rows.push_back(-1 - error++);
@@ -143,7 +153,7 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         return QStringLiteral("%1").arg(e.value[i], width, 10, QLatin1Char('0'));
     };
     const auto rate = [this](bool dropFrame) {
-        ELKTimebase_t base = m_list.base;
+        ELKTimebase_t base = m_list->base;
         base.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
         char text[ELK_DURATION_TEXT_MAX];
         const int32_t length = ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX);
@@ -198,7 +208,7 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         }
         reason = tr("%1:%2:%3;%4 does not exist at %5")
                      .arg(number(0, 2), number(1, 2), number(2, 2),
-                         number(3, m_list.base.nominal > 100 ? 3 : 2), rate(true));
+                         number(3, m_list->base.nominal > 100 ? 3 : 2), rate(true));
         break;
     case ELK_FAULT_TIME_TOO_LARGE:
         reason = tr("time too large");
@@ -278,17 +288,17 @@ int TapeModel::rowOfLine(int64_t line) const
 
 int32_t TapeModel::faultColumn(int row) const
 {
-    return isErrorRow(row) ? m_list.errors[-1 - m_rows[size_t(row)]].column : 0;
+    return isErrorRow(row) ? errors()[-1 - m_rows[size_t(row)]].column : 0;
 }
 
 QString TapeModel::poolText(int64_t offset, int32_t length) const
 {
-    return length > 0 ? QString::fromUtf8(m_list.text + offset, length) : QString();
+    return length > 0 ? QString::fromUtf8(m_list->text + offset, length) : QString();
 }
 
 QString TapeModel::labelText(int64_t frames) const
 {
-    return durationText(ELKDuration_t { frames, m_list.base });
+    return durationText(ELKDuration_t { frames, m_list->base });
 }
 
 QColor errorColor()

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The tape as a table: every counted entry and every line left out, in line
-// order. The model holds the library's list and formats cells only when the
-// view asks, so that a list of 100,000 lines costs no more than its reading.
+// One tab as a table: every counted entry and every line left out, in line
+// order. The model shows the tab's part of the session's list (its inputs)
+// and formats cells only when the view asks, so that a list of 100,000 lines
+// costs no more than its reading.
 #ifndef TAPEMODEL_H
 #define TAPEMODEL_H
 
@@ -26,19 +27,28 @@ public:
     enum Column { LineColumn, LabelColumn, TrackColumn, InColumn, OutColumn, DurationColumn, RunningColumn };
 
     explicit TapeModel(QObject* parent = nullptr);
-    ~TapeModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // Reads `text` (UTF-8: a list, an EDL or a timeline) afresh at `base` and resets the view.
-    void read(const QByteArray& text, const ELKTimebase_t& base);
-    // Takes a list read elsewhere (another thread), leaving the old one in `list`.
-    void adopt(ELKList_t* list);
+    // Before the list shown goes: the view lets go of its rows.
+    void detach();
+    // Shows inputs [firstInput, firstInput + inputs) of `list`, which outlives the next detach().
+    void attach(const ELKList_t* list, int32_t firstInput, int32_t inputs);
 
-    const ELKList_t& list() const { return m_list; }
+    // The whole list; the tab's own part is entries() and errors().
+    const ELKList_t& list() const { return *m_list; }
+    const ELKListEntry_t* entries() const { return m_list->entries + m_entries; }
+    int64_t entryCount() const { return m_entryCount; }
+    const ELKListError_t* errors() const { return m_list->errors + m_errors; }
+    int64_t errorCount() const { return m_errorCount; }
+    int32_t firstInput() const { return m_firstInput; }
+    int32_t inputCount() const { return m_inputs; }
+    // The last line that holds an entry or an error, and the tab's own sum.
+    int64_t lines() const { return m_lines; }
+    int64_t sum() const { return m_sum; }
     // The line (from 1) that a row shows.
     int64_t lineOfRow(int row) const;
     // The first row showing `line`, or -1.
@@ -53,14 +63,20 @@ public:
 
 private:
     void listRows();
-    int64_t lineOf(int64_t i) const { return i < 0 ? m_list.errors[-1 - i].line : m_list.entries[i].line; }
+    int64_t lineOf(int64_t i) const { return i < 0 ? errors()[-1 - i].line : entries()[i].line; }
     QString poolText(int64_t offset, int32_t length) const;
     // An error's reason in the user's language.
     QString reasonText(const ELKListError_t& e) const;
     QString labelText(int64_t frames) const;
 
-    ELKList_t m_list {};
-    std::vector<int64_t> m_rows; // an entry's index, or -1 - an error's index
+    static const ELKList_t empty;
+    const ELKList_t* m_list = &empty;
+    int64_t m_entries = 0, m_entryCount = 0; // the tab's range of the list's entries
+    int64_t m_errors = 0, m_errorCount = 0;
+    int32_t m_firstInput = 0, m_inputs = 0;
+    int64_t m_lines = 0, m_sum = 0;
+    int64_t m_runningBefore = 0; // the running total of the tabs before this one
+    std::vector<int64_t> m_rows; // an entry's index in the range, or -1 - an error's
 };
 
 #endif

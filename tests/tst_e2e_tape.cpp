@@ -16,6 +16,13 @@ const QByteArray reel = "TITLE: REEL 1\nFCM: NON-DROP FRAME\n\n"
                         "002  A001C007 V     C        02:14:03:05 02:14:09:00 00:00:12:12 00:00:18:07\n"
                         "003  AX       A2    C        00:00:00:00 00:00:30:00 00:00:00:00 00:00:30:00\n";
 const QByteArray reel2 = "001  B001C001 V     C        00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00\n";
+// 2.002 s and 1.001 s at 24000/1001: 48 and 24 frames there, 50 and 25 at 25.
+const QByteArray cut
+    = R"(<fcpxml version="1.10"><resources><format id="f" frameDuration="1001/24000s"/></resources>
+<project name="Cut"><sequence format="f" tcStart="0s"><spine>
+<clip name="A" offset="0s" duration="2002/1000s"/><clip name="B" offset="2002/1000s" duration="1001/1000s"/>
+</spine></sequence></project></fcpxml>)";
+const QString untitled = QStringLiteral("Horodex Tape \u2014 Untitled");
 
 } // namespace
 
@@ -32,6 +39,10 @@ private slots:
     void killedAndRestored();
     void commandLine_data();
     void commandLine();
+    void changedOnDisk();
+    void rateHolds();
+    void noDisplay_data();
+    void noDisplay();
 
 private:
     QProcessEnvironment environment() const;
@@ -69,6 +80,9 @@ void tst_E2ETape::initTestCase()
     QFile edl2(m_home.filePath(QStringLiteral("reel2.edl")));
     QVERIFY(edl2.open(QIODevice::WriteOnly));
     edl2.write(reel2);
+    QFile fcpxml(m_home.filePath(QStringLiteral("Cut.fcpxml")));
+    QVERIFY(fcpxml.open(QIODevice::WriteOnly));
+    fcpxml.write(cut);
 }
 
 // No copies of unsaved tabs from the test before.
@@ -94,8 +108,8 @@ void tst_E2ETape::copyTotal_data()
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("message"); // expected on standard error
 
-    QTest::newRow("a list pasted at 25") << QStringList { "--rate", "25" } << acts << "Horodex Tape"
-                                         << "00:23:36.15" << QString();
+    QTest::newRow("a list pasted at 25")
+        << QStringList { "--rate", "25" } << acts << untitled << "00:23:36.15" << QString();
     QTest::newRow("an EDL named on the command line")
         << QStringList { "--rate", "25", "reel1.edl" } << QByteArray() << "Horodex Tape \u2014 reel1.edl"
         << "00:00:48.07" << QString();
@@ -104,9 +118,12 @@ void tst_E2ETape::copyTotal_data()
         << "Horodex Tape \u2014 reel2.edl"
         << "00:00:50.07" << QString();
     QTest::newRow("a file that cannot be read still opens the window")
-        << QStringList { "--rate", "25", "missing.edl" } << acts << "Horodex Tape"
-        << "00:23:36.15"
+        << QStringList { "--rate", "25", "missing.edl" } << acts << untitled << "00:23:36.15"
         << "horodex-tape: Cannot open missing.edl";
+    QTest::newRow("the same file twice: one tab, counted once")
+        << QStringList { "--rate", "25", "reel1.edl", "./reel1.edl", "reel1.edl" } << QByteArray()
+        << "Horodex Tape \u2014 reel1.edl"
+        << "00:00:48.07" << QString();
 }
 
 void tst_E2ETape::copyTotal()
@@ -154,8 +171,8 @@ void tst_E2ETape::killedAndRestored()
     start({ QStringLiteral("--rate"), QStringLiteral("25") });
     QString error;
     QVERIFY2(m_clipboard.set(acts, &error), qPrintable(error));
-    QVERIFY(drive(QStringLiteral("show"), QStringLiteral("Horodex Tape"),
-        { QStringLiteral("--key"), QStringLiteral("Control_L+v") }));
+    QVERIFY(
+        drive(QStringLiteral("show"), untitled, { QStringLiteral("--key"), QStringLiteral("Control_L+v") }));
     const QString copies = m_home.filePath(QStringLiteral("data/Horodex/horodex-tape/autosave"));
     QVERIFY2(e2e::waitFor([&] {
         for (const QString& session : QDir(copies).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
@@ -168,7 +185,7 @@ void tst_E2ETape::killedAndRestored()
     QVERIFY(m_app.waitForFinished(10000));
 
     start({ QStringLiteral("--rate"), QStringLiteral("25") });
-    QCOMPARE(copiedTotal(QStringLiteral("Horodex Tape*")), QStringLiteral("00:23:36.15"));
+    QCOMPARE(copiedTotal(untitled + QLatin1Char('*')), QStringLiteral("00:23:36.15"));
 }
 
 void tst_E2ETape::commandLine_data()
@@ -186,6 +203,10 @@ void tst_E2ETape::commandLine_data()
                                     << "horodex-tape: unknown option --frobnicate";
     QTest::newRow("rate without a timebase")
         << QStringList { "a.edl", "--rate" } << 2 << "horodex-tape: option requires a timebase: --rate";
+    QTest::newRow("-v is horodex-tc's --verbose, not a version")
+        << QStringList { "-v" } << 2 << "horodex-tape: unknown option -v";
+    QTest::newRow("a rate joined to its letter, then help")
+        << QStringList { "-r25", "-h" } << 0 << "Usage: horodex-tape";
 }
 
 // Help, version and usage errors need no display: they answer before Qt starts.
@@ -207,6 +228,103 @@ void tst_E2ETape::commandLine()
     const QString written
         = QString::fromUtf8(m_app.readAllStandardOutput()) + QString::fromUtf8(m_app.readAllStandardError());
     QVERIFY2(written.startsWith(output), qPrintable(written));
+}
+
+// A line typed into acts.txt, then another program appends to the file: Ctrl+S
+// asks before it overwrites, Escape keeps both, and Reload shows the file's.
+void tst_E2ETape::changedOnDisk()
+{
+    const QString path = m_home.filePath(QStringLiteral("acts.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(acts);
+    file.close();
+    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+    start({ QStringLiteral("--rate"), QStringLiteral("25"), QStringLiteral("acts.txt") });
+    const QString title = QStringLiteral("Horodex Tape \u2014 acts.txt");
+    QVERIFY(drive(QStringLiteral("show"), title,
+        { QStringLiteral("--key"), QStringLiteral("Control_L+End"), QStringLiteral("--type"),
+            QStringLiteral("Typed 00:00:02:00") }));
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("Extra 00:00:01:00\n");
+    file.close();
+    const QByteArray changed = acts + "Extra 00:00:01:00\n";
+
+    // The question is the tape's own message box; Escape leaves the file as the other program left it.
+    QVERIFY(drive(QStringLiteral("show"), title + QLatin1Char('*'),
+        { QStringLiteral("--key"), QStringLiteral("Control_L+s") }));
+    QVERIFY(drive(QStringLiteral("show"), QStringLiteral("Horodex Tape"),
+        { QStringLiteral("--key"), QStringLiteral("Escape") }));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), changed);
+    file.close();
+    QCOMPARE(copiedTotal(title + QLatin1Char('*')), QStringLiteral("00:23:38.15"));
+
+    // Reload: the file's text, counted; the typed line kept aside, not lost.
+    QVERIFY(drive(QStringLiteral("show"), title + QLatin1Char('*'),
+        { QStringLiteral("--key"), QStringLiteral("Control_L+s") }));
+    QVERIFY(drive(QStringLiteral("show"), QStringLiteral("Horodex Tape"),
+        { QStringLiteral("--key"), QStringLiteral("Alt_L+r") }));
+    QCOMPARE(copiedTotal(title), QStringLiteral("00:23:37.15"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), changed);
+    file.close();
+    const QDir kept(m_home.filePath(QStringLiteral("data/Horodex/horodex-tape/autosave-discarded")));
+    const QStringList copies = kept.entryList(QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QFile copy(kept.filePath(copies.first()));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QVERIFY(copy.readAll().endsWith("Typed 00:00:02:00"));
+}
+
+// --rate 25 holds when a 23.976 FCPXML opens after an EDL: the total is horodex-tc's at 25.
+void tst_E2ETape::rateHolds()
+{
+    QProcess sum;
+    sum.setWorkingDirectory(m_home.path());
+    sum.start(QStringLiteral(HORODEX_TC_EXE),
+        { QStringLiteral("-r"), QStringLiteral("25"), QStringLiteral("sum"), QStringLiteral("--json"),
+            QStringLiteral("reel1.edl"), QStringLiteral("Cut.fcpxml") });
+    QVERIFY(sum.waitForFinished(30000));
+    const QJsonObject result = QJsonDocument::fromJson(sum.readAllStandardOutput()).object();
+    QString expected
+        = result.value(QStringLiteral("total")).toObject().value(QStringLiteral("label")).toString();
+    expected[expected.lastIndexOf(QLatin1Char(':'))] = QLatin1Char('.');
+    QCOMPARE(expected, QStringLiteral("00:00:51.07")); // 1207 + 75 frames, by hand
+
+    m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+    start({ QStringLiteral("--rate"), QStringLiteral("25"), QStringLiteral("reel1.edl"),
+        QStringLiteral("Cut.fcpxml") });
+    QCOMPARE(copiedTotal(QStringLiteral("Horodex Tape \u2014 Cut.fcpxml")), expected);
+}
+
+void tst_E2ETape::noDisplay_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("the tape") << HORODEX_TAPE_EXE << "horodex-tape";
+    QTest::newRow("the calculator") << HORODEX_EXE << "horodex";
+}
+
+// Without a display, one line and status 2, not Qt's abort.
+void tst_E2ETape::noDisplay()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, name);
+
+    QProcessEnvironment env = environment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    m_app.setProcessEnvironment(env);
+    m_app.setProcessChannelMode(QProcess::SeparateChannels);
+    m_app.start(program, {});
+    QVERIFY2(m_app.waitForFinished(60000), "the program did not stop");
+    QCOMPARE(m_app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_app.exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(m_app.readAllStandardError()),
+        name + QStringLiteral(": no display: set DISPLAY, or QT_QPA_PLATFORM=offscreen for tests\n"));
 }
 
 void tst_E2ETape::start(const QStringList& arguments)

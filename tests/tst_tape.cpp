@@ -28,6 +28,7 @@
 #include <unistd.h>
 #endif
 
+#include "ELKText.h"
 #include "HorodexTape.h"
 #include "TimeEntry_w.h"
 
@@ -74,10 +75,12 @@ private slots:
     void saveKeepsEncoding();
     void failedSave_data();
     void failedSave();
+    void unencodableSavedAsUtf8();
     void unsavedPrompt_data();
     void unsavedPrompt();
     void autosaveRestored();
     void severalTabs();
+    void timeline_data();
     void timeline();
     void copiedTotalInCalculator_data();
     void copiedTotalInCalculator();
@@ -124,7 +127,7 @@ void tst_Tape::cleanup()
 void tst_Tape::paste(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
-    auto* editor = m_window->currentDocument();
+    auto* editor = m_window->currentEditor();
     editor->selectAll();
     QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
 }
@@ -151,12 +154,12 @@ void tst_Tape::pasteShowsTotals_data()
         << QStringList();
     QTest::newRow("a bad line is left out and said in words")
         << "25" << acts + "Act 3   00:00:01:29\n"
-        << 3 << QStringList { "00:23:36:15", "35415", "0:23:36.600" }
-        << "1 line left out of the totals, marked in the list." << QStringList();
+        << 3 << QStringList { "00:23:36:15", "35415", "0:23:36.600" } << "1 line left out: Untitled 1"
+        << QStringList();
     QTest::newRow("two bad lines") << "25"
                                    << "a 00:00:01:29\nb 00:00:02:25\n"
                                    << 2 << QStringList { "00:00:00:00", "0", "0:00:00.000" }
-                                   << "2 lines left out of the totals, marked in the list." << QStringList();
+                                   << "2 lines left out: Untitled 2" << QStringList();
     QTest::newRow("an EDL totals each track")
         << "25" << edl << 3 << QStringList { "00:00:48:07", "1207", "0:00:48.280" } << QString()
         << QStringList { "V 457 457", "A2 750 750" };
@@ -188,21 +191,21 @@ void tst_Tape::pasteShowsTotals()
 void tst_Tape::editorHasFocus()
 {
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QCOMPARE(QApplication::focusWidget(), m_window->currentDocument());
+    QCOMPARE(QApplication::focusWidget(), m_window->currentEditor());
     paste(edl); // so that "Copy the unique length" can be ticked
     // Tab reaches every part once, in the order they are laid out, and comes back.
     const QList<QWidget*> order { find<QTableView>(m_window.get(), "m_table"),
         find<QTreeWidget>(m_window.get(), "m_totals"), find<QComboBox>(m_window.get(), "m_timebase"),
         find<QComboBox>(m_window.get(), "m_showAt"), find<QCheckBox>(m_window.get(), "m_copyUnique"),
-        m_window->findChild<QWidget*>(QStringLiteral("m_copyTotal")), m_window->currentDocument() };
+        m_window->findChild<QWidget*>(QStringLiteral("m_copyTotal")), m_window->currentEditor() };
     for (QWidget* next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
     // The table selected a line on the way; keys typed back in the editor add to it.
-    const QString before = m_window->currentDocument()->toPlainText();
+    const QString before = m_window->currentEditor()->toPlainText();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
-    QCOMPARE(m_window->currentDocument()->toPlainText().size(), before.size() + 1);
+    QCOMPARE(m_window->currentEditor()->toPlainText().size(), before.size() + 1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QCOMPARE(QApplication::focusWidget(), order.at(order.size() - 2));
@@ -212,8 +215,8 @@ void tst_Tape::editorHasFocus()
     order.first()->setFocus();
     QTest::keyClick(order.first(), Qt::Key_Down);
     QTest::keyClick(order.first(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(m_window->currentDocument()->toPlainText().size(), before.size() + acts.size());
-    QVERIFY(m_window->currentDocument()->toPlainText().contains(acts));
+    QCOMPARE(m_window->currentEditor()->toPlainText().size(), before.size() + acts.size());
+    QVERIFY(m_window->currentEditor()->toPlainText().contains(acts));
 }
 
 void tst_Tape::errorsMarked_data()
@@ -256,7 +259,7 @@ void tst_Tape::errorsMarked()
         m_window->setTimebase(base);
     }
     paste(text);
-    auto* editor = m_window->currentDocument();
+    auto* editor = m_window->currentEditor();
     const QList<QTextEdit::ExtraSelection> marks = editor->extraSelections();
     QVERIFY(marks.size() >= 2);
     QCOMPARE(marks.at(0).cursor.blockNumber() + 1, line);
@@ -281,12 +284,12 @@ void tst_Tape::selectionSelectsLine()
     auto* table = find<QTableView>(m_window.get(), "m_table");
     QTest::mouseClick(
         table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(1, 2)).center());
-    const QTextCursor cursor = m_window->currentDocument()->textCursor();
+    const QTextCursor cursor = m_window->currentEditor()->textCursor();
     QCOMPARE(cursor.blockNumber() + 1, 5);
     QCOMPARE(cursor.selectedText(), edl.split('\n').at(4));
 
     // And back: the cursor on a line selects its row.
-    TapeDocument* document = m_window->currentDocument();
+    TapeEditor* document = m_window->currentEditor();
     document->setTextCursor(QTextCursor(document->document()->findBlockByNumber(5)));
     QCOMPARE(table->currentIndex().row(), 2);
 
@@ -326,7 +329,7 @@ void tst_Tape::copyTotal()
 
     paste(text);
     find<QCheckBox>(m_window.get(), "m_copyUnique")->setChecked(unique);
-    QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
@@ -373,7 +376,7 @@ void tst_Tape::open()
     if (drop) {
         QMimeData mime;
         mime.setUrls({ QUrl::fromLocalFile(path) });
-        QWidget* viewport = m_window->currentDocument()->viewport();
+        QWidget* viewport = m_window->currentEditor()->viewport();
         // Qt sends a drop only to the widget that took the drag's entry.
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
@@ -487,7 +490,7 @@ void tst_Tape::saveKeepsEncoding()
 
     const QString path = writeFile(QStringLiteral("reel.edl"), before);
     QCOMPARE(m_window->openFiles({ path }), QStringList());
-    TapeDocument* document = m_window->currentDocument();
+    TapeEditor* document = m_window->currentEditor();
     QVERIFY(!m_window->isWindowModified());
     document->moveCursor(QTextCursor::End);
     QTest::keyClicks(document, QStringLiteral("x 00:00:01:00"));
@@ -506,7 +509,7 @@ void tst_Tape::failedSave_data()
     QTest::addColumn<bool>("readOnlyFolder");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("a character Windows-1252 cannot hold")
+    QTest::newRow("a character Windows-1252 cannot hold: not as UTF-8 either")
         << QStringLiteral("\u2192") << false << "line 2, column 1";
     QTest::newRow("a folder that cannot be written") << QStringLiteral("x") << true << "was not saved";
 }
@@ -521,19 +524,35 @@ void tst_Tape::failedSave()
     const QByteArray before("Acte \xE9 00:00:10:00\n");
     const QString path = writeFile(QStringLiteral("reel.edl"), before);
     QCOMPARE(m_window->openFiles({ path }), QStringList());
-    TapeDocument* document = m_window->currentDocument();
+    TapeEditor* document = m_window->currentEditor();
     document->moveCursor(QTextCursor::End);
     document->insertPlainText(typed);
     if (readOnlyFolder) {
         if (geteuid() == 0) QSKIP("root writes into any folder");
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     }
-    answer(QMessageBox::Ok);
+    answer(QMessageBox::Cancel); // Escape: neither saved, nor saved as UTF-8
     QVERIFY(!m_window->saveDocument(document));
     QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(m_asked.contains(reason), qPrintable(m_asked));
     QCOMPARE(readFile(path), before);
     QVERIFY(m_window->isWindowModified());
+}
+
+// The way out of Windows-1252: the failed save offers UTF-8, and the file is then UTF-8.
+void tst_Tape::unencodableSavedAsUtf8()
+{
+    const QString path = writeFile(QStringLiteral("reel.edl"), "Acte \xE9 00:00:10:00\r\n");
+    QCOMPARE(m_window->openFiles({ path }), QStringList());
+    TapeEditor* editor = m_window->currentEditor();
+    editor->moveCursor(QTextCursor::End);
+    editor->insertPlainText(QStringLiteral("\u2192 00:00:01:00"));
+    answer(QMessageBox::Save);
+    QVERIFY(m_window->saveDocument(editor));
+    QVERIFY2(m_asked.contains(QStringLiteral("UTF-8")), qPrintable(m_asked));
+    QCOMPARE(readFile(path), QByteArray("Acte \xC3\xA9 00:00:10:00\r\n\xE2\x86\x92 00:00:01:00"));
+    QCOMPARE(editor->tapeDocument()->encoding(), int(ELK_TEXT_UTF8));
+    QVERIFY(!m_window->isWindowModified());
 }
 
 void tst_Tape::unsavedPrompt_data()
@@ -555,7 +574,7 @@ void tst_Tape::unsavedPrompt()
     QCOMPARE(m_window->close(), closed);
     QVERIFY2(m_asked.contains(QStringLiteral("Untitled")), qPrintable(m_asked));
     QCOMPARE(m_window->isVisible(), !closed);
-    QCOMPARE(m_window->currentDocument()->toPlainText(), acts);
+    QCOMPARE(m_window->currentEditor()->toPlainText(), acts);
 
     // Closing a tab asks the same.
     if (closed) return;
@@ -563,9 +582,9 @@ void tst_Tape::unsavedPrompt()
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     answer(QMessageBox::Cancel);
-    QTest::keyClick(m_window->currentDocument(), Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_W, Qt::ControlModifier);
     QVERIFY2(m_asked.contains(QStringLiteral("Untitled")), qPrintable(m_asked));
-    QCOMPARE(m_window->currentDocument()->toPlainText(), acts);
+    QCOMPARE(m_window->currentEditor()->toPlainText(), acts);
 }
 
 // A tape that ends without closing leaves copies that the next start brings
@@ -576,20 +595,20 @@ void tst_Tape::autosaveRestored()
     paste(acts);
     const QString path = writeFile(QStringLiteral("reel.edl"), edl.toUtf8());
     QCOMPARE(m_window->openFiles({ path }), QStringList());
-    m_window->currentDocument()->moveCursor(QTextCursor::End);
-    QTest::keyClicks(m_window->currentDocument(), QStringLiteral("* note"));
+    m_window->currentEditor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(m_window->currentEditor(), QStringLiteral("* note"));
     // The copy is written a moment after the last edit.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->currentDocument()->isCopyDue(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->currentEditor()->tapeDocument()->isCopyDue(), 5000);
     m_window.reset(); // no close: as if killed
 
     HorodexTape restored;
     QCOMPARE(restored.restoreSession(), 2);
-    const QList<TapeDocument*> tabs = restored.documents();
+    const QList<TapeEditor*> tabs = restored.editors();
     QCOMPARE(tabs.size(), 2);
     QCOMPARE(tabs.at(0)->toPlainText(), acts);
-    QCOMPARE(tabs.at(0)->filePath(), QString());
+    QCOMPARE(tabs.at(0)->tapeDocument()->filePath(), QString());
     QCOMPARE(tabs.at(1)->toPlainText(), edl + QStringLiteral("* note"));
-    QCOMPARE(tabs.at(1)->filePath(), QFileInfo(path).absoluteFilePath());
+    QCOMPARE(tabs.at(1)->tapeDocument()->filePath(), QFileInfo(path).absoluteFilePath());
     QVERIFY(tabs.at(0)->document()->isModified() && tabs.at(1)->document()->isModified());
     QVERIFY(restored.statusBar()->currentMessage().contains(QStringLiteral("Restored 2")));
 
@@ -616,7 +635,7 @@ void tst_Tape::severalTabs()
     QCOMPARE(tabs->count(), 3);
     QCOMPARE(tabs->tabText(0), QStringLiteral("Untitled *"));
     QCOMPARE(tabs->tabText(2), QStringLiteral("reel2.edl"));
-    QCOMPARE(m_window->documents().first()->toPlainText(), acts);
+    QCOMPARE(m_window->editors().first()->toPlainText(), acts);
 
     QCOMPARE(total(0, 2), QString::number(35415 + 1207 + 50));
     QCOMPARE(total(1, 2), QString::number(16560 + 750 + 50)); // Act 2's in and out, and each reel's own
@@ -626,20 +645,65 @@ void tst_Tape::severalTabs()
     QCOMPARE(total(3, 0) + ' ' + total(3, 2), QStringLiteral("Untitled: list, length 00:11:02:10 35415"));
     QCOMPARE(total(4, 0) + ' ' + total(4, 2), QStringLiteral("reel1.edl: EDL, length 00:00:30:00 1207"));
     QCOMPARE(total(5, 0) + ' ' + total(5, 2), QStringLiteral("reel2.edl: EDL, length 00:00:02:00 50"));
-    QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("00:24:26.22"));
     QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Copied 00:24:26.22"));
-    QTest::keyClick(m_window->currentDocument(), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(tabs->currentIndex(), 0);
 }
 
 // A timeline opens in a tab of its own, an FCPXML bundle through its
-// Info.fcpxml, and the timebase moves to the one it declares.
+// Info.fcpxml, read once. Its own rate becomes the timebase only while no
+// other input holds entries and no --rate was given; later files never move it.
+void tst_Tape::timeline_data()
+{
+    QTest::addColumn<QString>("before"); // pasted first
+    QTest::addColumn<bool>("fixed"); // 25 given as --rate
+    QTest::addColumn<QString>("timebase");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("rows"); // sum, length, the inputs: "name frames"
+    QTest::addColumn<int>("at50"); // the sum read again at 50: 150 for the timeline
+
+    QTest::newRow("an empty tape takes the timeline's rate")
+        << QString() << false << "23.976"
+        << "Timebase 23.976, from Cut.fcpxmld" << QStringList { "Sum 72", "Unique length 72", "Length 72" }
+        << 150;
+    QTest::newRow("a line left out is no entry: the rate still moves")
+        << "a 00:00:01:29\n"
+        << false << "23.976"
+        << "Timebase 23.976, from Cut.fcpxmld"
+        << QStringList { "Sum 72", "Unique length 72", "Length 72", "Untitled: list 0",
+               "Cut.fcpxmld, Cut: FCPXML, at 23.976, length 00:00:03:00 72" }
+        << 150 + 79; // 00:00:01:29 is a time at 50
+    // 2.002 s and 1.001 s at 25: positions 0, 50 and 75, each rounded once.
+    QTest::newRow("a list with entries holds the timebase")
+        << "a 00:00:01:00\n"
+        << false << "25" << QString()
+        << QStringList { "Sum 100", "Unique length 75", "Length 75", "Untitled: list 25",
+               "Cut.fcpxmld, Cut: FCPXML, at 23.976, length 00:00:03:00 at 25 75" }
+        << 150 + 50;
+    QTest::newRow("--rate holds in an empty tape too")
+        << QString() << true << "25" << QString() << QStringList { "Sum 75", "Unique length 75", "Length 75" }
+        << 150;
+}
+
 void tst_Tape::timeline()
 {
-    paste(QStringLiteral("a 00:00:01:00\n"));
+    QFETCH(QString, before);
+    QFETCH(bool, fixed);
+    QFETCH(QString, timebase);
+    QFETCH(QString, message);
+    QFETCH(QStringList, rows);
+    QFETCH(int, at50);
+
+    if (fixed) {
+        ELKTimebase_t base;
+        ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
+        m_window->setTimebase(base, true);
+    }
+    if (!before.isEmpty()) paste(before);
     const QString bundle = m_dir.filePath(QStringLiteral("Cut.fcpxmld"));
-    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("Cut.fcpxmld")));
+    QDir(m_dir.path()).mkdir(QStringLiteral("Cut.fcpxmld"));
     // 48 and 24 frames at 24000/1001.
     writeFile(QStringLiteral("Cut.fcpxmld/Info.fcpxml"),
         R"(<fcpxml version="1.10"><resources><format id="f" frameDuration="1001/24000s"/></resources>
@@ -647,13 +711,31 @@ void tst_Tape::timeline()
 <clip name="A" offset="0s" duration="2002/1000s"/><clip name="B" offset="2002/1000s" duration="1001/1000s"/>
 </spine></sequence></project></fcpxml>)");
     QCOMPARE(m_window->openFiles({ bundle }), QStringList());
-    QCOMPARE(find<QComboBox>(m_window.get(), "m_timebase")->currentText(), QStringLiteral("23.976"));
-    QCOMPARE(find<QTabWidget>(m_window.get(), "m_tabs")->tabText(1), QStringLiteral("Cut.fcpxmld"));
-    QCOMPARE(total(0, 2), QStringLiteral("96"));
-    QCOMPARE(total(2, 0) + ' ' + total(2, 2), QStringLiteral("Length 72"));
-    QCOMPARE(total(3, 0) + ' ' + total(3, 2), QStringLiteral("Untitled: list 24"));
-    QCOMPARE(total(4, 0) + ' ' + total(4, 2),
-        QStringLiteral("Cut.fcpxmld, Cut: FCPXML, at 23.976, length 00:00:03:00 72"));
+    const TapeDocument* cut = m_window->currentEditor()->tapeDocument();
+    QCOMPARE(cut->parses(), 1);
+    QCOMPARE(find<QComboBox>(m_window.get(), "m_timebase")->currentText(), timebase);
+    QCOMPARE(m_window->statusBar()->currentMessage(), message);
+    QCOMPARE(m_window->currentEditor()->tapeDocument()->displayName(), QStringLiteral("Cut.fcpxmld"));
+    const auto* totals = find<QTreeWidget>(m_window.get(), "m_totals");
+    QStringList shown;
+    for (int row = 0; row < totals->topLevelItemCount(); ++row)
+        if (!totals->topLevelItem(row)->isHidden())
+            shown << totals->topLevelItem(row)->text(0) + ' ' + totals->topLevelItem(row)->text(2);
+    QCOMPARE(shown.join(QStringLiteral(" / ")), rows.join(QStringLiteral(" / ")));
+
+    // Opened again, by another name for the same file: its tab, not a second count.
+    QCOMPARE(
+        m_window->openFiles({ m_dir.filePath(QStringLiteral("./Cut.fcpxmld/Info.fcpxml")) }), QStringList());
+    QCOMPARE(find<QTabWidget>(m_window.get(), "m_tabs")->count(), before.isEmpty() ? 1 : 2);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+        QStringLiteral("Cut.fcpxmld is open already: shown in its tab."));
+    QCOMPARE(cut->parses(), 1);
+
+    // Another timebase reads the text kept, not the file, which may be gone.
+    QVERIFY(QDir(bundle).removeRecursively());
+    find<QComboBox>(m_window.get(), "m_timebase")->setCurrentText(QStringLiteral("50"));
+    QCOMPARE(cut->parses(), 2);
+    QCOMPARE(total(0, 0) + ' ' + total(0, 2), QStringLiteral("Sum %1").arg(at50));
 }
 
 // What the calculator makes of a total the tape copied.
@@ -678,7 +760,7 @@ void tst_Tape::copiedTotalInCalculator()
     QFETCH(int, frames);
 
     paste(text);
-    QTest::keyClick(m_window->currentDocument(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), copied);
     TimeEntry_w calculator;
     calculator.TimeEntry_SetFrameRate(ELK_FR_25);

@@ -1,0 +1,225 @@
+// SPDX-License-Identifier: MIT
+#include "TapeEditor.h"
+
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <climits>
+
+namespace
+{
+
+// Past this many characters a reading takes longer than a keystroke may, so it
+// waits for a pause in typing and runs in the background.
+constexpr qsizetype backgroundChars = 1 << 20;
+constexpr int pauseMs = 150;
+
+// The position in `line` of a column counted in characters from 1.
+int positionOfColumn(const QString& line, int32_t column)
+{
+    int position = 0;
+    for (int32_t c = 1; c < column && position < line.size(); ++c)
+        position += line.at(position).isHighSurrogate() && position + 1 < line.size() ? 2 : 1;
+    return std::min(position, int(line.size()));
+}
+
+// U+2029 ends a line in the editor, so it does for the reader too.
+QByteArray listBytes(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text.toUtf8();
+}
+
+} // namespace
+
+TapeEditor::TapeEditor(TapeDocument* document, TapeSession* session, QWidget* parent)
+    : ListEditor(parent)
+    , m_document(document)
+    , m_session(session)
+{
+    setPlaceholderText(tr("Paste a list of times or an EDL here (Ctrl+V), or open a file (Ctrl+O).\n\n"
+                          "One entry a line: a label, then a duration or an in and an out.\n"
+                          "Act 1   00:12:34:05\n"
+                          "Act 2   01:00:00:00 01:11:02:10"));
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTabChangesFocus(true);
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(pauseMs);
+    connect(this, &QPlainTextEdit::textChanged, this, &TapeEditor::textEdited);
+    connect(&m_pause, &QTimer::timeout, this, [this] {
+        m_document->setText(listBytes(this->document()->toRawText()));
+        m_session->readLater();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TapeEditor::markErrors);
+}
+
+void TapeEditor::showText()
+{
+    m_pause.stop();
+    setText(m_document->text());
+    document()->setModified(false);
+    markErrors();
+}
+
+void TapeEditor::flush()
+{
+    if (!m_pause.isActive()) return;
+    m_pause.stop();
+    m_document->setText(listBytes(document()->toRawText()));
+}
+
+bool TapeEditor::isUntouched() const
+{
+    return m_document->filePath().isEmpty() && !document()->isModified() && document()->isEmpty();
+}
+
+QString TapeEditor::listText() const
+{
+    // Raw text keeps one line per block: plain text would also break at U+2028.
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+void TapeEditor::insertFromMimeData(const QMimeData* source)
+{
+    if (!source || !source->hasText() || isReadOnly()) {
+        ListEditor::insertFromMimeData(source);
+        return;
+    }
+    // The base class builds a whole second document from the text before
+    // inserting it, which doubles the cost of a paste of 100,000 lines.
+    QString text = source->text();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    // The totals of the whole new text are shown first: the editor takes
+    // longer to lay out a long paste than the list takes to read.
+    const QTextCursor cursor = textCursor();
+    QString whole = document()->toRawText();
+    whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
+    m_pause.stop();
+    m_document->setText(listBytes(whole));
+    m_session->read(nullptr, true);
+    m_settingText = true;
+    insertPlainText(text);
+    m_settingText = false;
+    ensureCursorVisible();
+    markErrors();
+}
+
+void TapeEditor::focusInEvent(QFocusEvent* event)
+{
+    // A line the table selected is shown, not taken: the keys typed after
+    // tabbing back in would replace it.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+        QTextCursor cursor = textCursor();
+        cursor.clearSelection();
+        setTextCursor(cursor);
+    }
+    ListEditor::focusInEvent(event);
+}
+
+void TapeEditor::resizeEvent(QResizeEvent* event)
+{
+    ListEditor::resizeEvent(event);
+    markErrors();
+}
+
+void TapeEditor::textEdited()
+{
+    if (m_settingText) return;
+    if (document()->characterCount() < backgroundChars) {
+        m_document->setText(listBytes(document()->toRawText()));
+        m_session->read();
+    } else {
+        m_pause.start();
+        markErrors();
+    }
+}
+
+void TapeEditor::setText(const QByteArray& utf8)
+{
+    // In pieces of whole lines, from the end: each piece goes in at the start,
+    // so that the text is never held whole in UTF-16 twice while the document
+    // takes it in.
+    constexpr qsizetype piece = 1 << 20;
+    m_settingText = true;
+    holdMarginFor(int(std::min<qsizetype>(utf8.count('\n') + 1, INT_MAX)));
+    document()->setUndoRedoEnabled(false);
+    document()->clear();
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (qsizetype end = utf8.size(); end > 0;) {
+        const qsizetype start = end > piece ? utf8.lastIndexOf('\n', end - piece) + 1 : 0;
+        cursor.setPosition(0);
+        cursor.insertText(QString::fromUtf8(utf8.constData() + start, end - start));
+        end = start;
+    }
+    cursor.endEditBlock();
+    document()->setUndoRedoEnabled(true);
+    releaseMargin();
+    m_settingText = false;
+    moveCursor(QTextCursor::Start);
+}
+
+void TapeEditor::markErrors()
+{
+    const TapeModel& model = *m_document->model();
+    const ELKListError_t* errors = model.errors();
+    const int64_t count = model.errorCount();
+    QList<QTextEdit::ExtraSelection> marks;
+    const int64_t first = cursorForPosition(QPoint(0, 0)).blockNumber() + 1;
+    const int64_t last = cursorForPosition(QPoint(0, viewport()->height())).blockNumber() + 1;
+    const ELKListError_t* error = std::lower_bound(
+        errors, errors + count, first, [](const ELKListError_t& e, int64_t line) { return e.line < line; });
+    for (; error != errors + count && error->line <= last; ++error) {
+        const QTextBlock block = document()->findBlockByNumber(int(error->line - 1));
+        if (!block.isValid()) continue;
+        QTextEdit::ExtraSelection line;
+        line.cursor = QTextCursor(block);
+        QColor shade = errorColor();
+        shade.setAlpha(32);
+        line.format.setBackground(shade);
+        line.format.setProperty(QTextFormat::FullWidthSelection, true);
+        marks << line;
+
+        // The fault: its token from the column on, or the last character when the line ended too soon.
+        const QString text = block.text();
+        int start = positionOfColumn(text, error->column);
+        if (start == text.size() && start > 0) --start;
+        int stop = start;
+        while (stop < text.size() && !text.at(stop).isSpace() && text.at(stop) != QLatin1Char(',')) ++stop;
+        if (stop == start) stop = std::min(int(text.size()), start + 1);
+        if (stop == start) continue;
+        QTextEdit::ExtraSelection fault;
+        fault.cursor = QTextCursor(block);
+        fault.cursor.setPosition(block.position() + start);
+        fault.cursor.setPosition(block.position() + stop, QTextCursor::KeepAnchor);
+        fault.format.setForeground(errorColor());
+        fault.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        fault.format.setUnderlineColor(errorColor());
+        marks << fault;
+    }
+    setExtraSelections(marks);
+}
+
+void TapeEditor::selectLine(int64_t line, int32_t column)
+{
+    const QTextBlock block = document()->findBlockByNumber(int(line - 1));
+    if (!block.isValid()) return;
+    // Anchored at the end, so the view scrolls to where the line starts.
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + block.length() - 1);
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    if (column <= 0) return;
+    // Then sideways to the fault, with a few characters of it in view.
+    QTextCursor at(block);
+    at.setPosition(block.position() + positionOfColumn(block.text(), column));
+    const int right = cursorRect(at).right() + 12 * fontMetrics().averageCharWidth();
+    if (right > viewport()->width())
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + right - viewport()->width());
+}
