@@ -10,20 +10,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
-#include <QStyle>
-#include <QTabBar>
-#include <QTextBlock>
-
-#include "ELKText.h"
-#include "SaveDialogs.h"
 
 namespace
 {
 
 // The pause after the last edit before unsaved tabs are copied aside.
 constexpr int autosaveMs = 2000;
-// The lines an editor keeps at the window's smallest.
-constexpr int minimumEditorLines = 8;
 
 QStringList localFiles(const QMimeData* mime)
 {
@@ -41,6 +33,13 @@ HorodexTape::HorodexTape(QWidget* parent)
 {
     ui.setupUi(this);
     m_title = windowTitle();
+    m_saver = new TapeSaver(this, m_title, ui.m_tabs, &m_session, &m_autosave);
+    connect(m_saver, &TapeSaver::message, this, &HorodexTape::showMessage);
+    connect(m_saver, &TapeSaver::clean, this, [this](TapeEditor* editor) {
+        editor->tapeDocument()->setCopyDue(true);
+        autosave();
+        updateTitle();
+    });
     connect(&m_session, &TapeSession::listRead, this, &HorodexTape::listRead);
     connect(&m_session, &TapeSession::timebaseMoved, this, &HorodexTape::timebaseMoved);
     createChoosers();
@@ -49,33 +48,26 @@ HorodexTape::HorodexTape(QWidget* parent)
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(autosaveMs);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &HorodexTape::autosave);
-    newEditor()->setFocus();
+    ui.m_tabs->addEditor()->setFocus();
 }
 
-HorodexTape::~HorodexTape()
-{
-    qApp->removeEventFilter(this);
-}
+HorodexTape::~HorodexTape() = default;
 
 void HorodexTape::createChoosers()
 {
-    ELKTimebase_t base;
-    for (int32_t i = 0; ELKTimebase_Named(&base, i) == ELK_OK; ++i) {
-        m_timebases.push_back(base);
-        ui.m_timebase->addItem(timebaseText(base));
-        ui.m_showAt->addItem(timebaseText(base));
-    }
+    ui.m_timebase->listTimebases();
+    ui.m_showAt->listTimebases();
     // The last choice, else the default.
+    ELKTimebase_t base;
     const QByteArray chosen = QSettings().value(QStringLiteral("timebase")).toString().toUtf8();
     const bool kept = ELKTimebase_FromText(&base, chosen.constData(), int32_t(chosen.size())) == ELK_OK;
     if (!kept) ELKTimebase_FromRate(&base, tapeDefaultRate);
     m_session.setTimebase(base, kept ? ELK_RATE_FROM_OPTION : ELK_RATE_FROM_DEFAULT);
-    showChosenTimebase();
+    ui.m_timebase->showTimebase(base);
 
-    connect(ui.m_timebase, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(ui.m_timebase, &TimebaseChooser::timebaseChanged, this, [this](const ELKTimebase_t& chosen) {
         const ELKTimebase_t current = m_session.timebase();
-        if (index >= 0 && ELKTimebase_Equal(&m_timebases[size_t(index)], &current) != ELK_TRUE)
-            m_session.setTimebase(m_timebases[size_t(index)]);
+        if (ELKTimebase_Equal(&chosen, &current) != ELK_TRUE) m_session.setTimebase(chosen);
     });
     // Only the user's choice is kept; --rate is for one run.
     connect(ui.m_timebase, &QComboBox::activated, this,
@@ -85,19 +77,16 @@ void HorodexTape::createChoosers()
 
 void HorodexTape::createTabs()
 {
-    // Tabs switch with Ctrl+Tab or Ctrl+Page Up/Down from anywhere; Tab goes on to the table.
-    ui.m_tabs->tabBar()->setFocusPolicy(Qt::NoFocus);
-    qApp->installEventFilter(this);
+    ui.m_tabs->setSession(&m_session);
+    connect(ui.m_tabs, &TapeTabs::editorAdded, this, &HorodexTape::wireEditor);
     connect(ui.m_tabs, &QTabWidget::currentChanged, this, &HorodexTape::showDocument);
     connect(ui.m_tabs, &QTabWidget::tabCloseRequested, this, &HorodexTape::closeTab);
     ui.m_splitter->setSizes({ 2 * width() / 5, 3 * width() / 5 });
     ui.m_table->viewport()->installEventFilter(this);
     ui.m_verticalSplitter->setStretchFactor(0, 1);
     ui.m_verticalSplitter->setStretchFactor(1, 0);
-    // At the smallest the editor keeps its lines, and the totals scroll.
-    const QFontMetrics fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    ui.m_tabs->setMinimumHeight(minimumEditorLines * fixed.lineSpacing() + 4 * fixed.height());
-    ui.m_totals->setMinimumHeight(3 * fixed.height());
+    // At the smallest the editors keep their lines (TapeTabs), and the totals scroll.
+    ui.m_totals->setMinimumHeight(3 * QFontMetrics(ui.m_totals->font()).height());
     ui.m_leftOut->setCursor(Qt::PointingHandCursor);
     ui.m_leftOut->installEventFilter(this);
 }
@@ -105,7 +94,7 @@ void HorodexTape::createTabs()
 void HorodexTape::createActions()
 {
     connect(ui.m_actionNewTab, &QAction::triggered, this, [this] {
-        TapeEditor* editor = newEditor();
+        TapeEditor* editor = ui.m_tabs->addEditor();
         ui.m_tabs->setCurrentWidget(editor);
         editor->setFocus();
     });
@@ -115,7 +104,7 @@ void HorodexTape::createActions()
     connect(ui.m_actionCloseTab, &QAction::triggered, this, [this] { closeTab(ui.m_tabs->currentIndex()); });
     connect(ui.m_actionQuit, &QAction::triggered, this, &QWidget::close);
     // The editor takes its own Ctrl+V first; this one serves the rest of the window.
-    connect(ui.m_actionPaste, &QAction::triggered, this, &HorodexTape::pasteAnywhere);
+    connect(ui.m_actionPaste, &QAction::triggered, this, [this] { currentEditor()->pasteAtCursor(); });
     connect(ui.m_copyTotal, &QPushButton::clicked, ui.m_actionCopyTotal, &QAction::trigger);
     connect(ui.m_actionCopyTotal, &QAction::triggered, this, &HorodexTape::copyTotal);
     connect(ui.m_actionAbout, &QAction::triggered, this, [this] {
@@ -126,47 +115,6 @@ void HorodexTape::createActions()
     });
 }
 
-TapeEditor* HorodexTape::newEditor()
-{
-    TapeDocument* document = m_session.addDocument();
-    auto* editor = new TapeEditor(document, &m_session);
-    if (currentEditor()) editor->setGeometry(currentEditor()->geometry());
-    editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    editor->viewport()->installEventFilter(this);
-    connect(editor, &QPlainTextEdit::textChanged, this, [this, document] {
-        document->setCopyDue(true);
-        m_autosaveTimer.start();
-    });
-    connect(editor, &QPlainTextEdit::modificationChanged, this, &HorodexTape::updateTitle);
-    connect(editor, &QPlainTextEdit::cursorPositionChanged, this, &HorodexTape::selectRowOfCursor);
-    connect(document, &TapeDocument::changedOnDisk, this, [this, document] { changedOnDisk(document); });
-    ui.m_tabs->addTab(editor, document->displayName());
-    // Tab order: the bar above, the editor, then the table and the totals.
-    setTabOrder(ui.m_copyTotal, editor);
-    setTabOrder(editor, ui.m_table);
-    updateTitle();
-    return editor;
-}
-
-TapeEditor* HorodexTape::currentEditor() const
-{
-    return static_cast<TapeEditor*>(ui.m_tabs->currentWidget());
-}
-
-QList<TapeEditor*> HorodexTape::editors() const
-{
-    QList<TapeEditor*> list;
-    for (int i = 0; i < ui.m_tabs->count(); ++i) list << static_cast<TapeEditor*>(ui.m_tabs->widget(i));
-    return list;
-}
-
-TapeEditor* HorodexTape::editorOf(const TapeDocument* document) const
-{
-    for (TapeEditor* editor : editors())
-        if (editor->tapeDocument() == document) return editor;
-    return nullptr;
-}
-
 QStringList HorodexTape::openFiles(const QStringList& paths)
 {
     QStringList errors, shownAgain;
@@ -175,24 +123,21 @@ QStringList HorodexTape::openFiles(const QStringList& paths)
     for (const QString& path : paths) {
         // One tab per file: the totals never count a file twice.
         if (TapeDocument* open = m_session.documentOfFile(path)) {
-            shown = editorOf(open);
+            shown = ui.m_tabs->editorOf(open);
             shownAgain << open->displayName();
             continue;
         }
         // Opening never replaces typed text: a tab of its own, unless the current one is empty.
         TapeEditor* before = currentEditor();
-        TapeEditor* editor = before->isUntouched() ? before : newEditor();
+        TapeEditor* editor = before->isUntouched() ? before : ui.m_tabs->addEditor();
         const QString error = editor->tapeDocument()->load(path);
         if (!error.isEmpty()) {
             errors << error;
-            if (editor != before) {
-                m_session.removeDocument(editor->tapeDocument());
-                delete editor;
-                ui.m_tabs->setCurrentWidget(before);
-            }
+            if (editor != before) ui.m_tabs->removeEditor(editor);
+            ui.m_tabs->setCurrentWidget(before);
             continue;
         }
-        m_lastFolder = QFileInfo(path).absolutePath();
+        m_saver->lastFolder = QFileInfo(path).absolutePath();
         // Shown at its size first: a change of the editor's width lays out every line again.
         ui.m_tabs->setCurrentWidget(editor);
         loaded << editor;
@@ -213,10 +158,43 @@ QStringList HorodexTape::openFiles(const QStringList& paths)
     return errors;
 }
 
+TapeEditor* HorodexTape::currentEditor() const
+{
+    return ui.m_tabs->currentEditor();
+}
+
+QList<TapeEditor*> HorodexTape::editors() const
+{
+    return ui.m_tabs->editors();
+}
+
+bool HorodexTape::saveDocument(TapeEditor* editor, bool askForName)
+{
+    return m_saver->save(editor, askForName);
+}
+
+void HorodexTape::wireEditor(TapeEditor* editor)
+{
+    TapeDocument* document = editor->tapeDocument();
+    editor->viewport()->installEventFilter(this);
+    connect(editor, &QPlainTextEdit::textChanged, this, [this, document] {
+        document->setCopyDue(true);
+        m_autosaveTimer.start();
+    });
+    connect(editor, &QPlainTextEdit::modificationChanged, this, &HorodexTape::updateTitle);
+    connect(editor, &QPlainTextEdit::cursorPositionChanged, this, &HorodexTape::selectRowOfCursor);
+    connect(document, &TapeDocument::changedOnDisk, m_saver,
+        [this, document] { m_saver->changedOnDisk(document); });
+    // Tab order: the bar above, the editor, then the table and the totals.
+    setTabOrder(ui.m_copyTotal, editor);
+    setTabOrder(editor, ui.m_table);
+    updateTitle();
+}
+
 void HorodexTape::setTimebase(const ELKTimebase_t& base, bool fixed)
 {
     m_session.setTimebase(base, ELK_RATE_FROM_OPTION, fixed);
-    showChosenTimebase();
+    ui.m_timebase->showTimebase(m_session.timebase());
 }
 
 void HorodexTape::showMessage(const QString& message, int timeoutMs)
@@ -226,140 +204,25 @@ void HorodexTape::showMessage(const QString& message, int timeoutMs)
 
 int HorodexTape::restoreSession()
 {
-    const QList<AutosaveSession::Copy> copies = m_autosave.takeOrphans();
-    for (const AutosaveSession::Copy& copy : copies) {
-        TapeEditor* editor = currentEditor()->isUntouched() ? currentEditor() : newEditor();
-        editor->tapeDocument()->restore(
-            copy.text.toUtf8(), copy.path, copy.encoding, copy.lineEnd, copy.stamp);
-        editor->tapeDocument()->setCopyDue(true);
-        m_session.read(nullptr, true);
-        editor->showText();
-        editor->document()->setModified(true);
-    }
-    // Copied into this session before the old one goes.
-    autosave();
-    m_autosave.releaseOrphans();
-    if (!copies.isEmpty()) {
-        showDocument();
-        showMessage(copies.size() == 1
-                ? tr("Restored 1 unsaved tab from a tape that did not close.")
-                : tr("Restored %1 unsaved tabs from tapes that did not close.").arg(copies.size()));
-    }
-    return int(copies.size());
+    const int restored = m_saver->restore();
+    if (restored > 0) showDocument();
+    return restored;
 }
 
 void HorodexTape::autosave()
 {
     m_autosaveTimer.stop();
-    for (TapeEditor* editor : editors()) {
-        TapeDocument* document = editor->tapeDocument();
-        if (!document->isCopyDue()) continue;
-        if (!editor->document()->isModified())
-            m_autosave.remove(document->id());
-        else if (!m_autosave.write(document->id(),
-                     { editor->listText(), document->filePath(), document->encoding(), document->lineEnd(),
-                         document->diskStamp() }))
-            continue;
-        document->setCopyDue(false);
-    }
-}
-
-bool HorodexTape::saveDocument(TapeEditor* editor, bool askForName)
-{
-    TapeDocument* document = editor->tapeDocument();
-    const QString path = document->filePath();
-    if (!path.isEmpty() && !askForName && document->diskState() == TapeDocument::Changed) {
-        const SaveDialogs::ChangedAnswer answer
-            = SaveDialogs::askChanged(this, m_title, document->displayName());
-        activateWindow();
-        switch (answer) {
-        case SaveDialogs::Overwrite:
-            break;
-        case SaveDialogs::Reload:
-            reload(editor);
-            return false;
-        case SaveDialogs::SaveAs:
-            return saveDocument(editor, true);
-        case SaveDialogs::Cancel:
-            return false;
-        }
-    } else if (path.isEmpty() || askForName) {
-        const QString folder = path.isEmpty() ? m_lastFolder : QFileInfo(path).absolutePath();
-        const SaveDialogs::Choice choice = SaveDialogs::askSaveAs(this,
-            QDir(folder).filePath(path.isEmpty() ? tr("list.txt") : QFileInfo(path).fileName()),
-            document->encoding(), document->lineEnd());
-        activateWindow();
-        return !choice.path.isEmpty() && saveDocumentAs(editor, choice.path, choice.encoding, choice.lineEnd);
-    }
-    return saveDocumentAs(editor, path, document->encoding(), document->lineEnd());
-}
-
-bool HorodexTape::saveDocumentAs(TapeEditor* editor, const QString& path, int encoding, int lineEnd)
-{
-    TapeDocument* document = editor->tapeDocument();
-    // Another tab holding that file would overwrite this save with its own.
-    const TapeDocument* other = m_session.documentOfFile(path);
-    if (other && other != document) {
-        QMessageBox::warning(this, m_title,
-            tr("%1 is open in another tab: save there, or close that tab first.")
-                .arg(QDir::toNativeSeparators(path)));
-        return false;
-    }
-    editor->flush();
-    bool unencodable = false;
-    const QString error = document->save(path, encoding, lineEnd, &unencodable);
-    if (!error.isEmpty()) {
-        if (!unencodable) {
-            QMessageBox::warning(this, m_title, error);
-            return false;
-        }
-        // A way out: the same file in UTF-8, which holds every character.
-        const int answer
-            = QMessageBox::warning(this, m_title, error + QLatin1Char('\n') + tr("Save it as UTF-8?"),
-                QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Save);
-        activateWindow();
-        return answer == QMessageBox::Save && saveDocumentAs(editor, path, ELK_TEXT_UTF8, lineEnd);
-    }
-    m_lastFolder = QFileInfo(path).absolutePath();
-    editor->document()->setModified(false);
-    ui.m_tabs->setTabIcon(ui.m_tabs->indexOf(editor), QIcon());
-    document->setCopyDue(true);
-    autosave();
-    updateTitle();
-    showMessage(tr("Saved %1").arg(QDir::toNativeSeparators(path)), 3000);
-    return true;
-}
-
-bool HorodexTape::maybeSave(const QList<TapeEditor*>& unsaved)
-{
-    if (unsaved.isEmpty()) return true;
-    const QString question = unsaved.size() == 1
-        ? tr("%1 has changes that are not saved. Save them?")
-              .arg(unsaved.first()->tapeDocument()->displayName())
-        : tr("%1 tabs have changes that are not saved. Save them?").arg(unsaved.size());
-    // Escape is Cancel: the window stays, with its text.
-    const int answer = QMessageBox::warning(this, m_title, question,
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    // The keyboard back to the window, even where no window manager gives it.
-    activateWindow();
-    if (answer != QMessageBox::Save) return answer == QMessageBox::Discard;
-    for (TapeEditor* editor : unsaved) {
-        ui.m_tabs->setCurrentWidget(editor);
-        if (!saveDocument(editor)) return false;
-    }
-    return true;
+    m_saver->autosave();
 }
 
 void HorodexTape::closeTab(int index)
 {
     auto* editor = static_cast<TapeEditor*>(ui.m_tabs->widget(index));
-    if (!editor || (editor->document()->isModified() && !maybeSave({ editor }))) return;
+    if (!editor || (editor->document()->isModified() && !m_saver->maybeSave({ editor }))) return;
     m_autosave.remove(editor->tapeDocument()->id());
-    ui.m_tabs->removeTab(index);
-    m_session.removeDocument(editor->tapeDocument());
-    editor->deleteLater();
+    ui.m_tabs->removeEditor(editor);
     // The window always holds a tab to paste into.
-    if (ui.m_tabs->count() == 0) newEditor();
+    if (ui.m_tabs->count() == 0) ui.m_tabs->addEditor();
     currentEditor()->setFocus();
 }
 
@@ -368,7 +231,7 @@ void HorodexTape::closeEvent(QCloseEvent* event)
     QList<TapeEditor*> unsaved;
     for (TapeEditor* editor : editors())
         if (editor->document()->isModified()) unsaved << editor;
-    if (!maybeSave(unsaved)) {
+    if (!m_saver->maybeSave(unsaved)) {
         event->ignore();
         return;
     }
@@ -393,19 +256,7 @@ void HorodexTape::dropEvent(QDropEvent* event)
 bool HorodexTape::eventFilter(QObject* watched, QEvent* event)
 {
     const auto type = event->type();
-    // Ctrl+Page Down and Up switch tabs wherever the focus is: the editor and table would take them.
-    if (type == QEvent::KeyPress && watched->isWidgetType()
-        && static_cast<QWidget*>(watched)->window() == this) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const int step = key->key() == Qt::Key_PageDown ? 1 : key->key() == Qt::Key_PageUp ? -1 : 0;
-        if (step && key->modifiers() == Qt::ControlModifier) {
-            const int count = ui.m_tabs->count();
-            ui.m_tabs->setCurrentIndex((ui.m_tabs->currentIndex() + step + count) % count);
-            currentEditor()->setFocus();
-            return true;
-        }
-    }
-    if (watched == ui.m_leftOut && type == QEvent::MouseButtonRelease) goToFirstLeftOut();
+    if (watched == ui.m_leftOut && type == QEvent::MouseButtonRelease) ui.m_tabs->showFirstLeftOut();
     if (watched == ui.m_table->viewport() || watched == ui.m_leftOut)
         return QMainWindow::eventFilter(watched, event);
     // The editor would insert a dropped file's name as text; a file dropped on it opens instead.
@@ -449,64 +300,13 @@ void HorodexTape::listRead(bool ahead)
 
 void HorodexTape::timebaseMoved(TapeDocument* document)
 {
-    showChosenTimebase();
+    ui.m_timebase->showTimebase(m_session.timebase());
     showMessage(tr("Timebase %1, from %2").arg(timebaseText(m_session.timebase()), document->displayName()));
-}
-
-void HorodexTape::changedOnDisk(TapeDocument* document)
-{
-    TapeEditor* editor = editorOf(document);
-    const QString name = document->displayName();
-    const int index = ui.m_tabs->indexOf(editor);
-    if (document->diskState() == TapeDocument::Deleted) {
-        // Its text is all that is left of it.
-        editor->document()->setModified(true);
-        showMessage(tr("%1 was deleted on disk; its text stays here, unsaved.").arg(name));
-    } else if (!editor->document()->isModified()) {
-        reload(editor);
-    } else {
-        ui.m_tabs->setTabIcon(index, style()->standardIcon(QStyle::SP_MessageBoxWarning));
-        ui.m_tabs->setTabToolTip(index, tr("%1 changed on disk; saving will ask first.").arg(name));
-        showMessage(tr("%1 changed on disk; saving will ask first.").arg(name));
-    }
-}
-
-void HorodexTape::reload(TapeEditor* editor)
-{
-    TapeDocument* document = editor->tapeDocument();
-    QString kept;
-    if (editor->document()->isModified()) {
-        kept = m_autosave.keepDiscarded(document->displayName(), editor->listText());
-        if (kept.isEmpty()) {
-            QMessageBox::warning(this, m_title,
-                tr("%1 was not reloaded: its edits could not be kept aside.").arg(document->displayName()));
-            return;
-        }
-    }
-    const QString error = document->load(document->filePath());
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, m_title, error);
-        return;
-    }
-    m_session.read(nullptr, true);
-    editor->showText();
-    ui.m_tabs->setTabIcon(ui.m_tabs->indexOf(editor), QIcon());
-    ui.m_tabs->setTabToolTip(ui.m_tabs->indexOf(editor), QDir::toNativeSeparators(document->filePath()));
-    document->setCopyDue(true);
-    autosave();
-    updateTitle();
-    showMessage(kept.isEmpty() ? tr("%1 changed on disk and was reloaded.").arg(document->displayName())
-                               : tr("%1 was reloaded; the edits it held are in %2.")
-                                     .arg(document->displayName(), QDir::toNativeSeparators(kept)));
 }
 
 void HorodexTape::updateTitle()
 {
-    for (TapeEditor* editor : editors()) {
-        const QString name = editor->tapeDocument()->displayName();
-        ui.m_tabs->setTabText(
-            ui.m_tabs->indexOf(editor), editor->document()->isModified() ? tr("%1 *").arg(name) : name);
-    }
+    ui.m_tabs->showNames();
     TapeEditor* current = currentEditor();
     setWindowTitle(current ? m_title + QStringLiteral(" \u2014 ") + current->tapeDocument()->displayName()
                 + QStringLiteral("[*]")
@@ -516,46 +316,14 @@ void HorodexTape::updateTitle()
 
 void HorodexTape::showTotals()
 {
-    const int showAt = ui.m_showAt->currentIndex();
-    ui.m_totals->showTotals(m_session, showAt > 0 ? &m_timebases[size_t(showAt - 1)] : nullptr);
+    ui.m_totals->showTotals(m_session, ui.m_showAt->timebase());
     ui.m_totals->setMaximumHeight(ui.m_totals->neededHeight());
     if (ui.m_totals->neededHeight() != m_totalsHeight) {
         m_totalsHeight = ui.m_totals->neededHeight();
         fitTotals();
     }
     ui.m_copyUnique->setEnabled(m_session.list().hasUnique == ELK_TRUE);
-    showLeftOut();
-}
-
-void HorodexTape::showLeftOut()
-{
-    // Which tabs hold them, so that each can be found.
-    QStringList where;
-    int64_t errors = 0;
-    for (const TapeDocument* document : m_session.documents()) {
-        const int64_t count = document->model()->errorCount();
-        if (count > 0) where << tr("%1 %2").arg(document->displayName()).arg(count);
-        errors += count;
-    }
-    // Spelt out here: "%n line(s)" reads right only where a translation is loaded.
-    if (errors == 0)
-        ui.m_leftOut->clear();
-    else if (errors == 1)
-        ui.m_leftOut->setText(tr("1 line left out: %1").arg(where.join(QStringLiteral(", "))));
-    else
-        ui.m_leftOut->setText(tr("%1 lines left out: %2").arg(errors).arg(where.join(QStringLiteral(", "))));
-}
-
-void HorodexTape::goToFirstLeftOut()
-{
-    for (TapeEditor* editor : editors()) {
-        const TapeModel* model = editor->tapeDocument()->model();
-        if (model->errorCount() == 0) continue;
-        ui.m_tabs->setCurrentWidget(editor);
-        editor->selectLine(model->errors()[0].line, model->errors()[0].column);
-        editor->setFocus();
-        return;
-    }
+    ui.m_leftOut->setText(ui.m_tabs->leftOutText());
 }
 
 void HorodexTape::fitTotals()
@@ -571,18 +339,6 @@ void HorodexTape::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     fitTotals();
-}
-
-void HorodexTape::showChosenTimebase()
-{
-    const ELKTimebase_t base = m_session.timebase();
-    size_t index = 0;
-    while (index < m_timebases.size() && ELKTimebase_Equal(&m_timebases[index], &base) != ELK_TRUE) ++index;
-    if (index == m_timebases.size()) {
-        m_timebases.push_back(base);
-        ui.m_timebase->addItem(timebaseText(base));
-    }
-    ui.m_timebase->setCurrentIndex(int(index));
 }
 
 void HorodexTape::copyTotal()
@@ -620,24 +376,11 @@ void HorodexTape::selectRowOfCursor()
     m_selecting = false;
 }
 
-void HorodexTape::pasteAnywhere()
-{
-    // At the cursor: a line the table selected is not the user's selection to replace.
-    TapeEditor* editor = currentEditor();
-    if (!editor->hasFocus()) {
-        QTextCursor cursor = editor->textCursor();
-        cursor.clearSelection();
-        editor->setTextCursor(cursor);
-    }
-    editor->setFocus();
-    editor->paste();
-}
-
 void HorodexTape::openDialog()
 {
     // From the current tab's folder, else from where the last file came.
     const QString current = currentEditor()->tapeDocument()->filePath();
-    const QString folder = current.isEmpty() ? m_lastFolder : QFileInfo(current).absolutePath();
+    const QString folder = current.isEmpty() ? m_saver->lastFolder : QFileInfo(current).absolutePath();
     const QStringList paths = QFileDialog::getOpenFileNames(this, tr("Open lists, EDLs or timelines"), folder,
         tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
     if (paths.isEmpty()) return;

@@ -10,10 +10,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include <vector>
-
 #include "AutosaveSession.h"
-#include "TapeEditor.h"
+#include "TapeSaver.h"
 #include "TapeSession.h"
 #include "ui_HorodexTape.h"
 
@@ -40,12 +38,8 @@ public:
     // Writes a copy of every tab edited since its last copy (the timer does
     // this a moment after an edit).
     void autosave();
-    // Saves a tab to its file, asking for one when it has none; asks first
-    // when the file changed on disk. Returns false, having said why, when it
-    // was not saved.
+    // Saves a tab as Ctrl+S does (TapeSaver::save).
     bool saveDocument(TapeEditor* editor, bool askForName = false);
-    // Saves a tab to `path` in `encoding` and `lineEnd`, as Save As does.
-    bool saveDocumentAs(TapeEditor* editor, const QString& path, int encoding, int lineEnd);
 
     TapeEditor* currentEditor() const;
     QList<TapeEditor*> editors() const;
@@ -63,35 +57,25 @@ private:
     void createTabs();
     void createActions();
 
-    TapeEditor* newEditor();
-    TapeEditor* editorOf(const TapeDocument* document) const;
-    // Asks whether to save `unsaved` first; false when the user cancelled or a save failed.
-    bool maybeSave(const QList<TapeEditor*>& unsaved);
+    // Connects a new tab's editor to the window.
+    void wireEditor(TapeEditor* editor);
     void closeTab(int index);
     void showDocument();
     void listRead(bool ahead);
     void timebaseMoved(TapeDocument* document);
-    void changedOnDisk(TapeDocument* document);
-    // Reads the file again, its edits first kept aside when it has any.
-    void reload(TapeEditor* editor);
     void updateTitle();
     void showTotals();
-    void showLeftOut();
-    void goToFirstLeftOut();
     void fitTotals();
-    void showChosenTimebase();
     void copyTotal();
     void selectLine(const QModelIndex& current);
     void selectRowOfCursor();
-    void pasteAnywhere();
     void openDialog();
 
     Ui::HorodexTape ui;
     TapeSession m_session;
-    std::vector<ELKTimebase_t> m_timebases; // the chooser's, item by item
     QString m_title;
-    QString m_lastFolder;
     AutosaveSession m_autosave;
+    TapeSaver* m_saver;
     QTimer m_autosaveTimer;
     int m_totalsHeight = 0; // what the totals' rows need
     bool m_selecting = false; // a row and its line are being selected together

@@ -83,6 +83,17 @@ QString TapeEditor::listText() const
     return text;
 }
 
+void TapeEditor::pasteAtCursor()
+{
+    if (!hasFocus()) {
+        QTextCursor cursor = textCursor();
+        cursor.clearSelection();
+        setTextCursor(cursor);
+    }
+    setFocus();
+    paste();
+}
+
 void TapeEditor::insertFromMimeData(const QMimeData* source)
 {
     if (!source || !source->hasText() || isReadOnly()) {

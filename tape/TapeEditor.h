@@ -27,6 +27,9 @@ public:
     // The text as the reader takes it, '\n' between lines.
     QString listText() const;
 
+    // Pastes at the cursor, for Ctrl+V from elsewhere in the window: a line
+    // the table selected is not the user's selection to replace.
+    void pasteAtCursor();
     // Marks the errors on the lines the editor shows; marking all of a long
     // list would lay out every line.
     void markErrors();

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -82,6 +83,15 @@ private slots:
     void severalTabs();
     void timeline_data();
     void timeline();
+    void changedOnDisk_data();
+    void changedOnDisk();
+    void restoredCopyOfChangedFile_data();
+    void restoredCopyOfChangedFile();
+    void saveAsEncoding_data();
+    void saveAsEncoding();
+    void tabKeysAndNames();
+    void leftOutNamesTabs();
+    void minimumSize();
     void copiedTotalInCalculator_data();
     void copiedTotalInCalculator();
 
@@ -89,6 +99,8 @@ private:
     void paste(const QString& text);
     // Answers the next modal message box with `button`, keeping its text in m_asked.
     void answer(QMessageBox::StandardButton button);
+    // Clicks the button of the next message box whose text starts with `text`; Escape when empty.
+    void answerWith(const QString& text);
     QString writeFile(const QString& name, const QByteArray& bytes);
     QString total(int row, int column, int child = -1) const;
 
@@ -433,6 +445,19 @@ void tst_Tape::answer(QMessageBox::StandardButton button)
     });
 }
 
+void tst_Tape::answerWith(const QString& text)
+{
+    QTimer::singleShot(10, this, [this, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return answerWith(text);
+        m_asked = box->text();
+        for (QAbstractButton* button : box->buttons())
+            if (!text.isEmpty() && button->text().remove(QLatin1Char('&')).startsWith(text))
+                return button->click();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+}
+
 QString tst_Tape::writeFile(const QString& name, const QByteArray& bytes)
 {
     QFile file(m_dir.filePath(name));
@@ -736,6 +761,222 @@ void tst_Tape::timeline()
     find<QComboBox>(m_window.get(), "m_timebase")->setCurrentText(QStringLiteral("50"));
     QCOMPARE(cut->parses(), 2);
     QCOMPARE(total(0, 0) + ' ' + total(0, 2), QStringLiteral("Sum %1").arg(at50));
+}
+
+// Another program changes or removes an open file: a clean tab follows it, a
+// tab with edits is marked and Save asks, whatever the answer losing nothing.
+void tst_Tape::changedOnDisk_data()
+{
+    QTest::addColumn<bool>("edited"); // a line typed before the change
+    QTest::addColumn<bool>("removed"); // the file deleted rather than changed
+    QTest::addColumn<QString>("button"); // the answer to Save's question; none when it must not ask
+    QTest::addColumn<QByteArray>("file"); // the file after Save
+    QTest::addColumn<QString>("text"); // the tab after Save
+    QTest::addColumn<bool>("kept"); // the edits put aside by a reload
+
+    const QByteArray theirs = "a 00:00:10:00\nb 00:00:01:00\n";
+    const QString mine = QStringLiteral("a 00:00:10:00\nc 00:00:02:00");
+    QTest::newRow("a clean tab reloads")
+        << false << false << QString() << theirs << QString::fromUtf8(theirs) << false;
+    QTest::newRow("Escape: neither file nor tab changes")
+        << true << false << QString() << theirs << mine << false;
+    QTest::newRow("Overwrite") << true << false << "Overwrite" << mine.toUtf8() << mine << false;
+    QTest::newRow("Reload: the edits kept aside first")
+        << true << false << "Reload" << theirs << QString::fromUtf8(theirs) << true;
+    QTest::newRow("a deleted file keeps its text, unsaved, and Save writes it again")
+        << false << true << QString() << QByteArray("a 00:00:10:00\n") << QStringLiteral("a 00:00:10:00\n")
+        << false;
+}
+
+void tst_Tape::changedOnDisk()
+{
+    QFETCH(bool, edited);
+    QFETCH(bool, removed);
+    QFETCH(QString, button);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    QFETCH(bool, kept);
+
+    const QString path = writeFile(QStringLiteral("acts.txt"), "a 00:00:10:00\n");
+    QCOMPARE(m_window->openFiles({ path }), QStringList());
+    TapeEditor* editor = m_window->currentEditor();
+    if (edited) {
+        editor->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor, QStringLiteral("c 00:00:02:00"));
+    }
+    if (removed)
+        QVERIFY(QFile::remove(path));
+    else
+        writeFile(QStringLiteral("acts.txt"), "a 00:00:10:00\nb 00:00:01:00\n");
+    const QString name = QStringLiteral("acts.txt");
+    QTRY_VERIFY(m_window->statusBar()->currentMessage().startsWith(name));
+    auto* tabs = find<QTabWidget>(m_window.get(), "m_tabs");
+    if (removed || edited) {
+        QVERIFY(m_window->isWindowModified());
+        QCOMPARE(tabs->tabText(0), QStringLiteral("acts.txt *"));
+        QCOMPARE(tabs->tabIcon(0).isNull(), removed);
+    } else {
+        QCOMPARE(m_window->statusBar()->currentMessage(),
+            QStringLiteral("acts.txt changed on disk and was reloaded."));
+        QCOMPARE(editor->toPlainText(), text);
+        QCOMPARE(total(0, 2), QStringLiteral("275"));
+    }
+
+    const bool asks = edited && !removed;
+    m_asked.clear();
+    if (asks) answerWith(button);
+    QCOMPARE(m_window->saveDocument(editor), asks ? button == QStringLiteral("Overwrite") : true);
+    QCOMPARE(!m_asked.isEmpty(), asks);
+    QCOMPARE(readFile(path), file);
+    QCOMPARE(editor->toPlainText(), text);
+    const QDir aside(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/autosave-discarded");
+    QCOMPARE(aside.entryList(QDir::Files).size(), kept ? 1 : 0);
+    if (kept)
+        QVERIFY(readFile(aside.filePath(aside.entryList(QDir::Files).first())).endsWith("c 00:00:02:00"));
+}
+
+// A tab brought back after a crash asks before it overwrites its file only
+// when the file changed after the copy was taken.
+void tst_Tape::restoredCopyOfChangedFile_data()
+{
+    QTest::addColumn<bool>("changed");
+    QTest::newRow("the file as the copy knew it: saved at once") << false;
+    QTest::newRow("the file changed since: Save asks") << true;
+}
+
+void tst_Tape::restoredCopyOfChangedFile()
+{
+    QFETCH(bool, changed);
+
+    const QString path = writeFile(QStringLiteral("acts.txt"), "a 00:00:10:00\n");
+    QCOMPARE(m_window->openFiles({ path }), QStringList());
+    m_window->currentEditor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(m_window->currentEditor(), QStringLiteral("x 00:00:01:00"));
+    m_window->autosave();
+    m_window.reset(); // as if killed
+    if (changed) writeFile(QStringLiteral("acts.txt"), "a 00:00:10:00\nb 00:00:05:00\n");
+
+    HorodexTape restored;
+    QCOMPARE(restored.restoreSession(), 1);
+    m_asked.clear();
+    if (changed) answerWith(QString());
+    QCOMPARE(restored.saveDocument(restored.currentEditor()), !changed);
+    QCOMPARE(!m_asked.isEmpty(), changed);
+    QCOMPARE(readFile(path),
+        changed ? QByteArray("a 00:00:10:00\nb 00:00:05:00\n") : QByteArray("a 00:00:10:00\nx 00:00:01:00"));
+    if (changed) answer(QMessageBox::Discard); // still unsaved
+    QVERIFY(restored.close());
+}
+
+// Save As offers each encoding and line end, the tab's own chosen first.
+void tst_Tape::saveAsEncoding_data()
+{
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<int>("lineEnd");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("the tab's own: Windows-1252, CRLF") << -1 << -1 << QByteArray("Acte \xE9 00:00:10:00\r\n");
+    QTest::newRow("UTF-8") << int(ELK_TEXT_UTF8) << int(ELK_LINE_LF)
+                           << QByteArray("Acte \xC3\xA9 00:00:10:00\n");
+    QTest::newRow("UTF-8 with a byte-order mark") << int(ELK_TEXT_UTF8_BOM) << int(ELK_LINE_CRLF)
+                                                  << QByteArray("\xEF\xBB\xBF"
+                                                                "Acte \xC3\xA9 00:00:10:00\r\n");
+    QTest::newRow("UTF-16") << int(ELK_TEXT_UTF16LE) << int(ELK_LINE_LF)
+                            << utf16le(QStringLiteral("\uFEFFActe \u00E9 00:00:10:00\n"));
+    QTest::newRow("Windows-1252 with CR")
+        << int(ELK_TEXT_CP1252) << int(ELK_LINE_CR) << QByteArray("Acte \xE9 00:00:10:00\r");
+}
+
+void tst_Tape::saveAsEncoding()
+{
+    QFETCH(int, encoding);
+    QFETCH(int, lineEnd);
+    QFETCH(QByteArray, bytes);
+
+    QCOMPARE(m_window->openFiles({ writeFile(QStringLiteral("reel.edl"), "Acte \xE9 00:00:10:00\r\n") }),
+        QStringList());
+    const QString path = m_dir.filePath(QStringLiteral("out.txt"));
+    QFile::remove(path); // else the dialog asks whether to replace it
+    QTimer::singleShot(10, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto* encodings = find<QComboBox>(dialog, "m_encoding");
+        auto* lineEnds = find<QComboBox>(dialog, "m_lineEnd");
+        // The tab's own, chosen before anything else.
+        QCOMPARE(encodings->currentData().toInt(), int(ELK_TEXT_CP1252));
+        QCOMPARE(lineEnds->currentData().toInt(), int(ELK_LINE_CRLF));
+        if (encoding >= 0) encodings->setCurrentIndex(encodings->findData(encoding));
+        if (lineEnd >= 0) lineEnds->setCurrentIndex(lineEnds->findData(lineEnd));
+        dialog->selectFile(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QVERIFY(m_window->saveDocument(m_window->currentEditor(), true));
+    QCOMPARE(readFile(path), bytes);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Horodex Tape \u2014 out.txt[*]"));
+}
+
+// Ctrl+Page Down and Up from every part of the window; new tabs numbered in
+// the tab and the window title.
+void tst_Tape::tabKeysAndNames()
+{
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_T, Qt::ControlModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_T, Qt::ControlModifier);
+    auto* tabs = find<QTabWidget>(m_window.get(), "m_tabs");
+    QCOMPARE(tabs->tabText(0) + ", " + tabs->tabText(1) + ", " + tabs->tabText(2),
+        QStringLiteral("Untitled, Untitled 2, Untitled 3"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Horodex Tape \u2014 Untitled 3[*]"));
+    const QList<QWidget*> parts { m_window->currentEditor(), find<QTableView>(m_window.get(), "m_table"),
+        find<QTreeWidget>(m_window.get(), "m_totals"), find<QComboBox>(m_window.get(), "m_timebase"),
+        find<QCheckBox>(m_window.get(), "m_copyUnique") };
+    for (QWidget* part : parts) {
+        const int before = tabs->currentIndex();
+        QTest::keyClick(part, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), (before + 1) % 3);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(tabs->currentIndex(), before);
+    }
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Horodex Tape \u2014 Untitled 2[*]"));
+    // A closed tab's number is free again.
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Untitled 2"));
+}
+
+// The left-out line names each tab with its count; a click shows the first.
+void tst_Tape::leftOutNamesTabs()
+{
+    const QString reel2 = writeFile(QStringLiteral("reel2.edl"),
+        "001  AX  V  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00\n"
+        "002  AX  V  C  00:00:00:00 00:00:02:29 01:00:02:00 01:00:02:29\n");
+    QTest::keyClick(m_window->currentEditor(), Qt::Key_T, Qt::ControlModifier);
+    paste(QStringLiteral("a 00:00:01:00\nb 00:00:01:99\n"));
+    QCOMPARE(m_window->openFiles({ reel2 }), QStringList());
+    auto* leftOut = find<QLabel>(m_window.get(), "m_leftOut");
+    QCOMPARE(leftOut->text(), QStringLiteral("2 lines left out: Untitled 2 1, reel2.edl 1"));
+    QTest::mouseClick(leftOut, Qt::LeftButton);
+    QCOMPARE(find<QTabWidget>(m_window.get(), "m_tabs")->currentIndex(), 1);
+    QCOMPARE(m_window->currentEditor()->textCursor().blockNumber(), 1);
+}
+
+// At the window's smallest the editor keeps 8 lines, and the totals scroll.
+void tst_Tape::minimumSize()
+{
+    QStringList reels;
+    for (int i = 1; i <= 6; ++i)
+        reels << writeFile(QStringLiteral("reel%1.edl").arg(i),
+            "001  AX  V  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00\n"
+            "002  AX  A  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00\n");
+    QCOMPARE(m_window->openFiles(reels), QStringList());
+    m_window->resize(m_window->minimumSizeHint());
+    QTRY_COMPARE(m_window->size(), m_window->minimumSizeHint());
+    QApplication::processEvents();
+    const TapeEditor* editor = m_window->currentEditor();
+    QVERIFY2(editor->viewport()->height() >= 8 * editor->fontMetrics().lineSpacing(),
+        qPrintable(QString::number(editor->viewport()->height())));
+    auto* totals = find<QTreeWidget>(m_window.get(), "m_totals");
+    QVERIFY(totals->verticalScrollBar()->maximum() > 0);
 }
 
 // What the calculator makes of a total the tape copied.
