@@ -23,7 +23,7 @@ namespace
 // so that the tape has no totals of its own. The first of them may bring
 // its own rate (ELK_RATE_OWN): the list takes it while it has counted nothing.
 std::shared_ptr<TapeSession::Reading> readAll(
-    const std::vector<QByteArray>& texts, ELKTimebase_t base, int8_t rateFrom, int opened)
+    const std::vector<QByteArray>& texts, ELKTimebase_t base, ELKRateFrom_t rateFrom, int opened)
 {
     auto reading = std::make_shared<TapeSession::Reading>();
     ELKList_Init(&reading->list, &base, rateFrom);
@@ -91,7 +91,7 @@ TapeDocument* TapeSession::documentOfFile(const QString& path) const
     return nullptr;
 }
 
-void TapeSession::setTimebase(const ELKTimebase_t& base, int8_t rateFrom, bool fixed)
+void TapeSession::setTimebase(const ELKTimebase_t& base, ELKRateFrom_t rateFrom, bool fixed)
 {
     m_base = base;
     m_rateFrom = rateFrom;

@@ -39,10 +39,11 @@ public:
 
     ELKTimebase_t timebase() const { return m_base; }
     // Where the timebase came from (ELKRateFrom_t).
-    int8_t rateFrom() const { return m_rateFrom; }
+    ELKRateFrom_t rateFrom() const { return m_rateFrom; }
     // Reads every document again at `base`, which came from `rateFrom`. A
     // fixed timebase (--rate) holds for the run: no file moves it.
-    void setTimebase(const ELKTimebase_t& base, int8_t rateFrom = ELK_RATE_FROM_OPTION, bool fixed = false);
+    void setTimebase(
+        const ELKTimebase_t& base, ELKRateFrom_t rateFrom = ELK_RATE_FROM_OPTION, bool fixed = false);
     bool isTimebaseFixed() const { return m_fixed; }
 
     // Reads every document now. A document opened just now may bring its own
@@ -69,7 +70,7 @@ private:
     QList<TapeDocument*> m_documents;
     std::shared_ptr<Reading> m_reading; // the one the models show
     ELKTimebase_t m_base {};
-    int8_t m_rateFrom = ELK_RATE_FROM_DEFAULT;
+    ELKRateFrom_t m_rateFrom = ELK_RATE_FROM_DEFAULT;
     bool m_fixed = false;
     uint64_t m_revision = 0; // counts changes of text, documents or timebase: a stale reading is dropped
     uint64_t m_backgroundRevision = 0;
