@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTreeWidget>
 
@@ -181,6 +182,13 @@ QString writeLargeEdl(const QTemporaryDir& dir)
     return path;
 }
 
+std::unique_ptr<HorodexTape> windowWithLargeEdl(const QTemporaryDir& dir)
+{
+    auto window = shownWindow();
+    window->openFiles({ writeLargeEdl(dir) });
+    return window;
+}
+
 // Opening the 50 MB EDL into an empty tape until its totals are painted;
 // the memory it takes beyond the empty tape, after and at the peak.
 void BM_OpenLargeEdl(benchmark::State& state)
@@ -225,8 +233,7 @@ BENCHMARK(BM_OpenLargeEdl)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_KeystrokeLargeEdl(benchmark::State& state)
 {
     QTemporaryDir dir;
-    auto window = shownWindow();
-    window->openFiles({ writeLargeEdl(dir) });
+    auto window = windowWithLargeEdl(dir);
     TapeEditor* editor = window->currentEditor();
     QTextCursor cursor(editor->document()->findBlockByNumber(2));
     cursor.movePosition(QTextCursor::EndOfBlock);
@@ -254,5 +261,52 @@ void BM_KeystrokeLargeEdl(benchmark::State& state)
     state.counters["totals_ms"] = benchmark::Counter(totals, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_KeystrokeLargeEdl)->Unit(benchmark::kMillisecond)->Iterations(6);
+
+// Select all and Delete in the 50 MB EDL, until the emptied window is painted
+// with its totals; then Ctrl+Z, untimed, for the next round.
+void BM_SelectAllDeleteLargeEdl(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    auto window = windowWithLargeEdl(dir);
+    TapeEditor* editor = window->currentEditor();
+    settle(window.get());
+    for (auto _ : state) {
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_Delete);
+        settle(window.get());
+        state.PauseTiming();
+        if (window->session().list().entryCount != 0) {
+            state.SkipWithError("the totals kept the deleted text");
+            break;
+        }
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+        while (window->session().list().entryCount != 456869)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SelectAllDeleteLargeEdl)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Saving the 50 MB EDL after one typed digit (what Ctrl+S does), until the file is written.
+void BM_SaveLargeEdl(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    auto window = windowWithLargeEdl(dir);
+    TapeEditor* editor = window->currentEditor();
+    settle(window.get());
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTest::keyClick(editor, Qt::Key_1);
+        settle(window.get());
+        state.ResumeTiming();
+        const bool saved = window->saveDocument(editor);
+        settle(window.get());
+        if (!saved) {
+            state.SkipWithError("not saved");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_SaveLargeEdl)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -291,6 +291,11 @@ void HorodexTape::listRead(bool ahead)
     ui.m_table->fit();
     if (currentEditor()) currentEditor()->markErrors();
     showTotals();
+    // Said once there is something counted, as horodex-tc sum says it.
+    if (m_session.rateFrom() == ELK_RATE_FROM_DEFAULT && m_session.list().entryCount > 0
+        && ui.m_statusBar->currentMessage().isEmpty())
+        showMessage(tr("Counted at %1 fps, the default: no input declares its rate (choose one above)")
+                        .arg(timebaseText(m_session.timebase())));
     if (!ahead) return;
     // Shown now: the editor takes longer to lay out a long text than the totals take to compute.
     ui.m_table->viewport()->repaint();

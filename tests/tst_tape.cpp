@@ -92,6 +92,7 @@ private slots:
     void tabKeysAndNames();
     void leftOutNamesTabs();
     void minimumSize();
+    void defaultTimebaseSaid();
     void copiedTotalInCalculator_data();
     void copiedTotalInCalculator();
 
@@ -979,6 +980,18 @@ void tst_Tape::minimumSize()
         qPrintable(QString::number(editor->viewport()->height())));
     auto* totals = find<QTreeWidget>(m_window.get(), "m_totals");
     QVERIFY(totals->verticalScrollBar()->maximum() > 0);
+}
+
+// A tape whose timebase nothing chose says it counts at the default.
+void tst_Tape::defaultTimebaseSaid()
+{
+    QSettings().clear();
+    HorodexTape fresh;
+    QGuiApplication::clipboard()->setText(acts);
+    QTest::keyClick(fresh.currentEditor(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(fresh.statusBar()->currentMessage(),
+        QStringLiteral("Counted at 30 fps, the default: no input declares its rate (choose one above)"));
+    QCOMPARE(m_window->statusBar()->currentMessage(), QString()); // 25 was chosen
 }
 
 // What the calculator makes of a total the tape copied.
