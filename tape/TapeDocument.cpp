@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "TapeDocument.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -22,16 +21,24 @@ namespace
 constexpr qint64 maxFileBytes = 64 * 1024 * 1024;
 const QString bundleFile = QStringLiteral("Info.fcpxml");
 
+// A fingerprint of a file's bytes to tell another program's change, not a
+// seal against tampering: Qt's hash of byte arrays, fast enough to take at
+// every save of a 50 MB file.
+QByteArray contentHash(const char* bytes, int64_t length)
+{
+    const size_t hash = qHash(QByteArrayView(bytes, qsizetype(length)), size_t(0x48524458));
+    return QByteArray(reinterpret_cast<const char*>(&hash), sizeof hash);
+}
+
 QByteArray contentHash(const QString& path)
 {
     QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result() : QByteArray();
-}
-
-QByteArray contentHash(const char* bytes, int64_t length)
-{
-    return QCryptographicHash::hash(QByteArrayView(bytes, qsizetype(length)), QCryptographicHash::Sha1);
+    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+    if (file.size() == 0) return contentHash("", 0);
+    const uchar* mapped = file.map(0, file.size());
+    if (mapped) return contentHash(reinterpret_cast<const char*>(mapped), file.size());
+    const QByteArray bytes = file.readAll();
+    return contentHash(bytes.constData(), bytes.size());
 }
 
 } // namespace
@@ -90,12 +97,11 @@ QString TapeDocument::load(const QString& path)
     m_encoding = decoded.encoding;
     m_lineEnd = decoded.lineEnd;
     ELKText_Destroy(&decoded);
-    const QByteArray hash = contentHash(bytes, length);
+    m_path = info.absoluteFilePath();
+    stamp(bytes, length);
     std::free(bytes);
     // U+2029 ends a line in the editor, so it does for the reader too.
     if (m_text.contains("\xE2\x80\xA9")) m_text.replace("\xE2\x80\xA9", "\n");
-    m_path = info.absoluteFilePath();
-    stamp(hash);
     return QString();
 }
 
@@ -119,13 +125,15 @@ QString TapeDocument::save(const QString& path, int encoding, int lineEnd, bool*
     }
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) && file.write(out, outLength) == outLength;
-    const QByteArray hash = contentHash(out, outLength);
-    ELK_Free(out);
-    if (!written || !file.commit()) return tr("%1 was not saved: %2").arg(name, file.errorString());
+    if (!written || !file.commit()) {
+        ELK_Free(out);
+        return tr("%1 was not saved: %2").arg(name, file.errorString());
+    }
     m_path = QFileInfo(path).absoluteFilePath();
     m_encoding = encoding;
     m_lineEnd = lineEnd;
-    stamp(hash);
+    stamp(out, outLength);
+    ELK_Free(out);
     return QString();
 }
 
@@ -156,7 +164,7 @@ TapeDocument::DiskState TapeDocument::diskState() const
     if (m_stamp.size < 0) return Changed;
     if (now.size() != m_stamp.size || now.lastModified().toMSecsSinceEpoch() != m_stamp.modifiedMs)
         return Changed;
-    // The same size within the clock's grain: only the content tells.
+    // The same size and time: a change within the clock's grain, or a time set back, shows in the content.
     return contentHash(m_path) == m_stamp.hash ? Unchanged : Changed;
 }
 
@@ -181,10 +189,10 @@ bool TapeDocument::ownRate(ELKTimebase_t* rate) const
     return false;
 }
 
-void TapeDocument::stamp(const QByteArray& hash)
+void TapeDocument::stamp(const char* content, int64_t length)
 {
     const QFileInfo now(m_path);
-    m_stamp = { now.size(), now.lastModified().toMSecsSinceEpoch(), hash };
+    m_stamp = { now.size(), now.lastModified().toMSecsSinceEpoch(), contentHash(content, length) };
     watch();
 }
 

@@ -89,8 +89,8 @@ signals:
     void changedOnDisk();
 
 private:
-    // Remembers the file as it is now, whose content hashes to `hash`, and watches it.
-    void stamp(const QByteArray& hash);
+    // Remembers the file as it is now, holding `content`, and watches it.
+    void stamp(const char* content, int64_t length);
     void watch();
 
     TapeModel m_model;
