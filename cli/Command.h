@@ -18,7 +18,7 @@ enum CommandOption : unsigned { kOptionTo = 1, kOptionKeepLabel = 2, kOptionReal
 struct Options {
     const Command* command = nullptr;
     ELKTimebase_t rate {};
-    bool rateGiven = false; // --rate, not $HORODEX_RATE or the default
+    int8_t rateFrom = 0; // ELKRateFrom_t: --rate, $HORODEX_RATE or the default
     ELKTimebase_t to {};
     bool hasTo = false;
     bool keepLabel = false;

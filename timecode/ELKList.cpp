@@ -21,6 +21,8 @@ enum Room { kEntries, kErrors, kTracks, kText, kInputs };
 
 // Tried in order; the last takes any input.
 const Format kFormats[] = {
+    { ELK_FORMAT_SRT, srtDetect, subtitleReadLine },
+    { ELK_FORMAT_VTT, vttDetect, subtitleReadLine },
     { ELK_FORMAT_EDL, edlDetect, edlReadLine },
     { ELK_FORMAT_LIST, plainListDetect, plainListReadLine },
 };
@@ -45,6 +47,7 @@ const char* const kReasons[] = {
     "three or more times on a line",
     "sign on an in or out time",
     "out more than a day before in",
+    "duration %s does not match out \xE2\x88\x92 in %s",
     "event line does not end in four times",
     "record out before record in",
     "no transition before the times",
@@ -60,6 +63,11 @@ const char* const kReasons[] = {
     "no timeline in this file",
     "cannot be opened",
     "a folder, not a list",
+    "a cue time is written 00:01:02,500 or 00:01:02.500",
+    "no --> between the cue times",
+    "cue ends before it starts",
+    "XML root <%.*s> is not a timeline Horodex reads (fcpxml, xmeml)",
+    "JSON that is not an OpenTimelineIO file",
 };
 static_assert(std::size(kReasons) == ELK_FAULT_COUNT, "a reason for every fault");
 
@@ -322,6 +330,13 @@ int64_t spanLength(const ELKListState_t& s)
     return out - in;
 }
 
+// The formats the text readers of this library read: their length is their spans'.
+bool isTextFormat(int8_t format)
+{
+    return format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL || format == ELK_FORMAT_SRT
+        || format == ELK_FORMAT_VTT;
+}
+
 bool isOpen(const ELKList_t* list)
 {
     return list && list->state && list->state->open;
@@ -342,6 +357,15 @@ int32_t append(char* out, int32_t at, int32_t capacity, const char* text, int64_
 struct RateName {
     char text[ELK_DURATION_TEXT_MAX];
 };
+
+// A frame count written as its label at tb: "00:00:05:00".
+RateName labelOf(const ELKTimebase_t& tb, unsigned long long frames)
+{
+    RateName label;
+    const ELKDuration_t d { int64_t(std::min<unsigned long long>(frames, INT64_MAX)), tb };
+    if (ELKDuration_ToText(&d, label.text, sizeof label.text, ELK_FALSE) < 0) label.text[0] = '\0';
+    return label;
+}
 
 // "25", "29.97", or with drop frame "29.97df".
 RateName rateName(ELKTimebase_t tb, bool dropFrame)
@@ -383,6 +407,32 @@ bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t
     return ::addEntry(r.list, Line { r.line, r.begin, r.end }, at, label, track, inOut, duration);
 }
 
+void labelLastEntry(Reader& r, Token label)
+{
+    ELKList_t* list = r.list;
+    if (list->state->stop || list->entryCount == 0 || !reserveLine(r)) return;
+    ELKListEntry_t& e = list->entries[list->entryCount - 1];
+    e.labelLength = int32_t(label.end - label.begin);
+    e.label = copyToPool(list, label.begin, e.labelLength);
+}
+
+bool setReading(Reader& r)
+{
+    const ELKTimebase_t& base = r.list->base;
+    if (ELKTimebase_Set(&r.reading[0], base.num, base.den, ELK_FALSE) != ELK_OK) return false;
+    r.reading[1] = r.reading[0];
+    r.hasDrop = ELKTimebase_Set(&r.reading[1], base.num, base.den, ELK_TRUE) == ELK_OK;
+    r.drop = r.hasDrop && base.dropFrame == ELK_TRUE;
+    r.wideFrames = r.reading[0].nominal > 100;
+    for (int32_t i = 0; i < 2; ++i) {
+        ELKDuration_t d;
+        ELKDuration_Init(&d, &r.reading[i]);
+        ELKDuration_SetFields(&d, ELK_FALSE, 24, 0, 0, 0);
+        r.day[i] = d.frames;
+    }
+    return true;
+}
+
 } // namespace elklist
 
 void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, int8_t rateFrom)
@@ -394,6 +444,17 @@ void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, int8_t rateFrom)
     list->edl = ELK_FALSE;
     list->hasUnique = ELK_FALSE;
     list->hasLength = ELK_FALSE;
+}
+
+void ELKList_SortErrors(ELKList_t* list, int64_t first)
+{
+    if (!list || first < 0 || first >= list->errorCount) return;
+    const auto before = [](const ELKListError_t& a, const ELKListError_t& b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    };
+    ELKListError_t* begin = list->errors + first;
+    ELKListError_t* end = list->errors + list->errorCount;
+    if (!std::is_sorted(begin, end, before)) std::stable_sort(begin, end, before);
 }
 
 void ELKList_Destroy(ELKList_t* list)
@@ -514,12 +575,20 @@ void ELKList_SetLength(ELKList_t* list, int64_t length)
     in.length = length;
 }
 
+void ELKList_SetOwnLength(ELKList_t* list, int64_t frames)
+{
+    if (!isOpen(list)) return;
+    ELKListInput_t& in = list->inputList[list->inputs];
+    in.hasOwnLength = ELK_TRUE;
+    in.ownLength = frames;
+}
+
 int8_t ELKList_EndInput(ELKList_t* list)
 {
     if (!isOpen(list)) return ELK_ERROR;
     ELKListState_t& s = *list->state;
     ELKListInput_t& in = list->inputList[list->inputs];
-    if (!in.hasLength && s.spanCount && (in.format == ELK_FORMAT_LIST || in.format == ELK_FORMAT_EDL)) {
+    if (!in.hasLength && s.spanCount && isTextFormat(in.format)) {
         in.hasLength = ELK_TRUE;
         in.length = spanLength(s);
     }
@@ -532,6 +601,14 @@ int8_t ELKList_EndInput(ELKList_t* list)
             list->hasLength = ELK_TRUE;
         }
     }
+    // At the list's frame rate the length is its own (drop frame changes labels, not counts);
+    // at another, only the reader knows it.
+    const bool sameRate = in.rate.num == list->base.num && in.rate.den == list->base.den;
+    if (in.hasRate && in.hasLength && !in.hasOwnLength && sameRate) {
+        in.hasOwnLength = ELK_TRUE;
+        in.ownLength = in.length;
+    }
+    if (!in.hasRate || !in.hasLength) in.hasOwnLength = ELK_FALSE;
     in.hasUnique = s.spanCount ? ELK_TRUE : ELK_FALSE;
     in.unique = addUnique(list, in.format == ELK_FORMAT_ALE);
     in.entries = list->entryCount - s.entriesBefore;
@@ -556,18 +633,7 @@ int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length)
     if (!list || length < 0 || (!text && length)) return ELK_ERROR;
     Reader r {};
     r.list = list;
-    const ELKTimebase_t& base = list->base;
-    if (ELKTimebase_Set(&r.reading[0], base.num, base.den, ELK_FALSE) != ELK_OK) return ELK_ERROR;
-    r.reading[1] = r.reading[0];
-    r.hasDrop = ELKTimebase_Set(&r.reading[1], base.num, base.den, ELK_TRUE) == ELK_OK;
-    r.drop = r.hasDrop && base.dropFrame == ELK_TRUE;
-    r.wideFrames = r.reading[0].nominal > 100;
-    for (int32_t i = 0; i < 2; ++i) {
-        ELKDuration_t d;
-        ELKDuration_Init(&d, &r.reading[i]);
-        ELKDuration_SetFields(&d, ELK_FALSE, 24, 0, 0, 0);
-        r.day[i] = d.frames;
-    }
+    if (!setReading(r)) return ELK_ERROR;
 
     const Format* format = kFormats;
     while (!format->detect(r, text, length)) ++format;
@@ -607,7 +673,8 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
 
 const char* ELKList_FormatName(int8_t format)
 {
-    static const char* const names[] = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+    static const char* const names[]
+        = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale", "srt", "vtt" };
     static_assert(std::size(names) == ELK_FORMAT_COUNT, "a name for every format");
     return format > ELK_FORMAT_NONE && format < ELK_FORMAT_COUNT ? names[format] : nullptr;
 }
@@ -651,6 +718,15 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
         // As the system words it, as every program on the system does.
         n = std::snprintf(text, sizeof text, "%s", std::strerror(int(error->value[0])));
         break;
+    case ELK_FAULT_DURATION_MISMATCH:
+        n = std::snprintf(text, sizeof text, reason, labelOf(list->base, value(0)).text,
+            labelOf(list->base, value(1)).text);
+        break;
+    case ELK_FAULT_XML_NOT_TIMELINE:
+        // The root's name is the detail, inside the reason rather than after it.
+        n = std::snprintf(
+            text, sizeof text, reason, int(std::min(error->detailLength, 64)), list->text + error->detail);
+        break;
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
     }
@@ -661,7 +737,7 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
                 ": write 00:%02llu:%02llu or 00:00:%02llu:%02llu", value(1), value(2), value(1), value(2));
     }
     int32_t at = append(out, 0, capacity, text, std::clamp(n, 0, int(sizeof text) - 1));
-    if (error->detailLength > 0) {
+    if (error->detailLength > 0 && fault != ELK_FAULT_XML_NOT_TIMELINE) {
         at = append(out, at, capacity, ": ", 2);
         at = append(out, at, capacity, list->text + error->detail, error->detailLength);
     }

@@ -2,7 +2,8 @@
 // CMX3600 EDLs: an event line is a number, a reel, a track, a transition and
 // four times (source in and out, record in and out). An input is an EDL when
 // some line reads as an event. Other lines are notes; FCM: switches between
-// drop-frame and non-drop labels.
+// drop-frame and non-drop labels, and FCM: DROP FRAME before the first event
+// declares the EDL's own rate, 29.97 drop frame.
 #include "ELKListReader.h"
 
 #include <cstring>
@@ -91,6 +92,13 @@ static void readFcm(Reader& r, const char* p)
         word[n++] = c;
     }
     const Token said { word, word + n };
+    if (!r.eventSeen && equals(said, "DROPFRAME")) {
+        // Only 29.97 has a drop-frame form in an EDL; the list may take it as its timebase.
+        ELKTimebase_t own;
+        ELKTimebase_Set(&own, 30000, 1001, ELK_TRUE);
+        ELKList_SetInputRate(r.list, &own);
+        setReading(r);
+    }
     if (r.hasDrop && equals(said, "DROPFRAME")) r.drop = 1;
     if (r.hasDrop && equals(said, "NONDROPFRAME")) r.drop = 0;
 }
@@ -137,6 +145,7 @@ void edlReadLine(Reader& r)
             if (isTimeLike(t)) return fail(r, ELK_FAULT_TIME_OUTSIDE_EVENT, t.begin);
         return;
     }
+    r.eventSeen = true;
     if (!reserveLine(r)) return;
     Event ev;
     Fault f;

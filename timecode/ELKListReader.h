@@ -77,6 +77,8 @@ struct Reader {
     int32_t drop; // the form in force: FCM switches it where a drop-frame form exists
     bool hasDrop;
     bool wideFrames; // above 100 labels a second frames may take three digits
+    bool eventSeen; // an EDL event has been read: FCM no longer declares a rate
+    int8_t cue; // a subtitle reader's place between cues (its own enum)
 };
 
 // A text format: whether a whole input is in it, and how to read one line.
@@ -242,6 +244,9 @@ inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
 
 int32_t columnOf(const char* line, const char* at);
 
+// Sets the readings from the list's timebase; false when it is not one.
+bool setReading(Reader& r);
+
 // The model, for the line in hand. Each returns false when memory ran short
 // (an error says so) or, for addEntry, when the entry became an error.
 bool reserveLine(Reader& r);
@@ -249,6 +254,8 @@ void fail(Reader& r, const Fault& f);
 void fail(Reader& r, int8_t fault, const char* at);
 void outOfMemory(Reader& r);
 bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t duration, const char* at);
+// Gives the last entry of the input, added on an earlier line, its label.
+void labelLastEntry(Reader& r, Token label);
 
 // The next line of text fed whole: ELKLines_Next, then an unfinished last
 // line. ELK_ERROR when memory runs short.
@@ -263,6 +270,9 @@ bool edlDetect(const Reader& r, const char* text, int64_t length);
 void edlReadLine(Reader& r);
 bool plainListDetect(const Reader& r, const char* text, int64_t length);
 void plainListReadLine(Reader& r);
+bool srtDetect(const Reader& r, const char* text, int64_t length);
+bool vttDetect(const Reader& r, const char* text, int64_t length);
+void subtitleReadLine(Reader& r);
 
 } // namespace elklist
 

@@ -264,11 +264,7 @@ void project(Reader* r, pugi::xml_node root, pugi::xml_node node)
     if (attributeTime(r, sequence, "tcStart", &zero, &tcStart)) {
         r->hasLatest = false;
         storyline(r, sequence.child("spine"), &zero, 0, 0);
-        int64_t first, last = 0, length;
-        if (ELKRational_ToFrames(&tcStart, &r->list->base, &first) == ELK_OK
-            && (!r->hasLatest || ELKRational_ToFrames(&r->latest, &r->list->base, &last) == ELK_OK)
-            && !__builtin_sub_overflow(last, first, &length))
-            ELKList_SetLength(r->list, r->hasLatest && length > 0 ? length : 0);
+        ELKReader_SetLength(r->list, &tcStart, r->hasLatest ? &r->latest : &tcStart);
     }
     ELKList_EndInput(r->list);
 }

@@ -118,24 +118,29 @@ int8_t readLoaded(
     return fault ? refuse(list, fault, error) : ELKInput_ReadBytes(list, b.data, int64_t(b.size), options);
 }
 
-} // namespace
-
-int8_t ELKInput_ReadBytes(ELKList_t* list, const char* bytes, int64_t length, const ELKReadOptions_t* options)
+// Reads one input under the rate policy; its errors end in the order of its text.
+template <typename Read> int8_t readWith(ELKList_t* list, const ELKReadOptions_t* options, Read read)
 {
     if (!list) return ELK_ERROR;
     list->takesOwnRate = options && options->rate == ELK_RATE_OWN ? ELK_TRUE : ELK_FALSE;
-    const int8_t result = ELKTimeline_Read(list, bytes, length);
+    const int64_t errors = list->errorCount;
+    const int8_t result = read();
+    ELKList_SortErrors(list, errors);
     list->takesOwnRate = ELK_FALSE;
     return result;
 }
 
+} // namespace
+
+int8_t ELKInput_ReadBytes(ELKList_t* list, const char* bytes, int64_t length, const ELKReadOptions_t* options)
+{
+    return readWith(list, options, [&] { return ELKTimeline_Read(list, bytes, length); });
+}
+
 int8_t ELKInput_ReadText(ELKList_t* list, const ELKText_t* text, const ELKReadOptions_t* options)
 {
-    if (!list || !text) return ELK_ERROR;
-    list->takesOwnRate = options && options->rate == ELK_RATE_OWN ? ELK_TRUE : ELK_FALSE;
-    const int8_t result = ELKTimeline_ReadText(list, text);
-    list->takesOwnRate = ELK_FALSE;
-    return result;
+    if (!text) return ELK_ERROR;
+    return readWith(list, options, [&] { return ELKTimeline_ReadText(list, text); });
 }
 
 int8_t ELKInput_ReadFile(ELKList_t* list, const char* path, const ELKReadOptions_t* options)

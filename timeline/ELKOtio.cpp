@@ -361,8 +361,8 @@ void timeline(Reader* r, const Node* node)
         if (track(r, t, trackName, n, &length) && ELKRational_Compare(&length, &longest) > 0)
             longest = length;
     }
-    int64_t length;
-    if (frames(r, &longest, &length)) ELKList_SetLength(r->list, length);
+    static const ELKRational_t zero = { 0, 1 };
+    ELKReader_SetLength(r->list, &zero, &longest);
     ELKList_EndInput(r->list);
 }
 

@@ -57,6 +57,30 @@ void ELKReader_Error(ELKList_t* list, int64_t line, int32_t column, int8_t fault
     ELKList_AddError(list, line, column, fault, n ? detail : nullptr, n);
 }
 
+namespace
+{
+
+bool span(const ELKRational_t* start, const ELKRational_t* end, const ELKTimebase_t* tb, int64_t* frames)
+{
+    int64_t first, last;
+    if (ELKRational_ToFrames(start, tb, &first) != ELK_OK || ELKRational_ToFrames(end, tb, &last) != ELK_OK
+        || __builtin_sub_overflow(last, first, frames))
+        return false;
+    if (*frames < 0) *frames = 0;
+    return true;
+}
+
+} // namespace
+
+void ELKReader_SetLength(ELKList_t* list, const ELKRational_t* start, const ELKRational_t* end)
+{
+    int64_t frames;
+    if (!list || list->inputs < 0 || !span(start, end, &list->base, &frames)) return;
+    ELKList_SetLength(list, frames);
+    const ELKListInput_t& in = list->inputList[list->inputs];
+    if (in.hasRate == ELK_TRUE && span(start, end, &in.rate, &frames)) ELKList_SetOwnLength(list, frames);
+}
+
 void ELKReader_NoTimeline(ELKList_t* list, int8_t format)
 {
     ELKList_BeginInput(list, format);

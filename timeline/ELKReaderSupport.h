@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include "ELKList.h"
+#include "ELKRational.h"
 #include "ELKTextPosition.h"
 
 // Parses XML. When it is not well-formed, adds an input that could not be
@@ -27,6 +28,12 @@ void ELKReader_Error(ELKList_t* list, int64_t line, int32_t column, int8_t fault
 // Adds an input of the format with one error about the whole of it: the
 // file holds no timeline.
 void ELKReader_NoTimeline(ELKList_t* list, int8_t format);
+
+// Sets the open input's length, end - start in seconds, each rounded once
+// to a frame of the list's timebase and, where the input declares a rate of
+// its own, of that rate too; below 0 it is 0. Nothing is set for a count
+// that does not fit 64 bits.
+void ELKReader_SetLength(ELKList_t* list, const ELKRational_t* start, const ELKRational_t* end);
 
 // Nesting deeper than this is an error: a file must not exhaust the stack.
 constexpr int32_t ELK_READER_DEPTH_MAX = 64;

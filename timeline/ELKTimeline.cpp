@@ -5,6 +5,7 @@
 
 #include "ELKAle.h"
 #include "ELKFcpxml.h"
+#include "ELKNotTimeline.h"
 #include "ELKOtio.h"
 #include "ELKText.h"
 #include "ELKXmeml.h"
@@ -85,6 +86,11 @@ const Format kFormats[] = {
         ELKOtio_Read, ELKOtio_OwnRate },
     { ELK_FORMAT_ALE, [](const Start& s) { return ELKAle_Detect(s.text, s.end - s.text) == ELK_TRUE; },
         ELKAle_Read, ELKAle_OwnRate },
+    // Data of another kind: one error, not an empty list.
+    { ELK_FORMAT_NONE, [](const Start& s) { return ELKNotTimeline_IsXml(s.text, s.root, s.end); },
+        ELKNotTimeline_ReadXml, [](const char*, int64_t, ELKTimebase_t*) { return int8_t(ELK_ERROR); } },
+    { ELK_FORMAT_NONE, [](const Start& s) { return ELKNotTimeline_IsJsonObject(s.root, s.end); },
+        ELKNotTimeline_ReadJson, [](const char*, int64_t, ELKTimebase_t*) { return int8_t(ELK_ERROR); } },
 };
 
 const Format* formatOf(const char* text, int64_t length)

@@ -13,7 +13,9 @@
 // The format of UTF-8 text: ELK_FORMAT_FCPXML or ELK_FORMAT_XMEML for an XML root
 // fcpxml or xmeml, ELK_FORMAT_OTIO for a JSON object with OTIO_SCHEMA,
 // ELK_FORMAT_ALE for a first non-blank line "Heading" with a "Column" and a
-// "Data" line after it, else ELK_FORMAT_LIST (an EDL or plain list).
+// "Data" line after it, ELK_FORMAT_NONE for other XML and for a JSON object
+// without OTIO_SCHEMA (read as one error), else ELK_FORMAT_LIST (an EDL, a
+// plain list or subtitles).
 int8_t ELKTimeline_Detect(const char* text, int64_t length);
 
 // Reads one input of any known format into the list, at the list's timebase;

@@ -55,7 +55,7 @@ struct Reader {
     ELKTextPosition_t where;
     ELKRational_t frame; // seconds a frame of the sequence
     bool sameRate; // the sequence counts frames at the list's rate
-    int64_t latest; // the latest end, in frames of the list
+    int64_t latest; // the latest end, in frames of the sequence
 };
 
 void error(Reader* r, pugi::xml_node node, int8_t fault, const char* why)
@@ -100,7 +100,7 @@ pugi::xml_node neighbour(pugi::xml_node item, bool after)
 
 void item(Reader* r, pugi::xml_node node, const char* track, int32_t trackLength, bool trackOff)
 {
-    int64_t start, end, in = 0, out = 0, unused;
+    int64_t start, end, in = 0, out = 0, unused, last;
     if (!position(r, node, "start", &start, &in) || !position(r, node, "end", &end, &out)) return;
     if (start == -1) {
         const pugi::xml_node t = neighbour(node, false);
@@ -110,7 +110,7 @@ void item(Reader* r, pugi::xml_node node, const char* track, int32_t trackLength
     if (end == -1) {
         const pugi::xml_node t = neighbour(node, true);
         if (!t) return error(r, node, ELK_FAULT_BAD_TIME, "end -1 without a transition after it");
-        if (!position(r, t, "end", &unused, &out)) return;
+        if (!position(r, t, "end", &last, &out)) return;
     }
     if (out < in) return error(r, node, ELK_FAULT_BAD_TIME, "end before start");
     if (trackOff || isFalse(node, "enabled")) return ELKList_LeaveOut(r->list);
@@ -120,7 +120,8 @@ void item(Reader* r, pugi::xml_node node, const char* track, int32_t trackLength
     const char* label = node.child_value("name");
     ELKList_AddEntry(
         r->list, line, label, int32_t(std::strlen(label)), track, trackLength, ELK_TRUE, in, out, out - in);
-    if (out > r->latest) r->latest = out;
+    if (end != -1) last = end;
+    if (last > r->latest) r->latest = last;
 }
 
 void sequence(Reader* r, pugi::xml_node node)
@@ -152,7 +153,10 @@ void sequence(Reader* r, pugi::xml_node node)
                 if (named(i, "clipitem") || named(i, "generatoritem")) item(r, i, trackName, n, off);
         }
     }
-    ELKList_SetLength(r->list, r->latest);
+    static const ELKRational_t zero = { 0, 1 };
+    const ELKRational_t latest = { r->latest, 1 };
+    ELKRational_t end;
+    if (ELKRational_Multiply(&end, &latest, &r->frame) == ELK_OK) ELKReader_SetLength(r->list, &zero, &end);
     ELKList_EndInput(r->list);
 }
 
