@@ -502,6 +502,18 @@ void TestTimeline::read_data()
         << QByteArray("29.97") << QByteArray("ale - 29.97 0 -") << QByteArray("6 Night 2589108-2589708")
         << QByteArray("sum 600 unique 600 length -") << "7:18 " + fault(ELK_FAULT_OUT_DAY_BEFORE_IN);
 
+    // 00:00:59;29 is frame 1799 at 29.97df, 00:01:00;02 frame 1800.
+    QTest::newRow("an EDL's FCM: DROP FRAME before its first event is its own rate")
+        << QByteArray()
+        << QByteArray(
+               "TITLE: DF\nFCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;29 00:01:00;02\n")
+        << QByteArray("29.97df") << QByteArray("edl - 29.97df 0 1") << QByteArray("3 R/V 1799-1800")
+        << QByteArray("sum 1 unique 1 length 1 | V 1 1") << QByteArray();
+    QTest::newRow("an FCM: DROP FRAME after the first event declares nothing")
+        << QByteArray("29.97")
+        << QByteArray("001 R V C 00:00:00:00 00:00:01:00 00:00:59:29 00:01:00:00\nFCM: DROP FRAME\n")
+        << QByteArray() << QByteArray("edl - - 0 1") << QByteArray("1 R/V 1799-1800")
+        << QByteArray("sum 1 unique 1 length 1 | V 1 1") << QByteArray();
     QTest::newRow("other xml and text read as a plain list")
         << QByteArray("25") << QByteArray("<doc/>\nScene 1 00:00:10:00\n") << QByteArray()
         << QByteArray("list - - 0 -") << QByteArray("2 Scene 1 250")

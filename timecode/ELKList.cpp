@@ -671,6 +671,15 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
     return result;
 }
 
+int8_t ELKList_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
+{
+    if (!rate || length < 0 || (!text && length)) return ELK_ERROR;
+    const Reader r {};
+    const Format* format = kFormats;
+    while (!format->detect(r, text, length)) ++format;
+    return format->format == ELK_FORMAT_EDL && edlOwnRate(text, length, rate) ? ELK_OK : ELK_ERROR;
+}
+
 const char* ELKList_FormatName(int8_t format)
 {
     static const char* const names[]

@@ -205,6 +205,11 @@ int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length);
 // as ELKList_Read does after decoding.
 int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length);
 
+// The rate text decoded to UTF-8 declares, as ELKList_ReadUtf8 would take
+// it: 29.97df for an EDL whose FCM: DROP FRAME stands before its first
+// event. ELK_ERROR when it declares none (plain lists and subtitles never do).
+int8_t ELKList_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate);
+
 // Room for any reason ELKList_ErrorText writes, zero byte included; a detail
 // longer than fits is cut at a character.
 constexpr int32_t ELK_LIST_REASON_MAX = 160;

@@ -81,26 +81,35 @@ static bool isEventLine(const char* p, const char* end)
     return nextToken(&p, end, &number) && allDigits(number);
 }
 
-static void readFcm(Reader& r, const char* p)
+enum Fcm { kFcmOther, kFcmDrop, kFcmNonDrop };
+
+// What an FCM: line says, from after its "FCM:".
+static Fcm fcmSays(const char* p, const char* end)
 {
     char word[16];
     int32_t n = 0;
-    for (; p < r.end; ++p) {
+    for (; p < end; ++p) {
         const char c = ELKChar_ToUpper(*p);
         if (ELKChar_IsBlank(c) || c == '-') continue;
-        if (n == int32_t(sizeof word)) return;
+        if (n == int32_t(sizeof word)) return kFcmOther;
         word[n++] = c;
     }
     const Token said { word, word + n };
-    if (!r.eventSeen && equals(said, "DROPFRAME")) {
+    return equals(said, "DROPFRAME") ? kFcmDrop : equals(said, "NONDROPFRAME") ? kFcmNonDrop : kFcmOther;
+}
+
+static void readFcm(Reader& r, const char* p)
+{
+    const Fcm said = fcmSays(p, r.end);
+    if (!r.eventSeen && said == kFcmDrop) {
         // Only 29.97 has a drop-frame form in an EDL; the list may take it as its timebase.
         ELKTimebase_t own;
         ELKTimebase_Set(&own, 30000, 1001, ELK_TRUE);
         ELKList_SetInputRate(r.list, &own);
         setReading(r);
     }
-    if (r.hasDrop && equals(said, "DROPFRAME")) r.drop = 1;
-    if (r.hasDrop && equals(said, "NONDROPFRAME")) r.drop = 0;
+    if (r.hasDrop && said == kFcmDrop) r.drop = 1;
+    if (r.hasDrop && said == kFcmNonDrop) r.drop = 0;
 }
 
 // Notes, titles and frame-code modes: lines that may hold times and are not events.
@@ -115,11 +124,13 @@ static bool isNote(const char* p, const char* end)
     return false;
 }
 
-bool edlDetect(const Reader& r, const char* text, int64_t length)
+// Whether text holds an event line; *drop: an FCM: DROP FRAME stands before the first.
+static bool firstEvent(const char* text, int64_t length, bool wideFrames, bool* drop)
 {
     // Every LF or CR starts a line here: an empty line between CR and LF is no
     // event either. Only a line that opens with a number needs a closer look.
     const char* end = text + length;
+    *drop = false;
     for (const char* p = text; p < end;) {
         const void* lf = std::memchr(p, '\n', size_t(end - p));
         const char* q = lf ? static_cast<const char*>(lf) : end;
@@ -127,11 +138,25 @@ bool edlDetect(const Reader& r, const char* text, int64_t length)
         const char* s = skipBlanks(p, q);
         Event ev;
         Fault f;
-        if (s < q && ELKChar_IsDigit(*s) && isEventLine(s, q) && readEvent(s, q, r.wideFrames, &ev, &f))
+        if (s < q && ELKChar_IsDigit(*s) && isEventLine(s, q) && readEvent(s, q, wideFrames, &ev, &f))
             return true;
+        if (startsWith(s, q, "FCM:")) *drop = fcmSays(s + 4, q) == kFcmDrop;
         p = q + 1;
     }
     return false;
+}
+
+bool edlDetect(const Reader& r, const char* text, int64_t length)
+{
+    bool drop;
+    return firstEvent(text, length, r.wideFrames, &drop);
+}
+
+bool edlOwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
+{
+    bool drop;
+    return firstEvent(text, length, false, &drop) && drop
+        && ELKTimebase_Set(rate, 30000, 1001, ELK_TRUE) == ELK_OK;
 }
 
 void edlReadLine(Reader& r)

@@ -267,6 +267,8 @@ inline int8_t nextLine(ELKLines_t* lines, ELKLine_t* line)
 
 // The formats, a file each.
 bool edlDetect(const Reader& r, const char* text, int64_t length);
+// 29.97df where an FCM: DROP FRAME stands before the first event.
+bool edlOwnRate(const char* text, int64_t length, ELKTimebase_t* rate);
 void edlReadLine(Reader& r);
 bool plainListDetect(const Reader& r, const char* text, int64_t length);
 void plainListReadLine(Reader& r);

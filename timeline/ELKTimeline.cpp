@@ -148,7 +148,8 @@ int8_t ELKTimeline_OwnRate(const char* bytes, int64_t length, ELKTimebase_t* rat
     if (!rate || length < 0 || (!bytes && length) || ELKText_Decode(&text, bytes, length) != ELK_OK)
         return ELK_ERROR;
     const Format* f = formatOf(text);
-    const int8_t result = f ? f->ownRate(text.utf8, text.length, rate) : int8_t(ELK_ERROR);
+    const int8_t result
+        = f ? f->ownRate(text.utf8, text.length, rate) : ELKList_OwnRate(text.utf8, text.length, rate);
     ELKText_Destroy(&text);
     return result;
 }
