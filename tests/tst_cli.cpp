@@ -65,6 +65,7 @@ private slots:
     void sumFiles();
     void ownRatesAndOrder();
     void helpAndVersion();
+    void manPageExamples();
     void answersBeforeInputEnds();
 };
 
@@ -582,6 +583,47 @@ void tst_Cli::helpAndVersion()
     const Run version = run({ "--version" });
     QCOMPARE(version.status, 0);
     QCOMPARE(version.out, QByteArray("horodex-tc " HORODEX_VERSION "\n"));
+}
+
+// Every example in the man page that runs horodex-tc alone prints what the page shows, messages included.
+void tst_Cli::manPageExamples()
+{
+    QFile page(QStringLiteral(HORODEX_TC_MAN));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const auto plain
+        = [](QByteArray line) { return line.replace("\\-", "-").replace("\\(aq", "'").replace("\\&", ""); };
+    QList<QPair<QByteArray, QByteArray>> examples; // command, what it prints
+    bool inExample = false;
+    for (const QByteArray& line : page.readAll().split('\n')) {
+        if (line == ".nf" || line == ".fi") {
+            inExample = line == ".nf";
+            continue;
+        }
+        if (!inExample) continue;
+        if (line.startsWith("$ "))
+            examples.append({ plain(line.mid(2)), QByteArray() });
+        else if (!examples.isEmpty() && !examples.last().first.isEmpty())
+            examples.last().second += plain(line) + '\n';
+    }
+    int ran = 0;
+    for (const auto& [command, printed] : examples) {
+        // Those that read files or pipes stand for the reader's own.
+        if (!command.startsWith("horodex-tc ") || command.contains('|') || command.contains(" sum "))
+            continue;
+        QProcess sh;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("HORODEX_RATE"));
+        env.insert(QStringLiteral("PATH"),
+            QFileInfo(QStringLiteral(HORODEX_TC_EXE)).absolutePath() + ':'
+                + env.value(QStringLiteral("PATH")));
+        sh.setProcessEnvironment(env);
+        sh.setProcessChannelMode(QProcess::MergedChannels);
+        sh.start(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QString::fromUtf8(command) });
+        QVERIFY(sh.waitForFinished(30000));
+        QCOMPARE(sh.readAll(), printed);
+        ++ran;
+    }
+    QVERIFY(ran >= 5);
 }
 
 // A script that feeds one value and waits for its answer must not wait forever.
