@@ -66,8 +66,10 @@ private:
         for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
             const ELKListError_t& e = m_list.errors[i];
             const int8_t format = m_list.inputList[e.input].format;
-            // Lines are counted in lists and EDLs; a timeline's errors speak for themselves.
-            if (e.line > 0 && (format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL)) ++m_linesLeftOut;
+            // Lines are counted in lists, EDLs and subtitles; a timeline's errors speak for themselves.
+            const bool lines = format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL
+                || format == ELK_FORMAT_SRT || format == ELK_FORMAT_VTT;
+            if (e.line > 0 && lines) ++m_linesLeftOut;
             if (e.fault == ELK_FAULT_FOLDER)
                 report({}, std::string(name) + " is a folder, not a list");
             else

@@ -219,6 +219,10 @@ void tst_Cli::text_data()
         "sum       00:00:00:01  1  0:00:00.033\nunique    00:00:00:01  1  0:00:00.033\n"
         "length    00:00:00:01  1  0:00:00.033\nV sum     00:00:00:01  1  0:00:00.033\n"
         "V unique  00:00:00:01  1  0:00:00.033\n");
+    leavesOut("a cue timing that cannot be read", { "-r", "25", "sum" },
+        "1\n00:00:01,000 --> 00:00:02,00\nA\n", "input     -  srt\n" + noSum,
+        "horodex-tc: -:2:27: a cue time is written 00:01:02,500 or 00:01:02.500\n"
+        "horodex-tc: 1 of 3 lines left out\n");
     leavesOut("XML that is no timeline", { "sum" }, "<?xml version=\"1.0\"?>\n<filter/>\n",
         "input     -  not read\n" + noSum,
         "horodex-tc: -: XML root <filter> is not a timeline Horodex reads (fcpxml, xmeml)\n");

@@ -513,6 +513,10 @@ private slots:
         QTest::newRow("XML without a declaration") << QByteArray("<settings><a>00:00:01:00</a></settings>")
                                                    << QByteArray("0:0 XML root <settings> is not a timeline "
                                                                  "Horodex reads (fcpxml, xmeml)");
+        QTest::newRow("a long root name is cut at a character")
+            << "<" + QByteArray("\xC3\xA9").repeated(40) + "/>"
+            << "0:0 XML root <" + QByteArray("\xC3\xA9").repeated(32)
+                + "> is not a timeline Horodex reads (fcpxml, xmeml)";
         QTest::newRow("a declared XML that is not well-formed")
             << QByteArray("<?xml version=\"1.0\"?>\n<filter>")
             << QByteArray("2:8 not well-formed: Start-end tags mismatch");

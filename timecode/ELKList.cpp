@@ -731,11 +731,16 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
         n = std::snprintf(text, sizeof text, reason, labelOf(list->base, value(0)).text,
             labelOf(list->base, value(1)).text);
         break;
-    case ELK_FAULT_XML_NOT_TIMELINE:
-        // The root's name is the detail, inside the reason rather than after it.
-        n = std::snprintf(
-            text, sizeof text, reason, int(std::min(error->detailLength, 64)), list->text + error->detail);
+    case ELK_FAULT_XML_NOT_TIMELINE: {
+        // The root's name is the detail, inside the reason rather than after it; a long one is
+        // cut at a character.
+        const char* name = list->text + error->detail;
+        int32_t length = std::min(error->detailLength, 64);
+        if (length < error->detailLength)
+            while (length > 0 && (uint8_t(name[length]) & 0xC0) == 0x80) --length;
+        n = std::snprintf(text, sizeof text, reason, int(length), name);
         break;
+    }
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
     }
