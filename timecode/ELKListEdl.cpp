@@ -105,7 +105,7 @@ static void readFcm(Reader& r, const char* p)
         // Only 29.97 has a drop-frame form in an EDL; the list may take it as its timebase.
         ELKTimebase_t own;
         ELKTimebase_Set(&own, 30000, 1001, ELK_TRUE);
-        ELKList_SetInputRate(r.list, &own);
+        ELKList_SetInputRate(r.list, &own, r.policy);
         setReading(r);
     }
     if (r.hasDrop && said == kFcmDrop) r.drop = 1;
@@ -124,13 +124,11 @@ static bool isNote(const char* p, const char* end)
     return false;
 }
 
-// Whether text holds an event line; *drop: an FCM: DROP FRAME stands before the first.
-static bool firstEvent(const char* text, int64_t length, bool wideFrames, bool* drop)
+bool edlDetect(const Reader& r, const char* text, int64_t length)
 {
     // Every LF or CR starts a line here: an empty line between CR and LF is no
     // event either. Only a line that opens with a number needs a closer look.
     const char* end = text + length;
-    *drop = false;
     for (const char* p = text; p < end;) {
         const void* lf = std::memchr(p, '\n', size_t(end - p));
         const char* q = lf ? static_cast<const char*>(lf) : end;
@@ -138,25 +136,11 @@ static bool firstEvent(const char* text, int64_t length, bool wideFrames, bool* 
         const char* s = skipBlanks(p, q);
         Event ev;
         Fault f;
-        if (s < q && ELKChar_IsDigit(*s) && isEventLine(s, q) && readEvent(s, q, wideFrames, &ev, &f))
+        if (s < q && ELKChar_IsDigit(*s) && isEventLine(s, q) && readEvent(s, q, r.wideFrames, &ev, &f))
             return true;
-        if (startsWith(s, q, "FCM:")) *drop = fcmSays(s + 4, q) == kFcmDrop;
         p = q + 1;
     }
     return false;
-}
-
-bool edlDetect(const Reader& r, const char* text, int64_t length)
-{
-    bool drop;
-    return firstEvent(text, length, r.wideFrames, &drop);
-}
-
-bool edlOwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
-{
-    bool drop;
-    return firstEvent(text, length, false, &drop) && drop
-        && ELKTimebase_Set(rate, 30000, 1001, ELK_TRUE) == ELK_OK;
 }
 
 void edlReadLine(Reader& r)

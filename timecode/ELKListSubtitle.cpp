@@ -118,7 +118,7 @@ static bool startsWithCueTime(const char* p, const char* end)
         && std::memchr(t.begin, ':', size_t(mark - t.begin)) != nullptr;
 }
 
-bool srtDetect(const Reader&, const char* text, int64_t length)
+bool srtDetect(const char* text, int64_t length)
 {
     // The first non-blank line is a cue number, the next starts with a time and holds "-->"
     // (or starts with a cue time, so that a timing that lost its arrow is an error).
@@ -140,7 +140,7 @@ bool srtDetect(const Reader&, const char* text, int64_t length)
     return false;
 }
 
-bool vttDetect(const Reader&, const char* text, int64_t length)
+bool vttDetect(const char* text, int64_t length)
 {
     return length >= 6 && std::memcmp(text, "WEBVTT", 6) == 0
         && (length == 6 || ELKChar_IsBlank(text[6]) || text[6] == '\n' || text[6] == '\r');

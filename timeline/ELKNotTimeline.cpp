@@ -5,7 +5,7 @@
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
 
-#include "ELKReaderSupport.h"
+#include "ELKReaderKit.h"
 
 namespace
 {
@@ -13,14 +13,6 @@ namespace
 bool startsName(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || uint8_t(c) >= 0x80;
-}
-
-int8_t refuse(ELKList_t* list, int8_t fault, const char* detail, int32_t length)
-{
-    if (ELKList_BeginInput(list, ELK_FORMAT_NONE) != ELK_OK) return ELK_ERROR;
-    ELKList_AddError(list, 0, 0, fault, detail, length);
-    ELKList_EndInput(list);
-    return ELK_ERROR;
 }
 
 } // namespace
@@ -34,7 +26,9 @@ bool ELKNotTimeline_IsXml(const char* text, const char* root, const char* end)
     while (last > root && (last[-1] == ' ' || last[-1] == '\t' || last[-1] == '\n' || last[-1] == '\r'))
         --last;
     pugi::xml_document doc;
-    if (last[-1] != '>' || !ELKXml_Peek(&doc, text, end - text)) return false;
+    if (last[-1] != '>'
+        || !doc.load_buffer(text, size_t(end - text), pugi::parse_default, pugi::encoding_utf8))
+        return false;
     int32_t elements = 0;
     for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) {
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) return false;
@@ -54,15 +48,16 @@ bool ELKNotTimeline_IsJsonObject(const char* root, const char* end)
                 .IsError();
 }
 
-int8_t ELKNotTimeline_ReadXml(ELKList_t* list, const char* text, int64_t length)
+int8_t ELKNotTimeline_ReadXml(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t)
 {
     pugi::xml_document doc;
     if (!ELKXml_Load(&doc, list, text, length)) return ELK_ERROR;
     const char* name = doc.document_element().name();
-    return refuse(list, ELK_FAULT_XML_NOT_TIMELINE, name, int32_t(std::strlen(name)));
+    return ELKList_Refuse(
+        list, ELK_FORMAT_NONE, 0, 0, ELK_FAULT_XML_NOT_TIMELINE, name, int32_t(std::strlen(name)));
 }
 
-int8_t ELKNotTimeline_ReadJson(ELKList_t* list, const char*, int64_t)
+int8_t ELKNotTimeline_ReadJson(ELKList_t* list, const char*, int64_t, ELKRatePolicy_t)
 {
-    return refuse(list, ELK_FAULT_JSON_NOT_OTIO, nullptr, 0);
+    return ELKList_Refuse(list, ELK_FORMAT_NONE, 0, 0, ELK_FAULT_JSON_NOT_OTIO);
 }

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "ELKList.h"
+#include "ELKListBuilder.h"
 
 // Whether UTF-8 text is XML: it starts with a declaration, or its first
 // element and everything after it parse as XML. root: past a byte-order
@@ -20,7 +20,7 @@ bool ELKNotTimeline_IsJsonObject(const char* root, const char* end);
 // Adds an input that could not be read: one error, ELK_FAULT_XML_NOT_TIMELINE
 // with the root's name (or ELK_FAULT_NOT_WELL_FORMED at the parser's place),
 // or ELK_FAULT_JSON_NOT_OTIO. ELK_ERROR always.
-int8_t ELKNotTimeline_ReadXml(ELKList_t* list, const char* text, int64_t length);
-int8_t ELKNotTimeline_ReadJson(ELKList_t* list, const char* text, int64_t length);
+int8_t ELKNotTimeline_ReadXml(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy);
+int8_t ELKNotTimeline_ReadJson(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy);
 
 #endif
