@@ -2,8 +2,6 @@
 #include "ELKNotTimeline.h"
 
 #include <cstring>
-#include <rapidjson/memorystream.h>
-#include <rapidjson/reader.h>
 
 #include "ELKReaderKit.h"
 
@@ -39,13 +37,14 @@ bool ELKNotTimeline_IsXml(const char* text, const char* root, const char* end)
 
 bool ELKNotTimeline_IsJsonObject(const char* root, const char* end)
 {
-    if (root == end || *root != '{') return false;
-    // Iterative, so that deep nesting cannot exhaust the stack.
-    rapidjson::MemoryStream stream(root, size_t(end - root));
-    rapidjson::Reader reader;
-    rapidjson::BaseReaderHandler<> ignore;
-    return !reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNanAndInfFlag>(stream, ignore)
-                .IsError();
+    // "{" and a key or "}" first, "}" last: a list never opens so, and a file
+    // this shaped is JSON that a parser would take or an editor broke.
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (end > root && blank(end[-1])) --end;
+    if (end - root < 2 || root[0] != '{' || end[-1] != '}') return false;
+    const char* p = root + 1;
+    while (p < end && blank(*p)) ++p;
+    return *p == '"' || p == end - 1;
 }
 
 int8_t ELKNotTimeline_ReadXml(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t)

@@ -14,7 +14,8 @@
 // mark and the prolog.
 bool ELKNotTimeline_IsXml(const char* text, const char* root, const char* end);
 
-// Whether text from root on (past blanks) is one JSON object.
+// Whether text from root on (past blanks) is one JSON object: "{", then a
+// key or "}", and "}" last.
 bool ELKNotTimeline_IsJsonObject(const char* root, const char* end);
 
 // Adds an input that could not be read: one error, ELK_FAULT_XML_NOT_TIMELINE
