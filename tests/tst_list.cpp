@@ -598,6 +598,7 @@ private slots:
         const uint64_t skipped[4] = { 0, 1, 0, 0 };
         QCOMPARE(ELKList_AddError(&l, 13, 9, ELK_FAULT_NO_SUCH_LABEL, "29.97df", 7, skipped), ELK_OK);
         ELKList_SetLength(&l, 250);
+        ELKList_SetOwnLength(&l, 240); // 10 s at 23.976
         QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
         // Rows of a log are separate material: overlaps still add up.
         QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_ALE), ELK_OK);
@@ -620,6 +621,10 @@ private slots:
         QCOMPARE(l.hasLength, ELK_TRUE);
         QCOMPARE(label(l, l.length), QByteArray("00:00:11:00"));
         QCOMPARE(l.leftOut, 1);
+        // Only an input with a rate of its own has a length at it; the EDL and list have none.
+        QCOMPARE(l.inputList[0].hasOwnLength, ELK_TRUE);
+        QCOMPARE(l.inputList[0].ownLength, 240);
+        for (int32_t i = 1; i < l.inputs; ++i) QCOMPARE(l.inputList[i].hasOwnLength, ELK_FALSE);
         QCOMPARE(l.entries[6].input, 3);
         ELKList_Destroy(&l);
     }
