@@ -219,6 +219,15 @@ void tst_Cli::text_data()
         "sum       00:00:00:01  1  0:00:00.033\nunique    00:00:00:01  1  0:00:00.033\n"
         "length    00:00:00:01  1  0:00:00.033\nV sum     00:00:00:01  1  0:00:00.033\n"
         "V unique  00:00:00:01  1  0:00:00.033\n");
+    // At 25 the events read as 25 fps labels; at the EDL's own 29.97df 00:00:59;20 is frame 1790
+    // and 00:01:00;02 frame 1800.
+    prints("an EDL read at another rate than its own gives its length at both", { "-r", "25", "sum" },
+        "FCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;20 00:01:00;02\n",
+        "2  V  00:00:59:20  00:01:00:02  00:00:00:07  00:00:00:07  R\n\n"
+        "input     -  edl  at 29.97df  length 00:00:00;10 (00:00:00:07 at 25)\n"
+        "sum       00:00:00:07  7  0:00:00.280\nunique    00:00:00:07  7  0:00:00.280\n"
+        "length    00:00:00:07  7  0:00:00.280\nV sum     00:00:00:07  7  0:00:00.280\n"
+        "V unique  00:00:00:07  7  0:00:00.280\n");
     leavesOut("a cue timing that cannot be read", { "-r", "25", "sum" },
         "1\n00:00:01,000 --> 00:00:02,00\nA\n", "input     -  srt\n" + noSum,
         "horodex-tc: -:2:27: a cue time is written 00:01:02,500 or 00:01:02.500\n"

@@ -689,6 +689,7 @@ int8_t ELKList_ReadLines(
     }
     ELKLines_Destroy(&lines);
     list->lines += r.line;
+    if (r.own.counted && !r.own.failed) ELKList_SetOwnLength(list, r.own.out - r.own.in);
     return ELKList_EndInput(list);
 }
 

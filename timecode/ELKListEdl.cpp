@@ -6,6 +6,7 @@
 // declares the EDL's own rate, 29.97 drop frame.
 #include "ELKListReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -112,6 +113,29 @@ static void readFcm(Reader& r, const char* p)
     if (r.hasDrop && said == kFcmNonDrop) r.drop = 0;
 }
 
+// An EDL read at a frame rate other than the one it declares keeps its
+// record span at its own too, for its length there; one event that does not
+// read at it leaves the EDL without that length.
+static void countOwn(Reader& r, const Event& ev)
+{
+    const ELKListInput_t& in = r.list->inputList[r.list->inputs];
+    const ELKTimebase_t& base = r.list->base;
+    if (in.hasRate != ELK_TRUE || (in.rate.num == base.num && in.rate.den == base.den) || r.own.failed)
+        return;
+    Reader own = r;
+    own.reading[own.drop] = in.rate;
+    int64_t inOut[2];
+    Fault f;
+    for (int32_t i = 0; i < 2; ++i)
+        if (!countTime(own, ev.record[i], &inOut[i], &f)) {
+            r.own.failed = true;
+            return;
+        }
+    r.own.in = r.own.counted ? std::min(r.own.in, inOut[0]) : inOut[0];
+    r.own.out = r.own.counted ? std::max(r.own.out, inOut[1]) : inOut[1];
+    r.own.counted = true;
+}
+
 // Notes, titles and frame-code modes: lines that may hold times and are not events.
 static bool isNote(const char* p, const char* end)
 {
@@ -165,8 +189,8 @@ void edlReadLine(Reader& r)
         fail(r, f);
     else if (inOut[1] < inOut[0])
         fail(r, ELK_FAULT_OUT_BEFORE_IN, ev.recordOut.begin);
-    else
-        addEntry(r, ev.reel, ev.track, inOut, inOut[1] - inOut[0], ev.record[0].group[0]);
+    else if (addEntry(r, ev.reel, ev.track, inOut, inOut[1] - inOut[0], ev.record[0].group[0]))
+        countOwn(r, ev);
 }
 
 } // namespace elklist

@@ -79,6 +79,10 @@ struct Reader {
     bool hasDrop;
     bool wideFrames; // above 100 labels a second frames may take three digits
     bool eventSeen; // an EDL event has been read: FCM no longer declares a rate
+    struct {
+        int64_t in, out; // the earliest record in and latest out at the EDL's own rate
+        bool counted, failed;
+    } own; // while the list counts at another
     int8_t cue; // a subtitle reader's place between cues (its own enum)
     ELKRatePolicy_t policy; // whether a rate the input declares may set the list's
 };
