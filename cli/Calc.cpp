@@ -30,13 +30,7 @@ int runCalc(const Options& opt, Output& out)
     }
     std::string& b = out.buffer();
     if (opt.json) {
-        b += "{\"rate\": ";
-        std::string rate;
-        appendTimebase(rate, d.base);
-        appendJsonString(b, rate);
-        b += ", ";
-        appendJsonFields(b, d);
-        b += '}';
+        appendJsonResult(b, d);
     } else if (opt.verbose) {
         appendAllForms(b, d);
     } else {
