@@ -26,3 +26,4 @@ cmake -S . -B "$dir" "${opts[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)" >/dev/null
 cd "$dir"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+if [ "$dir" = build ]; then ../scripts/test-web.sh; fi # the page in Debian's Chromium

@@ -156,6 +156,14 @@ function durationCells(row, duration) {
   for (const field of ['label', 'frames', 'realtime']) row.append(createDom('td', duration ? duration[field] : '–'));
 }
 
+// Why the tape counts at its rate, when the Timebase was not chosen.
+function rateSource(sum) {
+  if (state.rateChosen) return '';
+  const first = sum.inputs[0];
+  if (first && first.rate === sum.rate) return `, the own rate of ${first.file}`;
+  return ' (choose a Timebase to count at another)';
+}
+
 function showSum(sum) {
   const totals = $('totals').tBodies[0];
   const rows = [['Sum', sum && sum.total], ['Unique', sum && sum.unique], ['Length', sum && sum.length]];
@@ -167,7 +175,7 @@ function showSum(sum) {
     return row;
   }));
 
-  $('tape-rate').textContent = sum ? `Counted at ${sum.rate}${state.rateChosen ? '' : ' (the first file’s own rate, else 30)'}; ${sum.entries} entries.` : '';
+  $('tape-rate').textContent = sum ? `Counted at ${sum.rate}${rateSource(sum)}; ${sum.entries} entries.` : '';
 
   const inputs = $('inputs').tBodies[0];
   inputs.replaceChildren(...((sum && sum.inputs) || []).map((input) => {

@@ -24,7 +24,7 @@ export async function startServer() {
   return {
     url,
     close: () => new Promise((resolve) => {
-      if (child.exitCode !== null) return resolve();
+      if (child.exitCode !== null || child.signalCode !== null) return resolve();
       child.once('exit', resolve);
       child.kill();
     }),

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: MIT
+// The tape in the real browser: a pasted list read as you type, files opened
+// through "Open files", and the Totals, inputs and errors the page shows
+// compared with what the real horodex-tc sum --json gives for the same files.
+import assert from 'node:assert/strict';
+import { mkdtempSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { after, before, beforeEach, describe, test } from 'node:test';
+import { fixture, launch, openPage, readTotals, root, startServer, sumJson, totalsOf } from './support.mjs';
+
+let server, context, page;
+
+before(async () => {
+  server = await startServer();
+  context = await launch();
+  await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url.replace(/\/$/, '') });
+  page = await openPage(context, server.url);
+});
+
+after(async () => {
+  await context?.close();
+  await server?.close();
+});
+
+beforeEach(async () => {
+  await page.reload();
+  await page.waitForSelector('html[data-ready="true"]');
+});
+
+const sample = path.join(root, 'tape/example-reel.edl');
+
+// What the Errors list shows for horodex-tc's errors: FILE:LINE:COLUMN: reason.
+const errorLines = (json) => json.errors.map((e) =>
+  [path.basename(e.file), e.line > 0 ? e.line : null, e.line > 0 && e.column > 0 ? e.column : null]
+    .filter((part) => part !== null).join(':') + `: ${e.why}`);
+
+async function shown() {
+  return {
+    totals: (await readTotals(page)).rows,
+    errors: await page.getByRole('list', { name: 'Errors' }).getByRole('listitem').allTextContents(),
+  };
+}
+
+test('the Totals table has the columns and first rows the page promises', async () => {
+  const { columns, rows } = await readTotals(page);
+  assert.deepEqual(columns, ['Timecode', 'Frames', 'Running time']);
+  assert.deepEqual(Object.keys(rows), ['Sum', 'Unique', 'Length']);
+});
+
+test('a pasted list is read as you type, its bad line listed with line and column', async () => {
+  const text = '00:00:10:00\n00:01:00:00\n00:00:1x:00\n01:00:00:00\n';
+  await page.getByLabel('List').fill(text);
+  const folder = mkdtempSync(path.join(tmpdir(), 'horodex-list-'));
+  writeFileSync(path.join(folder, 'List'), text);
+  const json = sumJson([path.join(folder, 'List')]);
+  const { totals, errors } = await shown();
+  assert.deepEqual(totals, totalsOf(json));
+  // 10 s + 60 s + 3,600 s at 30 frames a second, the bad line left out.
+  assert.deepEqual(totals.Sum, ['01:01:10:00', '110100', '1:01:10.000']);
+  assert.deepEqual(errors, errorLines(json));
+  assert.match(errors[0], /^List:3:\d+: /);
+  // Mend the line: the totals follow the next keystroke.
+  await page.getByLabel('List').fill(text.replace('1x', '15'));
+  assert.deepEqual((await shown()).totals.Sum, ['01:01:25:00', '110550', '1:01:25.000']);
+  assert.deepEqual((await shown()).errors, []);
+});
+
+const files = [
+  // [what, files, rate chosen or null, hand-worked Sum frames or null]
+  ['the sample EDL at its default rate', [sample], null, '5451'],
+  ['an FCPXML project at its own 23.976', [fixture('cut.fcpxml')], null, '264'],
+  ['an OTIO timeline at its own 24', [fixture('cut.otio')], null, '368'],
+  ['an ALE at its own 25', [fixture('day1.ale')], null, '392'],
+  ['an EDL with bad lines, each listed', [fixture('broken.edl')], null, null],
+  ['all four, at the first file’s own rate', [fixture('cut.otio'), sample, fixture('cut.fcpxml'), fixture('day1.ale')], null, null],
+  ['the OTIO at a chosen 25', [fixture('cut.otio')], '25', null],
+  ['the FCPXML at a chosen 29.97df', [fixture('cut.fcpxml'), fixture('day1.ale')], '29.97df', null],
+];
+
+describe('Open files: the Totals equal horodex-tc sum --json for the same files', () => {
+  for (const [what, paths, rate, sumFrames] of files) {
+    test(what, async () => {
+      if (rate) await page.getByLabel('Timebase').selectOption(rate);
+      await page.getByLabel('Open files').setInputFiles(paths);
+      const json = sumJson(paths, rate);
+      await page.waitForFunction((n) => document.querySelectorAll('#inputs tbody tr').length === n, json.inputs.length);
+      const { totals, errors } = await shown();
+      assert.deepEqual(totals, totalsOf(json));
+      if (sumFrames) assert.equal(totals.Sum[1], sumFrames);
+      assert.deepEqual(errors, errorLines(json));
+      const inputs = await page.getByRole('table', { name: 'Inputs' }).locator('tbody tr').all();
+      for (const [i, input] of json.inputs.entries()) {
+        const cells = await inputs[i].getByRole('cell').allTextContents();
+        assert.deepEqual(cells.slice(0, 4), [input.format, input.rate || '–', input.length ? input.length.label : '–',
+          String(input.errors)]);
+      }
+      assert.match(await page.locator('#tape-rate').innerText(), new RegExp(`^Counted at ${json.rate.replace('.', '\\.')}\\b`));
+    });
+  }
+});
+
+test('Copy total puts the sum on the clipboard', async () => {
+  await page.getByLabel('Open files').setInputFiles([sample]);
+  await page.getByRole('button', { name: 'Copy total' }).click();
+  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), sumJson([sample]).total.label);
+});
+
+test('Close takes a file out of the totals, and a file opened twice is named apart', async () => {
+  await page.getByLabel('Open files').setInputFiles([fixture('day1.ale')]);
+  await page.getByLabel('Open files').setInputFiles([fixture('day1.ale'), fixture('cut.otio')]);
+  const heads = page.getByRole('table', { name: 'Inputs' }).getByRole('rowheader');
+  await page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 3);
+  assert.deepEqual((await heads.allTextContents()).map((h) => h.split(' “')[0]), ['day1.ale', 'day1.ale (2)', 'cut.otio']);
+  const three = sumJson([fixture('day1.ale'), fixture('day1.ale'), fixture('cut.otio')]);
+  assert.deepEqual((await shown()).totals, totalsOf(three));
+  await page.getByRole('button', { name: 'Close day1.ale (2)' }).click();
+  assert.deepEqual((await shown()).totals, totalsOf(sumJson([fixture('day1.ale'), fixture('cut.otio')])));
+});
