@@ -66,6 +66,8 @@ test('no request leaves 127.0.0.1, and none at all is made after load', async ()
 test('the tape by keyboard alone: List, Open files, Close, Copy total', async () => {
   await withPage(async ({ context, page, server }) => {
     await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url.replace(/\/$/, '') });
+    // Listening early lets Playwright take over the file dialog before a key opens it.
+    const chooser = page.waitForEvent('filechooser');
     await page.getByLabel('Expression').focus();
     await page.keyboard.press('Tab'); // Copy
     await page.keyboard.press('Tab'); // List
@@ -74,7 +76,6 @@ test('the tape by keyboard alone: List, Open files, Close, Copy total', async ()
     assert.equal((await readTotals(page)).rows.Sum[0], '00:00:12:15');
     await page.keyboard.press('Tab'); // Open files
     assert.equal(await page.evaluate(() => document.activeElement.id), 'files');
-    const chooser = page.waitForEvent('filechooser');
     await page.keyboard.press('Space');
     await (await chooser).setFiles([fixture('day1.ale')]);
     await page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 2);
