@@ -19,8 +19,14 @@ const state = {
   result: null, // the calculator's last result
   committed: null, // the result a leading * or / continues from (Return keeps it)
   files: [], // names of the opened inputs, in the in-memory folder
+  bytes: 0, // their size, which decides whether typing re-reads at once
   sum: null,
+  pending: 0, // the timer of a re-read put off while typing
 };
+
+// Past this much opened, typing in List re-reads after a pause instead of at every key.
+const LARGE = 2 << 20;
+const PAUSE_MS = 150;
 
 function createDom(tag, text, attributes = {}) {
   const element = document.createElement(tag);
@@ -91,6 +97,7 @@ function addFile(name, bytes) {
   const unique = uniqueName(name);
   state.hx.FS.writeFile(folderPath(unique), bytes, { canOwn: true });
   state.files.push(unique);
+  state.bytes += bytes.length;
 }
 
 // An FCPXML bundle is a folder; sum reads its Info.fcpxml, so that is all it needs.
@@ -113,6 +120,7 @@ function removeInput(name) {
     for (const child of FS.readdir(path)) if (child !== '.' && child !== '..') FS.unlink(`${path}/${child}`);
     FS.rmdir(path);
   } else {
+    state.bytes -= FS.stat(path).size;
     FS.unlink(path);
   }
   state.files = state.files.filter((file) => file !== name);
@@ -127,13 +135,14 @@ async function openFiles(files) {
 }
 
 async function dropItems(items) {
-  const entries = [...items].map((item) => item.webkitGetAsEntry && item.webkitGetAsEntry()).filter(Boolean);
-  for (const entry of entries) {
-    if (entry.isDirectory) {
+  // Everything is taken from the drop before the first await, which ends access to it.
+  const dropped = [...items].filter((item) => item.kind === 'file')
+    .map((item) => ({ entry: item.webkitGetAsEntry && item.webkitGetAsEntry(), file: item.getAsFile() }));
+  for (const { entry, file } of dropped) {
+    if (entry && entry.isDirectory) {
       const children = await new Promise((resolve, reject) => entry.createReader().readEntries(resolve, reject));
       await addBundle(entry.name, children);
-    } else {
-      const file = await new Promise((resolve, reject) => entry.file(resolve, reject));
+    } else if (file) {
       addFile(file.name, new Uint8Array(await file.arrayBuffer()));
     }
   }
@@ -236,7 +245,11 @@ function wire() {
   });
   $('copy').addEventListener('click', (event) => copy(state.result && state.result.copy, event.currentTarget));
   $('copy-total').addEventListener('click', (event) => copy(state.sum && state.sum.total.label, event.currentTarget));
-  $('list').addEventListener('input', () => total());
+  $('list').addEventListener('input', () => {
+    clearTimeout(state.pending);
+    if (state.bytes > LARGE) state.pending = setTimeout(total, PAUSE_MS);
+    else total();
+  });
   $('files').addEventListener('change', async (event) => {
     await openFiles([...event.target.files]);
     event.target.value = '';

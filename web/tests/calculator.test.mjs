@@ -5,29 +5,17 @@
 // is frame 17,982 and 01:00:00;00 frame 107,892; at 59.94 drop frame twice
 // those; running time is frames × 1001/30000 s (1001/60000 s at 59.94).
 import assert from 'node:assert/strict';
-import { after, before, describe, test } from 'node:test';
-import { launch, openPage, startServer } from './support.mjs';
+import { describe, test } from 'node:test';
+import { sharePage } from './support.mjs';
 
-let server, context, page;
-
-before(async () => {
-  server = await startServer();
-  context = await launch();
-  await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url.replace(/\/$/, '') });
-  page = await openPage(context, server.url);
-});
-
-after(async () => {
-  await context?.close();
-  await server?.close();
-});
+const shared = sharePage();
 
 async function evaluate(rate, expression) {
-  await page.getByLabel('Timebase').selectOption(rate);
-  await page.getByLabel('Expression').fill(expression);
+  await shared.page.getByLabel('Timebase').selectOption(rate);
+  await shared.page.getByLabel('Expression').fill(expression);
   return {
-    result: (await page.getByRole('status', { name: 'Result' }).innerText()).split(/\s+/).filter(Boolean),
-    fault: await page.locator('#expression-fault').innerText(),
+    result: (await shared.page.getByRole('status', { name: 'Result' }).innerText()).split(/\s+/).filter(Boolean),
+    fault: await shared.page.locator('#expression-fault').innerText(),
   };
 }
 
@@ -64,50 +52,50 @@ const faults = [
 describe('a fault is shown under Expression with its column, as horodex-tc words it', () => {
   for (const [what, rate, expression, message] of faults) {
     test(what, async () => {
-      await page.reload();
-      await page.waitForSelector('html[data-ready="true"]');
+      await shared.page.reload();
+      await shared.page.waitForSelector('html[data-ready="true"]');
       const { fault } = await evaluate(rate, expression);
       assert.equal(fault, message);
-      assert.equal(await page.getByLabel('Expression').getAttribute('aria-invalid'), 'true');
+      assert.equal(await shared.page.getByLabel('Expression').getAttribute('aria-invalid'), 'true');
     });
   }
 });
 
 test('Return keeps the result, and a leading * continues from it', async () => {
   await evaluate('29.97df', '00:10:00;00');
-  await page.getByLabel('Expression').press('Enter');
-  await page.keyboard.type('* 1.5'); // replaces the text Return selected
-  const result = page.getByRole('status', { name: 'Result' });
+  await shared.page.getByLabel('Expression').press('Enter');
+  await shared.page.keyboard.type('* 1.5'); // replaces the text Return selected
+  const result = shared.page.getByRole('status', { name: 'Result' });
   assert.deepEqual((await result.innerText()).split(/\s+/).slice(0, 2), ['00:14:59;29', '26973']);
-  await page.keyboard.type(' +');
+  await shared.page.keyboard.type(' +');
   // The column counts in what was typed, not in the result it continues from.
-  assert.match(await page.locator('#expression-fault').innerText(), /^column 8: unexpected end of expression$/);
+  assert.match(await shared.page.locator('#expression-fault').innerText(), /^column 8: unexpected end of expression$/);
 });
 
 test('Copy puts HH:MM:SS.FF on the clipboard', async () => {
   await evaluate('29.97df', '01:00:00;00 - 00:10:00;00');
-  await page.getByRole('button', { name: 'Copy', exact: true }).click();
-  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), '00:50:00.00');
+  await shared.page.getByRole('button', { name: 'Copy', exact: true }).click();
+  assert.equal(await shared.page.evaluate(() => navigator.clipboard.readText()), '00:50:00.00');
 });
 
 test('the keyboard alone reaches every control of the calculator', async () => {
-  await page.reload();
-  await page.waitForSelector('html[data-ready="true"]');
-  await page.evaluate(() => navigator.clipboard.writeText(''));
-  await page.keyboard.press('Tab'); // Timebase
-  assert.equal(await page.evaluate(() => document.activeElement.id), 'timebase');
+  await shared.page.reload();
+  await shared.page.waitForSelector('html[data-ready="true"]');
+  await shared.page.evaluate(() => navigator.clipboard.writeText(''));
+  await shared.page.keyboard.press('Tab'); // Timebase
+  assert.equal(await shared.page.evaluate(() => document.activeElement.id), 'timebase');
   // Arrow keys step through the timebases to 29.97df.
-  const values = await page.locator('#timebase option').evaluateAll((options) => options.map((o) => o.value));
-  const steps = values.indexOf('29.97df') - values.indexOf(await page.getByLabel('Timebase').inputValue());
-  for (let i = 0; i < Math.abs(steps); ++i) await page.keyboard.press(steps > 0 ? 'ArrowDown' : 'ArrowUp');
-  assert.equal(await page.getByLabel('Timebase').inputValue(), '29.97df');
-  await page.keyboard.press('Tab');
-  await page.keyboard.type('00:09:59;29 + 1');
-  assert.match(await page.getByRole('status', { name: 'Result' }).innerText(), /00:10:00;00/);
-  await page.keyboard.press('Tab'); // Copy
-  await page.keyboard.press('Enter');
-  await page.waitForFunction(async () => (await navigator.clipboard.readText()) !== '');
-  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), '00:10:00.00');
-  await page.keyboard.press('Tab');
-  assert.equal(await page.evaluate(() => document.activeElement.id), 'list');
+  const values = await shared.page.locator('#timebase option').evaluateAll((options) => options.map((o) => o.value));
+  const steps = values.indexOf('29.97df') - values.indexOf(await shared.page.getByLabel('Timebase').inputValue());
+  for (let i = 0; i < Math.abs(steps); ++i) await shared.page.keyboard.press(steps > 0 ? 'ArrowDown' : 'ArrowUp');
+  assert.equal(await shared.page.getByLabel('Timebase').inputValue(), '29.97df');
+  await shared.page.keyboard.press('Tab');
+  await shared.page.keyboard.type('00:09:59;29 + 1');
+  assert.match(await shared.page.getByRole('status', { name: 'Result' }).innerText(), /00:10:00;00/);
+  await shared.page.keyboard.press('Tab'); // Copy
+  await shared.page.keyboard.press('Enter');
+  await shared.page.waitForFunction(async () => (await navigator.clipboard.readText()) !== '');
+  assert.equal(await shared.page.evaluate(() => navigator.clipboard.readText()), '00:10:00.00');
+  await shared.page.keyboard.press('Tab');
+  assert.equal(await shared.page.evaluate(() => document.activeElement.id), 'list');
 });

@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import { mkdirSync } from 'node:fs';
 import path from 'node:path';
 import { test } from 'node:test';
-import { fixture, launch, openPage, readTotals, root, startServer, sumJson, totalsOf } from './support.mjs';
+import { fixture, grantClipboard, launch, openPage, readTotals, root, startServer, sumJson, totalsOf } from './support.mjs';
 
 const sample = path.join(root, 'tape/example-reel.edl');
 
@@ -65,7 +65,7 @@ test('no request leaves 127.0.0.1, and none at all is made after load', async ()
 
 test('the tape by keyboard alone: List, Open files, Close, Copy total', async () => {
   await withPage(async ({ context, page, server }) => {
-    await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url.replace(/\/$/, '') });
+    await grantClipboard(context, server.url);
     // Listening early lets Playwright take over the file dialog before a key opens it.
     const chooser = page.waitForEvent('filechooser');
     await page.getByLabel('Expression').focus();

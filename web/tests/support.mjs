@@ -7,6 +7,7 @@ import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { after, before } from 'node:test';
 import { chromium } from 'playwright-core';
 
 export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
@@ -48,6 +49,26 @@ export async function launch(options = {}) {
     rmSync(profile, { recursive: true, force: true });
   };
   return context;
+}
+
+export const grantClipboard = (context, url) =>
+  context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: new URL(url).origin });
+
+// One server, browser and page for all the tests of a file, the clipboard granted:
+// shared.page once the file's tests start.
+export function sharePage() {
+  const shared = {};
+  before(async () => {
+    shared.server = await startServer();
+    shared.context = await launch();
+    await grantClipboard(shared.context, shared.server.url);
+    shared.page = await openPage(shared.context, shared.server.url);
+  });
+  after(async () => {
+    await shared.context?.close();
+    await shared.server?.close();
+  });
+  return shared;
 }
 
 // A page of the site, once the library has loaded and the controls are live.

@@ -3,29 +3,17 @@
 // through "Open files", and the Totals, inputs and errors the page shows
 // compared with what the real horodex-tc sum --json gives for the same files.
 import assert from 'node:assert/strict';
-import { mkdtempSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { after, before, beforeEach, describe, test } from 'node:test';
-import { fixture, launch, openPage, readTotals, root, startServer, sumJson, totalsOf } from './support.mjs';
+import { beforeEach, describe, test } from 'node:test';
+import { fixture, readTotals, root, sharePage, sumJson, totalsOf } from './support.mjs';
 
-let server, context, page;
-
-before(async () => {
-  server = await startServer();
-  context = await launch();
-  await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: server.url.replace(/\/$/, '') });
-  page = await openPage(context, server.url);
-});
-
-after(async () => {
-  await context?.close();
-  await server?.close();
-});
+const shared = sharePage();
 
 beforeEach(async () => {
-  await page.reload();
-  await page.waitForSelector('html[data-ready="true"]');
+  await shared.page.reload();
+  await shared.page.waitForSelector('html[data-ready="true"]');
 });
 
 const sample = path.join(root, 'tape/example-reel.edl');
@@ -37,20 +25,20 @@ const errorLines = (json) => json.errors.map((e) =>
 
 async function shown() {
   return {
-    totals: (await readTotals(page)).rows,
-    errors: await page.getByRole('list', { name: 'Errors' }).getByRole('listitem').allTextContents(),
+    totals: (await readTotals(shared.page)).rows,
+    errors: await shared.page.getByRole('list', { name: 'Errors' }).getByRole('listitem').allTextContents(),
   };
 }
 
 test('the Totals table has the columns and first rows the page promises', async () => {
-  const { columns, rows } = await readTotals(page);
+  const { columns, rows } = await readTotals(shared.page);
   assert.deepEqual(columns, ['Timecode', 'Frames', 'Running time']);
   assert.deepEqual(Object.keys(rows), ['Sum', 'Unique', 'Length']);
 });
 
 test('a pasted list is read as you type, its bad line listed with line and column', async () => {
   const text = '00:00:10:00\n00:01:00:00\n00:00:1x:00\n01:00:00:00\n';
-  await page.getByLabel('List').fill(text);
+  await shared.page.getByLabel('List').fill(text);
   const folder = mkdtempSync(path.join(tmpdir(), 'horodex-list-'));
   writeFileSync(path.join(folder, 'List'), text);
   const json = sumJson([path.join(folder, 'List')]);
@@ -61,7 +49,7 @@ test('a pasted list is read as you type, its bad line listed with line and colum
   assert.deepEqual(errors, errorLines(json));
   assert.match(errors[0], /^List:3:\d+: /);
   // Mend the line: the totals follow the next keystroke.
-  await page.getByLabel('List').fill(text.replace('1x', '15'));
+  await shared.page.getByLabel('List').fill(text.replace('1x', '15'));
   assert.deepEqual((await shown()).totals.Sum, ['01:01:25:00', '110550', '1:01:25.000']);
   assert.deepEqual((await shown()).errors, []);
 });
@@ -81,39 +69,52 @@ const files = [
 describe('Open files: the Totals equal horodex-tc sum --json for the same files', () => {
   for (const [what, paths, rate, sumFrames] of files) {
     test(what, async () => {
-      if (rate) await page.getByLabel('Timebase').selectOption(rate);
-      await page.getByLabel('Open files').setInputFiles(paths);
+      if (rate) await shared.page.getByLabel('Timebase').selectOption(rate);
+      await shared.page.getByLabel('Open files').setInputFiles(paths);
       const json = sumJson(paths, rate);
-      await page.waitForFunction((n) => document.querySelectorAll('#inputs tbody tr').length === n, json.inputs.length);
+      await shared.page.waitForFunction((n) => document.querySelectorAll('#inputs tbody tr').length === n, json.inputs.length);
       const { totals, errors } = await shown();
       assert.deepEqual(totals, totalsOf(json));
       if (sumFrames) assert.equal(totals.Sum[1], sumFrames);
       assert.deepEqual(errors, errorLines(json));
-      const inputs = await page.getByRole('table', { name: 'Inputs' }).locator('tbody tr').all();
+      const inputs = await shared.page.getByRole('table', { name: 'Inputs' }).locator('tbody tr').all();
       for (const [i, input] of json.inputs.entries()) {
         const cells = await inputs[i].getByRole('cell').allTextContents();
         assert.deepEqual(cells.slice(0, 4), [input.format, input.rate || '–', input.length ? input.length.label : '–',
           String(input.errors)]);
       }
-      assert.match(await page.locator('#tape-rate').innerText(), new RegExp(`^Counted at ${json.rate.replace('.', '\\.')}\\b`));
+      assert.match(await shared.page.locator('#tape-rate').innerText(), new RegExp(`^Counted at ${json.rate.replace('.', '\\.')}\\b`));
     });
   }
 });
 
+test('files dropped on the page open as Open files opens them', async () => {
+  const ale = readFileSync(fixture('day1.ale'), 'utf8');
+  const edl = readFileSync(sample, 'latin1');
+  await shared.page.evaluate(([ale, edl]) => {
+    const drop = new DataTransfer();
+    drop.items.add(new File([ale], 'day1.ale'));
+    drop.items.add(new File([edl], 'example-reel.edl'));
+    document.querySelector('main').dispatchEvent(new DragEvent('drop', { dataTransfer: drop, bubbles: true }));
+  }, [ale, edl]);
+  await shared.page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 2);
+  assert.deepEqual((await shown()).totals, totalsOf(sumJson([fixture('day1.ale'), sample])));
+});
+
 test('Copy total puts the sum on the clipboard', async () => {
-  await page.getByLabel('Open files').setInputFiles([sample]);
-  await page.getByRole('button', { name: 'Copy total' }).click();
-  assert.equal(await page.evaluate(() => navigator.clipboard.readText()), sumJson([sample]).total.label);
+  await shared.page.getByLabel('Open files').setInputFiles([sample]);
+  await shared.page.getByRole('button', { name: 'Copy total' }).click();
+  assert.equal(await shared.page.evaluate(() => navigator.clipboard.readText()), sumJson([sample]).total.label);
 });
 
 test('Close takes a file out of the totals, and a file opened twice is named apart', async () => {
-  await page.getByLabel('Open files').setInputFiles([fixture('day1.ale')]);
-  await page.getByLabel('Open files').setInputFiles([fixture('day1.ale'), fixture('cut.otio')]);
-  const heads = page.getByRole('table', { name: 'Inputs' }).getByRole('rowheader');
-  await page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 3);
+  await shared.page.getByLabel('Open files').setInputFiles([fixture('day1.ale')]);
+  await shared.page.getByLabel('Open files').setInputFiles([fixture('day1.ale'), fixture('cut.otio')]);
+  const heads = shared.page.getByRole('table', { name: 'Inputs' }).getByRole('rowheader');
+  await shared.page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 3);
   assert.deepEqual((await heads.allTextContents()).map((h) => h.split(' “')[0]), ['day1.ale', 'day1.ale (2)', 'cut.otio']);
   const three = sumJson([fixture('day1.ale'), fixture('day1.ale'), fixture('cut.otio')]);
   assert.deepEqual((await shown()).totals, totalsOf(three));
-  await page.getByRole('button', { name: 'Close day1.ale (2)' }).click();
+  await shared.page.getByRole('button', { name: 'Close day1.ale (2)' }).click();
   assert.deepEqual((await shown()).totals, totalsOf(sumJson([fixture('day1.ale'), fixture('cut.otio')])));
 });
