@@ -107,8 +107,8 @@ test('the screenshot for the README', async () => {
   await withPage(async ({ page }) => {
     await page.getByLabel('Timebase').selectOption('29.97df');
     await page.getByLabel('Expression').fill('(01:00:00;00 - 00:10:00;00) * 1.5 + 00:00:10;12');
+    await page.getByLabel('List').fill('00:02:00;02\n00:00:1x;00\n');
     await page.getByLabel('Open files').setInputFiles([sample, fixture('cut.fcpxml')]);
-    await page.getByLabel('Timebase').selectOption('29.97df');
     mkdirSync(path.join(root, 'build-web'), { recursive: true });
     await page.screenshot({ path: path.join(root, 'build-web/web.png'), fullPage: true });
   }, { viewport: { width: 1200, height: 900 } });
