@@ -28,8 +28,8 @@ if [ ! -f "$out/pugixml/src/pugixml.cpp" ]; then
   echo "deb-src http://deb.debian.org/debian ${VERSION_CODENAME:-bookworm} main" >"$apt_dir/sources.list"
   apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
     -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache")
-  apt-get "${apt_opts[@]}" update -qq
-  (cd "$out/pugixml-source" && apt-get "${apt_opts[@]}" source -qq pugixml >/dev/null 2>&1)
+  (apt-get "${apt_opts[@]}" update && cd "$out/pugixml-source" && apt-get "${apt_opts[@]}" source pugixml) \
+    >"$apt_dir/source.log" 2>&1 || { cat "$apt_dir/source.log" >&2; exit 1; }
   rm -rf "$out/pugixml"
   mv "$(find "$out/pugixml-source" -mindepth 1 -maxdepth 1 -type d -name 'pugixml-*' | head -n 1)" "$out/pugixml"
 fi

@@ -240,6 +240,7 @@ function wire() {
   });
   $('timebase').addEventListener('change', () => {
     state.rateChosen = true;
+    state.committed = null; // its label belongs to the rate it was counted at
     calculate();
     total();
   });
