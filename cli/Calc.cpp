@@ -4,7 +4,6 @@
 
 #include "Command.h"
 #include "Expression.h"
-#include "Json.h"
 #include "Output.h"
 
 int runCalc(const Options& opt, Output& out)
