@@ -165,6 +165,30 @@ private slots:
         QCOMPARE(result, errors.isEmpty() ? ELK_OK : ELK_ERROR);
         ELKList_Destroy(&l);
     }
+
+    // One fault a row: the file's first error, its place, its code and the words it reads as.
+    void faults_data();
+    void faults()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, where);
+        QFETCH(int, fault);
+        QFETCH(QByteArray, reason);
+        ELKTimebase_t base;
+        ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
+        ELKList_t l;
+        ELKList_Init(&l, &base);
+        const auto exact = exactCopy(text);
+        QCOMPARE(ELKInput_ReadBytes(&l, exact.get(), text.size(), nullptr), ELK_ERROR);
+        QVERIFY(l.errorCount > 0);
+        const ELKListError_t& e = l.errors[0];
+        QCOMPARE(QByteArray::number(e.line) + ':' + QByteArray::number(e.column), where);
+        QCOMPARE(int(e.fault), fault);
+        char words[ELK_LIST_REASON_MAX];
+        const int32_t n = ELKList_ErrorText(&l, &e, words, sizeof words);
+        QCOMPARE(QByteArray(words, n), reason);
+        ELKList_Destroy(&l);
+    }
 };
 
 // Raw strings below: the class above is complete for moc before them.
@@ -494,6 +518,67 @@ void TestTimeline::read_data()
         << QByteArray("25") << QByteArray("<doc/>\nScene 1 00:00:10:00\n") << QByteArray()
         << QByteArray("list - - 0 -") << QByteArray("2 Scene 1 250")
         << QByteArray("sum 250 unique - length -") << QByteArray();
+}
+
+void TestTimeline::faults_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("where");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QByteArray>("reason");
+    const QByteArray project = kFcpxmlHead + "<project name=\"P\"><sequence tcStart=\"0s\"><spine>\n";
+    const QByteArray end = "\n</spine></sequence></project></fcpxml>";
+    QTest::newRow("fcpxml: a negative duration")
+        << project + R"(<clip name="a" duration="-1s"/>)" + end << QByteArray("5:1")
+        << int(ELK_FAULT_NEGATIVE_DURATION) << QByteArray("negative duration");
+    QTest::newRow("fcpxml: an offset that is not a time")
+        << project + R"(<clip name="a" offset="1 s" duration="1s"/>)" + end << QByteArray("5:1")
+        << int(ELK_FAULT_NOT_A_TIME) << QByteArray("offset is not a time");
+    QTest::newRow("fcpxml: a lane that is no whole number")
+        << project + R"(<clip name="a" duration="1s"><title lane="1.5" duration="1s"/></clip>)" + end
+        << QByteArray("5:30") << int(ELK_FAULT_NOT_A_LANE)
+        << QByteArray("lane 1.5 is not a whole number other than 0");
+    QTest::newRow("fcpxml: a project without a sequence")
+        << kFcpxmlHead + "<project name=\"P\"/></fcpxml>" << QByteArray("4:1") << int(ELK_FAULT_NO_SEQUENCE)
+        << QByteArray("project without a sequence");
+    QTest::newRow("xmeml: an end of -1 without a transition after it")
+        << QByteArray(
+               "<xmeml><sequence><media><video><track>\n<clipitem><start>0</start><end>-1</end></clipitem>\n"
+               "</track></video></media></sequence></xmeml>")
+        << QByteArray("2:1") << int(ELK_FAULT_NO_TRANSITION_AFTER)
+        << QByteArray("end -1 without a transition after it");
+    QTest::newRow("xmeml: an end before its start")
+        << QByteArray(
+               "<xmeml><sequence><media><video><track>\n<clipitem><start>9</start><end>3</end></clipitem>\n"
+               "</track></video></media></sequence></xmeml>")
+        << QByteArray("2:1") << int(ELK_FAULT_END_BEFORE_START) << QByteArray("end before start");
+    const QByteArray track
+        = R"({"OTIO_SCHEMA": "Timeline.1", "tracks": {"OTIO_SCHEMA": "Stack.1", "children": [
+{"OTIO_SCHEMA": "Track.1", "kind": "Video", "children": [
+)";
+    QTest::newRow("otio: a clip with neither range")
+        << track + R"({"OTIO_SCHEMA": "Clip.2"}]}]}})" << QByteArray("3:18") << int(ELK_FAULT_NO_RANGE)
+        << QByteArray("clip with neither source_range nor available_range");
+    QTest::newRow("otio: a gap without a duration")
+        << track + R"({"OTIO_SCHEMA": "Gap.1", "source_range": {"OTIO_SCHEMA": "TimeRange.1"}}]}]}})"
+        << QByteArray("3:18") << int(ELK_FAULT_MISSING) << QByteArray("no duration");
+    QTest::newRow("ale: no Start column")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tEnd\nData\nA\t00:00:01:00\n") << QByteArray("4:1")
+        << int(ELK_FAULT_NO_COLUMN) << QByteArray("no Start column");
+    QTest::newRow("ale: a row with neither End nor Duration")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tStart\tEnd\nData\nA\t00:00:01:00\t\n")
+        << QByteArray("6:3") << int(ELK_FAULT_NO_END) << QByteArray("neither End nor Duration");
+    QTest::newRow("ale: minutes 61, at the minutes")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tStart\tEnd\nData\nA\t00:61:00:00\t00:62:00:00\n")
+        << QByteArray("6:6") << int(ELK_FAULT_MINUTES) << QByteArray("minutes 61 at or above 60");
+    QTest::newRow("ale: a skipped drop-frame label, named at the row's rate")
+        << QByteArray(
+               "Heading\nFPS\t25\nColumn\nName\tStart\tEnd\tFPS\nData\nA\t00:01:00;00\t00:02:00;00\t29.97\n")
+        << QByteArray("6:3") << int(ELK_FAULT_NO_SUCH_LABEL)
+        << QByteArray("00:01:00;00 does not exist at 29.97df");
+    QTest::newRow("ale: one digit in a group, at the group")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tStart\tEnd\nData\nA\t0:00:01:00\t00:00:02:00\n")
+        << QByteArray("6:3") << int(ELK_FAULT_GROUP_DIGITS) << QByteArray("a digit group needs two digits");
 }
 
 QTEST_GUILESS_MAIN(TestTimeline)

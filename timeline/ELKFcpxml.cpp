@@ -33,17 +33,14 @@ bool readTime(const char* text, ELKRational_t* out)
 }
 
 struct Reader {
-    ELKReaderRun_t run;
+    ELKReaderRun_t* run;
     ELKRational_t latest; // the latest end that counts for the length, in sequence time
     bool hasLatest;
 };
 
 void error(Reader* r, pugi::xml_node node, ELKListFault_t fault, const char* name = nullptr)
 {
-    int64_t line;
-    int32_t column;
-    ELKXml_Position(&r->run, node, &line, &column);
-    ELKReader_Fault(&r->run, line, column, fault, name);
+    ELKXml_Fault(r->run, node, fault, name);
 }
 
 // An attribute's time, or fallback when it is missing; false after an error.
@@ -112,17 +109,16 @@ void entry(Reader* r, pugi::xml_node node, const ELKRational_t* shift, const ELK
     ELKRational_t in, out, start;
     if (!span(r, node, shift, offsetFallback, &in, &out, &start)) return;
     if (off || disabled(node)) {
-        ELKList_LeaveOut(r->run.list);
+        ELKList_LeaveOut(r->run->list);
     } else {
         int64_t line;
         int32_t column;
-        ELKXml_Position(&r->run, node, &line, &column);
+        ELKXml_Position(r->run, node, &line, &column);
         const char* label = node.attribute("name").value();
         if (!*label) label = node.name();
         char track[24] = "Primary";
         const int n = lane == 0 ? 7 : std::snprintf(track, sizeof track, "Lane %d", int(lane));
-        if (!ELKReader_AddSpan(
-                &r->run, line, column, label, int32_t(std::strlen(label)), track, n, &in, &out))
+        if (!ELKReader_AddSpan(r->run, line, column, label, int32_t(std::strlen(label)), track, n, &in, &out))
             return;
         extend(r, &out);
     }
@@ -237,7 +233,7 @@ void project(Reader* r, pugi::xml_node root, pugi::xml_node node)
     const pugi::xml_node sequence = node.child("sequence");
     ELKTimebase_t rate;
     const bool hasRate = sequence && sequenceRate(root, sequence, &rate);
-    ELKReader_Begin(&r->run, name, int32_t(std::strlen(name)), hasRate ? &rate : nullptr);
+    ELKReader_Begin(r->run, name, int32_t(std::strlen(name)), hasRate ? &rate : nullptr);
     static const ELKRational_t zero = { 0, 1 };
     ELKRational_t tcStart;
     if (!sequence) {
@@ -245,20 +241,18 @@ void project(Reader* r, pugi::xml_node root, pugi::xml_node node)
     } else if (attributeTime(r, sequence, "tcStart", &zero, &tcStart)) {
         r->hasLatest = false;
         storyline(r, sequence.child("spine"), &zero, 0, 0);
-        ELKReader_SetLength(&r->run, &tcStart, r->hasLatest ? &r->latest : &tcStart);
+        ELKReader_SetLength(r->run, &tcStart, r->hasLatest ? &r->latest : &tcStart);
     }
-    ELKReader_End(&r->run);
+    ELKReader_End(r->run);
 }
 
 } // namespace
 
 int8_t ELKFcpxml_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
-    pugi::xml_document doc;
-    if (!list || !ELKXml_Load(&doc, list, text, length)) return ELK_ERROR;
-    Reader r = {};
-    ELKReader_Start(&r.run, list, ELK_FORMAT_FCPXML, policy, text, length);
-    const pugi::xml_node root = doc.document_element();
-    forEachProject(root, [&](pugi::xml_node p) { project(&r, root, p); });
-    return ELKReader_Finish(&r.run);
+    return ELKXml_Read(
+        list, ELK_FORMAT_FCPXML, policy, text, length, [](ELKReaderRun_t* run, pugi::xml_node root) {
+            Reader r = { run, { 0, 1 }, false };
+            forEachProject(root, [&](pugi::xml_node p) { project(&r, root, p); });
+        });
 }

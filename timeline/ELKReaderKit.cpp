@@ -87,3 +87,11 @@ void ELKXml_Position(ELKReaderRun_t* r, pugi::xml_node node, int64_t* line, int3
     const ptrdiff_t at = node.offset_debug();
     ELKTextPosition_Find(&r->where, at > 0 ? at - 1 : 0, line, column);
 }
+
+void ELKXml_Fault(ELKReaderRun_t* r, pugi::xml_node node, ELKListFault_t fault, const char* name)
+{
+    int64_t line;
+    int32_t column;
+    ELKXml_Position(r, node, &line, &column);
+    ELKReader_Fault(r, line, column, fault, name);
+}

@@ -58,8 +58,25 @@ int8_t ELKReader_Finish(ELKReaderRun_t* r);
 // read with one error at the parser's line and column, and returns false.
 bool ELKXml_Load(pugi::xml_document* doc, ELKList_t* list, const char* text, int64_t length);
 
+// The read of an XML file: parse, then each(run, root element) adds its
+// timelines, then finish. One error when the XML is not well-formed.
+template <typename Each>
+int8_t ELKXml_Read(ELKList_t* list, ELKListFormat_t format, ELKRatePolicy_t policy, const char* text,
+    int64_t length, Each each)
+{
+    pugi::xml_document doc;
+    if (!list || !ELKXml_Load(&doc, list, text, length)) return ELK_ERROR;
+    ELKReaderRun_t run;
+    ELKReader_Start(&run, list, format, policy, text, length);
+    each(&run, doc.document_element());
+    return ELKReader_Finish(&run);
+}
+
 // The line and column of a node's start tag.
 void ELKXml_Position(ELKReaderRun_t* r, pugi::xml_node node, int64_t* line, int32_t* column);
+
+// A fault at a node's start tag, with the name it cites (null for none).
+void ELKXml_Fault(ELKReaderRun_t* r, pugi::xml_node node, ELKListFault_t fault, const char* name = nullptr);
 
 // Nesting deeper than this is an error: a file must not exhaust the stack.
 constexpr int32_t ELK_READER_DEPTH_MAX = 64;

@@ -49,17 +49,14 @@ bool sequenceRate(pugi::xml_node sequence, ELKTimebase_t* rate)
 }
 
 struct Reader {
-    ELKReaderRun_t run;
+    ELKReaderRun_t* run;
     ELKRational_t frame; // seconds a frame of the sequence
     ELKRational_t latest; // the latest end, in seconds
 };
 
 void error(Reader* r, pugi::xml_node node, ELKListFault_t fault, const char* name = nullptr)
 {
-    int64_t line;
-    int32_t column;
-    ELKXml_Position(&r->run, node, &line, &column);
-    ELKReader_Fault(&r->run, line, column, fault, name);
+    ELKXml_Fault(r->run, node, fault, name);
 }
 
 // A frame count (whole, perhaps written "1055.0"), in seconds. -1 stays -1 in *raw.
@@ -105,13 +102,13 @@ void item(Reader* r, pugi::xml_node node, const char* track, int32_t trackLength
         if (!position(r, t, "end", &unused, &out)) return;
     }
     if (ELKRational_Compare(&out, &in) < 0) return error(r, node, ELK_FAULT_END_BEFORE_START);
-    if (trackOff || isFalse(node, "enabled")) return ELKList_LeaveOut(r->run.list);
+    if (trackOff || isFalse(node, "enabled")) return ELKList_LeaveOut(r->run->list);
     int64_t line;
     int32_t column;
-    ELKXml_Position(&r->run, node, &line, &column);
+    ELKXml_Position(r->run, node, &line, &column);
     const char* label = node.child_value("name");
     if (ELKReader_AddSpan(
-            &r->run, line, column, label, int32_t(std::strlen(label)), track, trackLength, &in, &out)
+            r->run, line, column, label, int32_t(std::strlen(label)), track, trackLength, &in, &out)
         && ELKRational_Compare(&out, &r->latest) > 0)
         r->latest = out;
 }
@@ -121,10 +118,10 @@ void sequence(Reader* r, pugi::xml_node node)
     const char* name = node.child_value("name");
     ELKTimebase_t rate;
     const bool hasRate = sequenceRate(node, &rate);
-    ELKReader_Begin(&r->run, name, int32_t(std::strlen(name)), hasRate ? &rate : nullptr);
+    ELKReader_Begin(r->run, name, int32_t(std::strlen(name)), hasRate ? &rate : nullptr);
     // Without a rate of its own, frames count at the list's.
     ELKRational_t perSecond;
-    const ELKTimebase_t& base = r->run.list->base;
+    const ELKTimebase_t& base = r->run->list->base;
     if (!readRate(node.child("rate"), &perSecond)) perSecond = { int64_t(base.num), int64_t(base.den) };
     r->frame = { perSecond.den, perSecond.num };
     r->latest = { 0, 1 };
@@ -143,8 +140,8 @@ void sequence(Reader* r, pugi::xml_node node)
         }
     }
     const ELKRational_t zero = { 0, 1 };
-    ELKReader_SetLength(&r->run, &zero, &r->latest);
-    ELKReader_End(&r->run);
+    ELKReader_SetLength(r->run, &zero, &r->latest);
+    ELKReader_End(r->run);
 }
 
 // Sequences at the top level, or in a project's or bin's children.
@@ -162,10 +159,9 @@ template <typename Visit> void forEachSequence(pugi::xml_node parent, int32_t de
 
 int8_t ELKXmeml_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
-    pugi::xml_document doc;
-    if (!list || !ELKXml_Load(&doc, list, text, length)) return ELK_ERROR;
-    Reader r = {};
-    ELKReader_Start(&r.run, list, ELK_FORMAT_XMEML, policy, text, length);
-    forEachSequence(doc.document_element(), 0, [&](pugi::xml_node s) { sequence(&r, s); });
-    return ELKReader_Finish(&r.run);
+    return ELKXml_Read(
+        list, ELK_FORMAT_XMEML, policy, text, length, [](ELKReaderRun_t* run, pugi::xml_node root) {
+            Reader r = { run, { 1, 1 }, { 0, 1 } };
+            forEachSequence(root, 0, [&](pugi::xml_node s) { sequence(&r, s); });
+        });
 }
