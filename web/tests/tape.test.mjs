@@ -3,7 +3,7 @@
 // through "Open files", and the Totals, inputs and errors the page shows
 // compared with what the real horodex-tc sum --json gives for the same files.
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { beforeEach, describe, test } from 'node:test';
@@ -99,6 +99,32 @@ test('files dropped on the page open as Open files opens them', async () => {
   }, [ale, edl]);
   await shared.page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 2);
   assert.deepEqual((await shown()).totals, totalsOf(sumJson([fixture('day1.ale'), sample])));
+});
+
+test('an .fcpxmld bundle dropped as a folder is read through its Info.fcpxml', async () => {
+  const folder = path.join(mkdtempSync(path.join(tmpdir(), 'horodex-bundle-')), 'Cut.fcpxmld');
+  mkdirSync(folder);
+  const info = readFileSync(fixture('cut.fcpxml'), 'utf8');
+  writeFileSync(path.join(folder, 'Info.fcpxml'), info);
+  // A drop of a folder, as the File and Directory Entries API gives it; a page
+  // cannot make a real one.
+  await shared.page.evaluate((info) => {
+    const file = { isFile: true, isDirectory: false, name: 'Info.fcpxml',
+      file: (ok) => ok(new File([info], 'Info.fcpxml')) };
+    const bundle = { isFile: false, isDirectory: true, name: 'Cut.fcpxmld',
+      createReader: () => ({ readEntries: (ok) => ok([file]) }) };
+    const drop = new Event('drop', { bubbles: true, cancelable: true });
+    Object.defineProperty(drop, 'dataTransfer', {
+      value: { items: [{ kind: 'file', webkitGetAsEntry: () => bundle, getAsFile: () => null }] },
+    });
+    document.body.dispatchEvent(drop);
+  }, info);
+  await shared.page.waitForFunction(() => document.querySelectorAll('#inputs tbody tr').length === 1);
+  const json = sumJson([folder]);
+  assert.equal(json.inputs[0].format, 'fcpxml');
+  assert.deepEqual((await shown()).totals, totalsOf(json));
+  const cells = await shared.page.getByRole('table', { name: 'Inputs' }).locator('tbody tr').first().getByRole('cell').allTextContents();
+  assert.deepEqual(cells.slice(0, 2), ['fcpxml', '23.976']);
 });
 
 test('Copy total puts the sum on the clipboard', async () => {
