@@ -43,6 +43,17 @@ test('reload while offline, after the first load, and the page still computes', 
   });
 });
 
+test('installable: the manifest reads and Chromium finds nothing missing to install it', async () => {
+  await withPage(async ({ context, page }) => {
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    const cdp = await context.newCDPSession(page);
+    const manifest = await cdp.send('Page.getAppManifest');
+    assert.deepEqual(manifest.errors, []);
+    assert.equal(JSON.parse(manifest.data).name, 'Horodex');
+    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+  });
+});
+
 test('no request leaves 127.0.0.1, and none at all is made after load', async () => {
   const requests = [];
   await withPage(async ({ context, page }) => {
