@@ -160,8 +160,15 @@ function total() {
   }
   names.push(...state.files);
   const start = performance.now();
-  state.sum = names.length === 0 ? null : parseExact(state.hx.ccall('horodex_sum', 'string',
-    ['string', 'number', 'string'], [$('timebase').value, state.rateChosen ? 1 : 0, names.join('/')]));
+  try {
+    state.sum = names.length === 0 ? null : parseExact(state.hx.ccall('horodex_sum', 'string',
+      ['string', 'number', 'string'], [$('timebase').value, state.rateChosen ? 1 : 0, names.join('/')]));
+  } catch (error) {
+    // Only running out of memory gets here, and it leaves the library unusable.
+    showSum(null);
+    $('errors').replaceChildren(createDom('li', `The files are too large for this browser (${error}); reload the page.`));
+    return;
+  }
   performance.clearMeasures('horodex-sum');
   performance.measure('horodex-sum', { start });
   showSum(state.sum);
