@@ -8,7 +8,10 @@ horodex_packages=(
   clang libclang-rt-14-dev
   xvfb xauth python3 python3-xlib libxcb1-dev xclip xdotool
   desktop-file-utils appstream dpkg-dev file lintian
+  emscripten chromium # the page (scripts/web.sh) and its browser tests
 )
+# Node and npm for the page's tests: Debian's npm only where no other Node brought its own.
+command -v npm >/dev/null || horodex_packages+=(nodejs npm)
 
 horodex_install_deps() {
   local missing=() p
