@@ -102,13 +102,15 @@ QString TotalsPane::inputText(const TapeDocument& document, const ELKList_t& lis
     QStringList about;
     if (input.format > ELK_FORMAT_NONE) about << formatText(input.format);
     if (input.hasRate == ELK_TRUE) about << tr("at %1").arg(timebaseText(input.rate));
-    // A length beside a rate it was not counted at says which it was counted at.
-    if (input.hasLength == ELK_TRUE && input.hasRate == ELK_TRUE
-        && ELKTimebase_Equal(&input.rate, &list.base) != ELK_TRUE)
-        about << tr("length %1 at %2")
-                     .arg(durationText(ELKDuration_t { input.length, list.base }), timebaseText(list.base));
+    // Beside an own rate that is not the tape's: the length at that rate, then at the tape's, as sum prints
+    // them.
+    const QString length = durationText(ELKDuration_t { input.length, list.base });
+    if (input.hasOwnLength == ELK_TRUE && ELKTimebase_Equal(&input.rate, &list.base) != ELK_TRUE)
+        about << tr("length %1 (%2 at %3)")
+                     .arg(durationText(ELKDuration_t { input.ownLength, input.rate }), length,
+                         timebaseText(list.base));
     else if (input.hasLength == ELK_TRUE)
-        about << tr("length %1").arg(durationText(ELKDuration_t { input.length, list.base }));
+        about << tr("length %1").arg(length);
     return about.isEmpty() ? name : tr("%1: %2").arg(name, about.join(QStringLiteral(", ")));
 }
 

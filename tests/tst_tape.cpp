@@ -706,7 +706,7 @@ void tst_Tape::timeline_data()
         << "a 00:00:01:00\n"
         << false << "25" << QString()
         << QStringList { "Sum 100", "Unique length 75", "Length 75", "Untitled: list 25",
-               "Cut.fcpxmld, Cut: FCPXML, at 23.976, length 00:00:03:00 at 25 75" }
+               "Cut.fcpxmld, Cut: FCPXML, at 23.976, length 00:00:03:00 (00:00:03:00 at 25) 75" }
         << 150 + 50;
     QTest::newRow("--rate holds in an empty tape too")
         << QString() << true << "25" << QString() << QStringList { "Sum 75", "Unique length 75", "Length 75" }
