@@ -186,6 +186,7 @@ std::unique_ptr<HorodexTape> windowWithLargeEdl(const QTemporaryDir& dir)
 {
     auto window = shownWindow();
     window->openFiles({ writeLargeEdl(dir) });
+    settle(window.get());
     return window;
 }
 
@@ -269,7 +270,6 @@ void BM_SelectAllDeleteLargeEdl(benchmark::State& state)
     QTemporaryDir dir;
     auto window = windowWithLargeEdl(dir);
     TapeEditor* editor = window->currentEditor();
-    settle(window.get());
     for (auto _ : state) {
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_Delete);
@@ -293,7 +293,6 @@ void BM_SaveLargeEdl(benchmark::State& state)
     QTemporaryDir dir;
     auto window = windowWithLargeEdl(dir);
     TapeEditor* editor = window->currentEditor();
-    settle(window.get());
     for (auto _ : state) {
         state.PauseTiming();
         QTest::keyClick(editor, Qt::Key_1);
