@@ -2,7 +2,6 @@
 #include "TapeSession.h"
 
 #include <QFileInfo>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <vector>
@@ -18,6 +17,9 @@ struct TapeSession::Reading {
 
 namespace
 {
+
+// How often the window looks whether a reading in the background is done.
+constexpr int pollMs = 10;
 
 // Reads the texts in the order of `order`, as horodex-tc sum reads its files,
 // so that the tape has no totals of its own. The first of them may bring
@@ -50,13 +52,13 @@ TapeSession::TapeSession(QObject* parent)
 {
     ELKTimebase_FromRate(&m_base, tapeDefaultRate);
     ELKList_Init(&m_reading->list, &m_base, m_rateFrom);
-    connect(&m_background, &QFutureWatcher<std::shared_ptr<Reading>>::finished, this,
-        &TapeSession::backgroundReadDone);
+    m_backgroundPoll.setInterval(pollMs);
+    connect(&m_backgroundPoll, &QTimer::timeout, this, &TapeSession::backgroundReadDone);
 }
 
 TapeSession::~TapeSession()
 {
-    m_background.waitForFinished();
+    if (m_background.joinable()) m_background.join();
 }
 
 TapeDocument* TapeSession::addDocument()
@@ -122,7 +124,7 @@ void TapeSession::read(TapeDocument* opened, bool ahead)
 void TapeSession::readLater()
 {
     ++m_revision;
-    if (m_background.isRunning()) {
+    if (m_background.joinable()) {
         m_readAgain = true;
         return;
     }
@@ -151,12 +153,20 @@ void TapeSession::startBackgroundRead()
     m_backgroundRevision = m_revision;
     std::vector<QByteArray> texts;
     for (const TapeDocument* document : m_documents) texts.push_back(document->text());
-    m_background.setFuture(QtConcurrent::run(readAll, std::move(texts), m_base, m_rateFrom, -1));
+    m_backgroundDone = false;
+    m_background = std::thread([this, texts = std::move(texts), base = m_base, rateFrom = m_rateFrom] {
+        m_backgroundReading = readAll(texts, base, rateFrom, -1);
+        m_backgroundDone.store(true, std::memory_order_release);
+    });
+    m_backgroundPoll.start();
 }
 
 void TapeSession::backgroundReadDone()
 {
-    std::shared_ptr<Reading> reading = m_background.result();
+    if (!m_backgroundDone.load(std::memory_order_acquire)) return;
+    m_backgroundPoll.stop();
+    m_background.join();
+    std::shared_ptr<Reading> reading = std::move(m_backgroundReading);
     if (m_backgroundRevision != m_revision) {
         if (m_readAgain) startBackgroundRead();
         return;

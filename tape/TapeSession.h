@@ -8,11 +8,13 @@
 #ifndef TAPESESSION_H
 #define TAPESESSION_H
 
-#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
+#include <QTimer>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "ELKList.h"
 #include "TapeDocument.h"
@@ -75,7 +77,13 @@ private:
     uint64_t m_revision = 0; // counts changes of text, documents or timebase: a stale reading is dropped
     uint64_t m_backgroundRevision = 0;
     bool m_readAgain = false; // a change came while the background reading ran
-    QFutureWatcher<std::shared_ptr<Reading>> m_background;
+    // A thread of its own that raises a flag when done, looked at by a
+    // timer; it is joined before its reading is taken. Nothing but the flag
+    // and the join passes between the threads, so ThreadSanitizer sees all.
+    std::thread m_background;
+    std::atomic<bool> m_backgroundDone { false };
+    QTimer m_backgroundPoll;
+    std::shared_ptr<Reading> m_backgroundReading; // written by that thread only until the join
 };
 
 #endif

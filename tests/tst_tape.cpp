@@ -93,6 +93,7 @@ private slots:
     void leftOutNamesTabs();
     void minimumSize();
     void defaultTimebaseSaid();
+    void longTextReadInBackground();
     void copiedTotalInCalculator_data();
     void copiedTotalInCalculator();
 
@@ -1003,6 +1004,22 @@ void tst_Tape::defaultTimebaseSaid()
     QCOMPARE(fresh.statusBar()->currentMessage(),
         QStringLiteral("Counted at 30 fps, the default: no input declares its rate (choose one above)"));
     QCOMPARE(m_window->statusBar()->currentMessage(), QString()); // 25 was chosen
+}
+
+// Past a million characters an edit is read on another thread after a pause
+// in typing; the totals then follow, and an edit made meanwhile is not lost.
+void tst_Tape::longTextReadInBackground()
+{
+    paste(QStringLiteral("a 00:00:01:00\n").repeated(80000)); // 1.12 million characters
+    QCOMPARE(total(0, 2), QStringLiteral("2000000"));
+    TapeEditor* editor = m_window->currentEditor();
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, QStringLiteral("b 00:00:01:00"));
+    QTRY_COMPARE(total(0, 2), QStringLiteral("2000025"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, QStringLiteral("c 00:00:00:10"));
+    QTRY_COMPARE(total(0, 2), QStringLiteral("2000035"));
+    QCOMPARE(m_window->session().list().entryCount, 80002);
 }
 
 // What the calculator makes of a total the tape copied.
