@@ -636,48 +636,6 @@ private slots:
         QCOMPARE(x.frames, result == kUnchanged ? a : result);
     }
 
-    // Expected counts worked by hand: seconds x num / den, halves away from zero.
-    void fromSeconds_data()
-    {
-        QTest::addColumn<QByteArray>("tb");
-        QTest::addColumn<QByteArray>("seconds");
-        QTest::addColumn<qint64>("result"); // kUnchanged: ELK_ERROR
-        const struct {
-            const char* tb;
-            const char* seconds;
-            qint64 result;
-        } rows[] = {
-            { "25", "1/3", 8 }, // 8.33
-            { "25", "-1/50", -1 }, // half a frame, away from zero
-            { "25", "1/50", 1 },
-            { "29.97df", "1", 30 }, // 29.97
-            { "29.97df", "60", 1798 }, // 1798.2
-            { "23.976", "3600", 86314 }, // 86313.7
-            { "23.976", "1001/48000", 1 }, // exactly half a frame
-            { "59.94", "0.1", 6 }, // 5.994
-            { "25", "0.3", 8 }, // 7.5
-            { "25", "5404319552844595/18014398509481984", 7 }, // the double nearest 0.3: 7.5 less a hair
-            { "30", "18446744073709551615", kUnchanged }, // past 64 bits of frames
-            { "25", "1/0", kUnchanged },
-            { "25", "1:00", kUnchanged },
-            { "25", "", kUnchanged },
-        };
-        for (const auto& row : rows)
-            QTest::newRow(rowName(row.seconds, row.tb).constData())
-                << QByteArray(row.tb) << QByteArray(row.seconds) << row.result;
-    }
-    void fromSeconds()
-    {
-        QFETCH(QByteArray, tb);
-        QFETCH(QByteArray, seconds);
-        QFETCH(qint64, result);
-        ELKDuration_t d = duration(tb, kUnchanged);
-        const auto exact = exactCopy(seconds);
-        const int8_t r = ELKDuration_FromSeconds(&d, exact.get(), int32_t(seconds.size()));
-        QCOMPARE(r, result == kUnchanged ? ELK_ERROR : ELK_OK);
-        QCOMPARE(d.frames, result == kUnchanged ? kUnchanged : result);
-    }
-
     void skippedText_data()
     {
         QTest::addColumn<QByteArray>("tb");

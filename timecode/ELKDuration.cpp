@@ -749,17 +749,6 @@ int8_t ELKDuration_Subtract(ELKDuration_t* a, const ELKDuration_t* b)
     return addSigned(a, b, true);
 }
 
-int8_t ELKDuration_FromSeconds(ELKDuration_t* d, const char* text, int32_t length)
-{
-    bool negative;
-    uint64_t p, q;
-    if (!usable(d->base) || !readFactor(text, length, &negative, &p, &q) || q == 0) return ELK_ERROR;
-    int64_t count;
-    if (!scaleRounded(p, d->base.num, u128(q) * d->base.den, negative, &count)) return ELK_ERROR;
-    d->frames = count;
-    return ELK_OK;
-}
-
 int32_t ELKDuration_SkippedText(
     const ELKTimebase_t* tb, const ELKDurationFields_t* label, char* out, int32_t capacity)
 {

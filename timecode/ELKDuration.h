@@ -183,11 +183,6 @@ int8_t ELKDuration_Divide(ELKDuration_t* d, const char* divisor, int32_t length)
 int8_t ELKDuration_Add(ELKDuration_t* a, const ELKDuration_t* b);
 int8_t ELKDuration_Subtract(ELKDuration_t* a, const ELKDuration_t* b);
 
-// Reads an exact number of seconds written "90", "-1.5" or "1/3" (each term
-// below 2^64) to the nearest frame at d's timebase, halves away from zero.
-// ELK_ERROR, d unchanged, for other text or a count past 64 bits.
-int8_t ELKDuration_FromSeconds(ELKDuration_t* d, const char* text, int32_t length);
-
 // Writes why a strict reader refused a label, zero-terminated:
 // "00:01:00;00 does not exist at 29.97df". Returns the length, or ELK_ERROR
 // when capacity is short.
