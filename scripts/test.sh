@@ -24,5 +24,6 @@ esac
 
 cmake -S . -B "$dir" "${opts[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)" >/dev/null
+scripts/test-python.sh "$dir"
 cd "$dir"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"

@@ -10,7 +10,7 @@ Every number comes from the library: nothing is counted in floating point.
     >>> d.frames, d + 1, d.realtime
     (17981, Duration('00:10:00;00', '29.97df'), '0:09:59.966')
     >>> d.to("23.976")
-    Duration('00:09:59:07', '23.976')
+    Duration('00:09:59:09', '23.976')
     >>> horodex.Duration.from_seconds(60, tb).label
     '00:00:59;28'
     >>> lst = horodex.read_text("Act 1 00:12:34:05\\nAct 2 00:10:00:00\\n", rate="25")
