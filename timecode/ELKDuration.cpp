@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "ELKChars.h"
+#include "ELKRational.h"
 #include "ELKString.h"
 
 namespace
@@ -53,16 +54,6 @@ u128 divide(u128 n, u128 d)
 {
     if (n <= UINT64_MAX && d <= UINT64_MAX) return uint64_t(n) / uint64_t(d);
     return n / d;
-}
-
-uint64_t gcd(uint64_t a, uint64_t b)
-{
-    while (b != 0) {
-        const uint64_t r = a % b;
-        a = b;
-        b = r;
-    }
-    return a;
 }
 
 bool usable(const ELKTimebase_t& tb)
@@ -278,16 +269,6 @@ Outcome countFromFields(const ELKTimebase_t& tb, bool negative, u128 h, u128 m, 
     return Outcome::Ok;
 }
 
-// round(magnitude x mul / div) with halves away from zero; false past 64 bits.
-bool scaleRounded(uint64_t magnitude, u128 mul, u128 div, bool negative, int64_t* out)
-{
-    const u128 twice = 2 * u128(magnitude) * mul;
-    const u128 rounded = (divide(twice, div) + 1) / 2;
-    if (!fits(rounded, negative)) return false;
-    *out = signedCount(uint64_t(rounded), negative);
-    return true;
-}
-
 // A factor "3", "-1.5", ".5" or "2/3" as sign and p/q, both below 2^64.
 bool readFactor(const char* text, int32_t length, bool* negative, uint64_t* p, uint64_t* q)
 {
@@ -336,7 +317,8 @@ int8_t scaleBy(ELKDuration_t* d, const char* text, int32_t length, bool divide)
     }
     if (q == 0) return ELK_ERROR;
     int64_t count;
-    if (!scaleRounded(magnitude(d->frames), p, q, (d->frames < 0) != negative, &count)) return ELK_ERROR;
+    const int8_t sign = (d->frames < 0) != negative ? ELK_TRUE : ELK_FALSE;
+    if (ELKRational_ScaleRounded(magnitude(d->frames), sign, p, q, &count) != ELK_OK) return ELK_ERROR;
     d->frames = count;
     return ELK_OK;
 }
@@ -347,7 +329,7 @@ int8_t ELKTimebase_Set(ELKTimebase_t* tb, uint32_t num, uint32_t den, int8_t dro
 {
     if (num == 0 || den == 0 || num > kMaxTerm || den > kMaxTerm) return ELK_ERROR;
     const uint32_t nominal = (num + den - 1) / den;
-    const uint32_t divisor = uint32_t(gcd(num, den));
+    const uint32_t divisor = uint32_t(ELKRational_Gcd(num, den));
     num /= divisor;
     den /= divisor;
     const bool drop = dropFrame == ELK_TRUE;
@@ -682,8 +664,9 @@ int8_t ELKDuration_ConvertRealTime(ELKDuration_t* d, const ELKTimebase_t* to)
     const ELKTimebase_t& from = d->base;
     if (from.num == 0 || from.den == 0 || !usable(*to)) return ELK_ERROR;
     int64_t count;
-    if (!scaleRounded(
-            magnitude(d->frames), u128(from.den) * to->num, u128(from.num) * to->den, d->frames < 0, &count))
+    if (ELKRational_ScaleRounded(magnitude(d->frames), d->frames < 0 ? ELK_TRUE : ELK_FALSE,
+            uint64_t(from.den) * to->num, uint64_t(from.num) * to->den, &count)
+        != ELK_OK)
         return ELK_ERROR;
     d->frames = count;
     d->base = *to;

@@ -7,10 +7,6 @@
 #include "ELKChars.h"
 
 char ELK_EmptyText = 0;
-int8_t ELK_ArenaMode = ELK_FALSE;
-char* ELK_ArenaNext = nullptr;
-uint32_t ELK_ArenaRemaining = 0;
-uint32_t ELK_BytesRequested = 0;
 
 namespace
 {
@@ -115,8 +111,6 @@ int32_t ELK_StrLen(const char* text)
     return text ? int32_t(std::strlen(text)) : 0;
 }
 
-void ELK_MemTrack(int32_t) { }
-
 int32_t ELK_UIntToDigits(char* out, int32_t capacity, uint32_t value)
 {
     if (capacity <= 0 || !out) return -2;
@@ -159,44 +153,4 @@ uint32_t ELK_DigitsToUInt(const char* text, int32_t n, int8_t* status)
     }
     if (i < n || overflow) *status = ELK_ERROR;
     return value;
-}
-
-void* ELK_Alloc(uint32_t size)
-{
-    ELK_BytesRequested += size;
-    if (ELK_ArenaMode != ELK_TRUE) return std::malloc(size);
-    if (ELK_ArenaRemaining < size) return nullptr;
-    char* p = ELK_ArenaNext;
-    ELK_ArenaNext += size;
-    ELK_ArenaRemaining -= size;
-    return p;
-}
-
-void ELK_Free(void* p)
-{
-    if (ELK_ArenaMode != ELK_TRUE) std::free(p);
-}
-
-void* ELK_MemCopy(void* dst, const void* src, uint32_t count)
-{
-    return count ? std::memcpy(dst, src, count) : dst;
-}
-
-void* ELK_MemSet(void* dst, int fill, uint32_t count)
-{
-    return count ? std::memset(dst, fill, count) : dst;
-}
-
-void ELK_UseArena(void* memory, uint32_t size)
-{
-    ELK_ArenaMode = ELK_TRUE;
-    ELK_ArenaNext = static_cast<char*>(memory);
-    ELK_ArenaRemaining = memory ? size : 0;
-}
-
-void ELK_UseHeap()
-{
-    ELK_ArenaMode = ELK_FALSE;
-    ELK_ArenaNext = nullptr;
-    ELK_ArenaRemaining = 0;
 }

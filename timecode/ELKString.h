@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Counted 8-bit text that owns or borrows its bytes, decimal digit
-// conversions, and the memory layer that all library text goes through.
+// Counted 8-bit text that owns or borrows its bytes, and decimal digit
+// conversions.
 #ifndef ELKSTRING_H
 #define ELKSTRING_H
 
 #include <cstdint>
 
-#include "ELKTimecode.h"
+#include "ELKBase.h"
 
 // Four states: empty (data is &ELK_EmptyText), lent (the caller's bytes,
 // not necessarily zero-terminated), owning (length + 1 bytes from ELK_Alloc,
@@ -20,13 +20,6 @@ struct ELKString_t {
 
 // The text every empty string points to; never written, never freed.
 extern char ELK_EmptyText;
-// Memory layer state. In arena mode ELK_Alloc hands out bytes back to back
-// from one caller-supplied block and ELK_Free does nothing.
-extern int8_t ELK_ArenaMode;
-extern char* ELK_ArenaNext;
-extern uint32_t ELK_ArenaRemaining;
-// Running total of every size asked of ELK_Alloc (wraps).
-extern uint32_t ELK_BytesRequested;
 
 // Sets the string empty and returns it.
 ELKString_t* ELKString_Init(ELKString_t* s);
@@ -56,9 +49,6 @@ char* ELKString_GetData(const ELKString_t* s);
 // Bytes before the first zero byte; 0 for null.
 int32_t ELK_StrLen(const char* text);
 
-// Accounting hook for every allocation and release; does nothing.
-void ELK_MemTrack(int32_t bytes);
-
 // Writes the decimal digits of value (no sign, no leading zeros, no zero
 // byte). Returns the count, or -2 with nothing written when out is null or
 // capacity is below the number of digits.
@@ -68,21 +58,5 @@ int32_t ELK_UIntToDigits(char* out, int32_t capacity, uint32_t value);
 // 2^32. status (may be null) is ELK_OK when the span is non-empty, holds
 // digits only and its value fits 32 bits; ELK_ERROR otherwise.
 uint32_t ELK_DigitsToUInt(const char* text, int32_t n, int8_t* status);
-
-// A block of size bytes, or null.
-void* ELK_Alloc(uint32_t size);
-// Returns a block from ELK_Alloc; does nothing in arena mode.
-void ELK_Free(void* p);
-
-void* ELK_MemCopy(void* dst, const void* src, uint32_t count);
-void* ELK_MemSet(void* dst, int fill, uint32_t count);
-
-// Hands the layer an arena of size bytes; its memory stays the caller's and
-// is never freed. Release every block in the mode it came from: after
-// ELK_UseHeap an arena block must not reach ELK_Free. The program itself
-// always uses the heap.
-void ELK_UseArena(void* memory, uint32_t size);
-// Returns the layer to the general heap.
-void ELK_UseHeap();
 
 #endif

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "ELKTimecode.h"
+#include "ELKBase.h"
 
 enum ELKTextEncoding_t : int8_t {
     ELK_TEXT_UTF8 = 0,

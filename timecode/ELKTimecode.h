@@ -9,12 +9,7 @@
 
 #include <cstdint>
 
-// Library booleans and results. A boolean is true only when it equals
-// ELK_TRUE exactly; 0 and 1 are false.
-constexpr int8_t ELK_TRUE = 3;
-constexpr int8_t ELK_FALSE = -3;
-constexpr int8_t ELK_OK = 2;
-constexpr int8_t ELK_ERROR = -2;
+#include "ELKBase.h"
 
 // The six frame rates. Any other byte value is an invalid rate: 0.0 frames
 // per second, nothing in a day, and the arithmetic leaves such records alone.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ELKRational.h"
 
+#include "ELKChars.h"
+
 namespace
 {
 
@@ -12,29 +14,10 @@ UInt128 magnitude(Int128 v)
     return v < 0 ? UInt128(0) - UInt128(v) : UInt128(v);
 }
 
-uint64_t gcd64(uint64_t a, uint64_t b)
-{
-    // Binary: no division, which matters when every attribute of a large file is a time.
-    if (a == 0) return b;
-    if (b == 0) return a;
-    const int shift = __builtin_ctzll(a | b);
-    a >>= __builtin_ctzll(a);
-    do {
-        b >>= __builtin_ctzll(b);
-        if (a > b) {
-            const uint64_t t = a;
-            a = b;
-            b = t;
-        }
-        b -= a;
-    } while (b != 0);
-    return a << shift;
-}
-
 UInt128 gcd(UInt128 a, UInt128 b)
 {
     while (b != 0) {
-        if ((a >> 64) == 0 && (b >> 64) == 0) return gcd64(uint64_t(a), uint64_t(b));
+        if ((a >> 64) == 0 && (b >> 64) == 0) return ELKRational_Gcd(uint64_t(a), uint64_t(b));
         const UInt128 t = a % b;
         a = b;
         b = t;
@@ -58,16 +41,32 @@ int8_t reduce(ELKRational_t* r, Int128 num, Int128 den)
     return ELK_OK;
 }
 
-bool isDigit(char c)
+// n / d to the nearest integer, halves away from zero, as a magnitude.
+UInt128 roundedQuotient(UInt128 n, UInt128 d)
 {
-    return c >= '0' && c <= '9';
+    // 128-bit division is a library call; most operands fit the machine's own.
+    if ((n >> 64) == 0 && (d >> 64) == 0) {
+        const uint64_t q = uint64_t(n) / uint64_t(d), rest = uint64_t(n) % uint64_t(d);
+        return q + (rest >= uint64_t(d) - rest ? 1 : 0);
+    }
+    const UInt128 rest = n % d;
+    return n / d + (rest >= d - rest ? 1 : 0);
+}
+
+// A magnitude and sign as a 64-bit count; false past it.
+bool toCount(UInt128 magnitude, bool negative, int64_t* out)
+{
+    const UInt128 limit = negative ? UInt128(1) << 63 : (UInt128(1) << 63) - 1;
+    if (magnitude > limit) return false;
+    *out = negative ? int64_t(0 - uint64_t(magnitude)) : int64_t(magnitude);
+    return true;
 }
 
 // Reads digits into *value, which stays exact up to 38 digits; more is an error.
 bool digits(const char** p, const char* end, UInt128* value, int32_t* count)
 {
     const UInt128 limit = UInt128(1) << 120;
-    for (; *p < end && isDigit(**p); ++*p) {
+    for (; *p < end && ELKChar_IsDigit(**p); ++*p) {
         if (*value >= limit / 10) return false;
         *value = *value * 10 + UInt128(**p - '0');
         ++*count;
@@ -103,7 +102,7 @@ int8_t ELKRational_FromText(ELKRational_t* r, const char* text, int64_t length)
         const bool down = p < end && *p == '-';
         if (p < end && (*p == '-' || *p == '+')) ++p;
         int32_t e = 0, n = 0;
-        for (; p < end && isDigit(*p); ++p, ++n)
+        for (; p < end && ELKChar_IsDigit(*p); ++p, ++n)
             if ((e = e * 10 + (*p - '0')) > 100) return ELK_ERROR;
         if (n == 0) return ELK_ERROR;
         exponent += down ? -e : e;
@@ -160,27 +159,38 @@ int32_t ELKRational_Compare(const ELKRational_t* a, const ELKRational_t* b)
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
+uint64_t ELKRational_Gcd(uint64_t a, uint64_t b)
+{
+    // Binary: no division, which matters when every attribute of a large file is a time.
+    if (a == 0) return b;
+    if (b == 0) return a;
+    const int shift = __builtin_ctzll(a | b);
+    a >>= __builtin_ctzll(a);
+    do {
+        b >>= __builtin_ctzll(b);
+        if (a > b) {
+            const uint64_t t = a;
+            a = b;
+            b = t;
+        }
+        b -= a;
+    } while (b != 0);
+    return a << shift;
+}
+
+int8_t ELKRational_ScaleRounded(uint64_t magnitude, int8_t negative, uint64_t mul, uint64_t div, int64_t* out)
+{
+    if (div == 0 || magnitude > uint64_t(1) << 63) return ELK_ERROR;
+    return toCount(roundedQuotient(UInt128(magnitude) * mul, div), negative == ELK_TRUE, out) ? ELK_OK
+                                                                                              : ELK_ERROR;
+}
+
 int8_t ELKRational_ToFrames(const ELKRational_t* seconds, const ELKTimebase_t* tb, int64_t* frames)
 {
-    int64_t n64, d64;
-    if (!__builtin_mul_overflow(seconds->num, int64_t(tb->num), &n64)
-        && !__builtin_mul_overflow(seconds->den, int64_t(tb->den), &d64)) {
-        // The common case, without 128-bit division.
-        int64_t q = n64 / d64;
-        const uint64_t rest = uint64_t(n64 % d64 < 0 ? -(n64 % d64) : n64 % d64);
-        if (rest >= uint64_t(d64) - rest) q += n64 < 0 ? -1 : 1;
-        *frames = q;
-        return ELK_OK;
-    }
     // num < 2^63 and tb->num <= 10^6 < 2^20: the product fits 128 bits.
     const Int128 n = Int128(seconds->num) * tb->num;
-    const Int128 d = Int128(seconds->den) * tb->den;
-    Int128 q = n / d;
-    const UInt128 rest = magnitude(n % d);
-    if (rest >= UInt128(d) - rest) q += n < 0 ? -1 : 1;
-    if (q > INT64_MAX || q < INT64_MIN) return ELK_ERROR;
-    *frames = int64_t(q);
-    return ELK_OK;
+    const UInt128 d = UInt128(seconds->den) * tb->den;
+    return toCount(roundedQuotient(magnitude(n), d), n < 0, frames) ? ELK_OK : ELK_ERROR;
 }
 
 void ELKRational_SnapRate(ELKRational_t* rate)
@@ -200,8 +210,10 @@ void ELKRational_SnapRate(ELKRational_t* rate)
 int8_t ELKRational_ToTimebase(const ELKRational_t* rate, int8_t dropFrame, ELKTimebase_t* tb)
 {
     if (rate->num <= 0) return ELK_ERROR;
-    const int64_t g = int64_t(gcd64(uint64_t(rate->num), uint64_t(rate->den)));
+    const int64_t g = int64_t(ELKRational_Gcd(uint64_t(rate->num), uint64_t(rate->den)));
     const int64_t num = rate->num / g, den = rate->den / g;
     if (num > 1000000 || den > 1000000) return ELK_ERROR;
-    return ELKTimebase_Set(tb, uint32_t(num), uint32_t(den), dropFrame);
+    return ELKTimebase_Set(tb, uint32_t(num), uint32_t(den), dropFrame) == ELK_OK
+        ? ELK_OK
+        : ELKTimebase_Set(tb, uint32_t(num), uint32_t(den), ELK_FALSE);
 }

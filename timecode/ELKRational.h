@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Exact rational numbers for the times that timelines write: seconds as
-// "1001/30000s", frame counts at a rate, decimals such as 23.976023976023978.
+// Exact rational numbers: the times that timelines write (seconds as
+// "1001/30000s", frame counts at a rate, decimals such as
+// 23.976023976023978), and the one rounding that scales a count.
 // Values keep den > 0 and are reduced only where they would not fit 64 bits
 // otherwise (so 48/2 may stay 48/2). Every operation works through 128-bit
 // intermediates and reports ELK_ERROR, leaving the result unchanged, when
@@ -35,6 +36,16 @@ int8_t ELKRational_Divide(ELKRational_t* r, const ELKRational_t* a, const ELKRat
 // -1, 0 or 1 as a is below, equal to or above b.
 int32_t ELKRational_Compare(const ELKRational_t* a, const ELKRational_t* b);
 
+// The greatest common divisor; 0 only for gcd(0, 0).
+uint64_t ELKRational_Gcd(uint64_t a, uint64_t b);
+
+// round(magnitude x mul / div), halves away from zero, negated when negative
+// is ELK_TRUE: the one rounding every scaling of a count goes through.
+// magnitude is at most 2^63; div > 0. ELK_ERROR when the result does not fit
+// 64 bits or div is 0.
+int8_t ELKRational_ScaleRounded(
+    uint64_t magnitude, int8_t negative, uint64_t mul, uint64_t div, int64_t* out);
+
 // The nearest frame at tb to a time in seconds, halves away from zero.
 // ELK_ERROR when the count does not fit 64 bits.
 int8_t ELKRational_ToFrames(const ELKRational_t* seconds, const ELKTimebase_t* tb, int64_t* frames);
@@ -44,8 +55,9 @@ int8_t ELKRational_ToFrames(const ELKRational_t* seconds, const ELKTimebase_t* t
 // both 24000/1001. Other rates stay as they are.
 void ELKRational_SnapRate(ELKRational_t* rate);
 
-// A rate in frames a second as a timebase, reduced. ELK_ERROR where
-// ELKTimebase_Set refuses it.
+// A rate in frames a second as a timebase, reduced; drop frame where asked
+// for and the rate has it, else non-drop. ELK_ERROR where ELKTimebase_Set
+// refuses the rate.
 int8_t ELKRational_ToTimebase(const ELKRational_t* rate, int8_t dropFrame, ELKTimebase_t* tb);
 
 #endif
