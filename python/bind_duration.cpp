@@ -270,6 +270,7 @@ PyMethodDef kTimebaseMethods[] = {
 };
 
 const char* const kTimebaseDoc = R"(Timebase(rate, den=None, *, drop=False)
+--
 
 A frame rate: num/den frames a second, with or without drop frame.
 
@@ -571,15 +572,15 @@ PyGetSetDef kDurationGetSet[] = {
 
 PyMethodDef kDurationMethods[] = {
     { "to", durationTo, METH_O,
-        "to(rate) -> Duration\n\nThe same running time at another rate, rounded once, halves away from "
+        "to($self, rate, /)\n--\n\nThe same running time at another rate, rounded once, halves away from "
         "zero." },
     { "relabel", durationRelabel, METH_O,
-        "relabel(rate) -> Duration\n\nThe same label at another rate (frames past the new rate carry); a "
+        "relabel($self, rate, /)\n--\n\nThe same label at another rate (frames past the new rate carry); a "
         "label "
         "that drop\nframe skips there raises TimecodeError." },
     { "from_seconds", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(durationFromSeconds)),
         METH_VARARGS | METH_KEYWORDS | METH_STATIC,
-        "from_seconds(seconds, rate) -> Duration\n\nThe nearest frame at rate to a running time, rounded "
+        "from_seconds(seconds, rate)\n--\n\nThe nearest frame at rate to a running time, rounded "
         "once, "
         "halves away from zero:\nan int, Fraction, float (its exact value) or Decimal of seconds, or text "
         "'1:02:03.500'." },
@@ -588,6 +589,7 @@ PyMethodDef kDurationMethods[] = {
 };
 
 const char* const kDurationDoc = R"(Duration(value, rate)
+--
 
 A signed, exact number of frames at a timebase. It never wraps at 24 hours.
 

@@ -242,6 +242,9 @@ ok is True when no line or input was left out.)";
 
 void bindList(py::module_& m)
 {
+    // The docstrings below say how to call each function in Python's own terms.
+    py::options options;
+    options.disable_function_signatures();
     gEntry = makeRecordType("Entry", "file line label track in_ out duration running",
         "One counted line or clip: its file (None for read_text), line, label or reel, track (or None),\n"
         "in_ and out (None for a lone duration), duration and running total.")
@@ -267,8 +270,9 @@ void bindList(py::module_& m)
     m.add_object("Track", py::handle(gTrack));
 
     py::class_<Records>(m, "Records", "A read-only sequence of Entry or Error records.")
-        .def("__len__", &Records::size)
-        .def("__getitem__",
+        .def("__len__", &Records::size, "The number of records.")
+        .def(
+            "__getitem__",
             [](const Records& r, py::handle index) -> py::object {
                 const int64_t n = r.size();
                 if (PySlice_Check(index.ptr())) {
@@ -284,17 +288,21 @@ void bindList(py::module_& m)
                 if (i < 0) i += n;
                 if (i < 0 || i >= n) throw py::index_error("index out of range");
                 return r.at(i);
-            })
+            },
+            "The record at an index (negative from the end), or a list of those of a slice.")
         .def("__repr__", [](const Records& r) {
             return std::string(r.errors ? "<errors: " : "<entries: ") + std::to_string(r.size()) + ">";
         });
 
     py::class_<List, std::shared_ptr<List>>(m, "List", kListDoc)
-        .def_property_readonly("rate", [](const List& l) { return newTimebase(l.list.base); })
-        .def_property_readonly("rate_from",
+        .def_property_readonly(
+            "rate", [](const List& l) { return newTimebase(l.list.base); }, "The Timebase every count is at.")
+        .def_property_readonly(
+            "rate_from",
             [](const List& l) {
                 return kRateFrom[l.list.rateFrom >= 0 && l.list.rateFrom < 4 ? l.list.rateFrom : 0];
-            })
+            },
+            "Where rate came from: 'option', 'environment', 'input' or 'default'.")
         .def_property_readonly(
             "lines", [](const List& l) { return l.list.lines; }, "Lines read, over all inputs.")
         .def_property_readonly(
@@ -308,7 +316,8 @@ void bindList(py::module_& m)
         .def_property_readonly(
             "left_out", [](const List& l) { return l.list.leftOut; },
             "Items left out on purpose (disabled clips), not errors.")
-        .def_property_readonly("tracks",
+        .def_property_readonly(
+            "tracks",
             [](const List& l) {
                 py::dict out;
                 for (int32_t i = 0; i < l.list.trackCount; ++i) {
@@ -317,21 +326,28 @@ void bindList(py::module_& m)
                         = call(gTrack, py::make_tuple(l.duration(t.sum), l.duration(t.unique)));
                 }
                 return out;
-            })
-        .def_property_readonly("entries",
+            },
+            "{name: Track(total, unique)} for each EDL or timeline track, merged by name, in file order.")
+        .def_property_readonly(
+            "entries",
             [](const std::shared_ptr<List>& l) {
                 return Records { l, false };
-            })
-        .def_property_readonly("errors",
+            },
+            "Every counted line or clip, an Entry each, made as it is asked for.")
+        .def_property_readonly(
+            "errors",
             [](const std::shared_ptr<List>& l) {
                 return Records { l, true };
-            })
-        .def_property_readonly("inputs",
+            },
+            "Every line or input left out, an Error each, in the order read.")
+        .def_property_readonly(
+            "inputs",
             [](const List& l) {
                 py::list out;
                 for (int32_t i = 0; i < l.list.inputs; ++i) out.append(l.input(i));
                 return out;
-            })
+            },
+            "An Input for each file, or each project, sequence or timeline in it.")
         .def_property_readonly(
             "ok", [](const List& l) { return l.list.errorCount == 0; },
             "True when nothing was left out: horodex-tc sum's exit status 0.")
