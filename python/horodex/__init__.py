@@ -26,6 +26,8 @@ List       entries, errors, per-input figures and totals (Entry, Error, Input, T
 TimecodeError  a ValueError for text that is not a duration, with .column
 """
 
+from collections.abc import Sequence as _Sequence
+
 from ._horodex import (
     Duration,
     Entry,
@@ -53,6 +55,8 @@ __all__ = [
     "read",
     "read_text",
 ]
+
+_Sequence.register(Records)
 
 # Show the public name, not the extension's, in help() and reprs.
 for _name in __all__:

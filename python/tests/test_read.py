@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """read and read_text: each format, totals worked out by hand, and the same
 values as horodex-tc sum --json for the same files and rate, key by key."""
+import collections.abc
 import json
 import os
 import pathlib
@@ -248,7 +249,8 @@ def test_records_are_immutable_with_readable_reprs():
             record.line = 5
     assert entry._fields == ("file", "line", "label", "track", "in_", "out", "duration", "running")
     assert error._fields[:5] == ("file", "line", "column", "code", "message")
-    assert isinstance(lst.entries, horodex.Records) and len(lst.entries) == 1
+    assert isinstance(lst.entries, horodex.Records) and isinstance(lst.errors, collections.abc.Sequence)
+    assert len(lst.entries) == 1 and list(reversed(lst.entries)) == [entry]
 
 
 def test_read_releases_the_gil(tmp_path):
