@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ELKTimeline.h"
+#include "ELKInput.h"
 
 namespace
 {
@@ -121,7 +121,8 @@ void read(benchmark::State& state, const std::string& text)
     for (auto _ : state) {
         ELKList_t list;
         ELKList_Init(&list, &tb);
-        if (ELKTimeline_Read(&list, text.data(), int64_t(text.size())) != ELK_OK || list.entryCount == 0)
+        if (ELKInput_ReadBytes(&list, text.data(), int64_t(text.size()), nullptr) != ELK_OK
+            || list.entryCount == 0)
             state.SkipWithError("the generated timeline did not read");
         benchmark::DoNotOptimize(list.unique);
         ELKList_Destroy(&list);
@@ -155,8 +156,9 @@ void BM_Sum100000Clips(benchmark::State& state)
     for (auto _ : state) {
         ELKList_t list;
         ELKList_Init(&list, &tb);
-        list.takesOwnRate = ELK_TRUE;
-        if (ELKTimeline_Read(&list, text.data(), int64_t(text.size())) != ELK_OK || list.base.num != 24000)
+        const ELKReadOptions_t options { ELK_RATE_OWN };
+        if (ELKInput_ReadBytes(&list, text.data(), int64_t(text.size()), &options) != ELK_OK
+            || list.base.num != 24000)
             state.SkipWithError("the generated timeline did not read at its own rate");
         benchmark::DoNotOptimize(list.unique);
         ELKList_Destroy(&list);

@@ -132,7 +132,7 @@ Options parseArguments(int argc, char** argv)
     // A word alone cannot start an expression: every time has a digit.
     const char* first = opt.operands.empty() ? "" : opt.operands.front();
     if (!named && *first
-        && std::all_of(first, first + std::strlen(first), [](char c) { return c >= 'a' && c <= 'z'; }))
+        && std::all_of(first, first + std::strlen(first), ELKChar_IsLower))
         usageError(std::string("unknown command '") + first + "'");
     return opt;
 }

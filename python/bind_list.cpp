@@ -49,6 +49,19 @@ const char* const kFaultCodes[] = {
     "too-large",
     "not-well-formed",
     "no-timeline",
+    "not-a-time",
+    "not-a-frame-count",
+    "missing",
+    "negative-duration",
+    "too-deep",
+    "not-a-lane",
+    "no-sequence",
+    "no-transition-before",
+    "no-transition-after",
+    "end-before-start",
+    "no-range",
+    "no-column",
+    "no-end",
     "cannot-open",
     "folder",
 };
@@ -79,7 +92,7 @@ py::object call(PyObject* type, py::tuple args)
 struct List {
     ELKList_t list;
     std::vector<py::object> files; // the file each input came from, or None
-    List(const ELKTimebase_t& tb, int8_t rateFrom) { ELKList_Init(&list, &tb, rateFrom); }
+    List(const ELKTimebase_t& tb, ELKRateFrom_t rateFrom) { ELKList_Init(&list, &tb, rateFrom); }
     ~List() { ELKList_Destroy(&list); }
     List(const List&) = delete;
     List& operator=(const List&) = delete;
@@ -107,7 +120,7 @@ struct List {
         const ELKListError_t& e = list.errors[i];
         char why[ELK_LIST_REASON_MAX];
         const int32_t n = ELKList_ErrorText(&list, &e, why, sizeof why);
-        const int8_t fault = e.fault >= 0 && e.fault < ELK_FAULT_COUNT ? e.fault : int8_t(ELK_FAULT_NONE);
+        const int fault = e.fault >= 0 && e.fault < ELK_FAULT_COUNT ? int(e.fault) : int(ELK_FAULT_NONE);
         return call(gError,
             py::make_tuple(files[size_t(e.input)], e.line, e.column, kFaultCodes[fault],
                 utf8(why, n > 0 ? size_t(n) : 0), text(e.text, e.textLength)));
@@ -141,7 +154,7 @@ struct Records {
 std::shared_ptr<List> newList(py::handle rate)
 {
     ELKTimebase_t tb {};
-    if (!rate.is_none()) return std::make_shared<List>(toTimebase(rate), int8_t(ELK_RATE_FROM_OPTION));
+    if (!rate.is_none()) return std::make_shared<List>(toTimebase(rate), ELK_RATE_FROM_OPTION);
     const py::object environment = py::module_::import("os").attr("environ").attr("get")("HORODEX_RATE");
     if (!environment.is_none() && py::len(environment) > 0) {
         try {
@@ -149,10 +162,10 @@ std::shared_ptr<List> newList(py::handle rate)
         } catch (const py::value_error&) {
             throw py::value_error("not a timebase in HORODEX_RATE: " + std::string(py::repr(environment)));
         }
-        return std::make_shared<List>(tb, int8_t(ELK_RATE_FROM_ENVIRONMENT));
+        return std::make_shared<List>(tb, ELK_RATE_FROM_ENVIRONMENT);
     }
     ELKTimebase_Set(&tb, 30, 1, ELK_FALSE);
-    return std::make_shared<List>(tb, int8_t(ELK_RATE_FROM_DEFAULT));
+    return std::make_shared<List>(tb, ELK_RATE_FROM_DEFAULT);
 }
 
 ELKReadOptions_t firstInputOptions(py::handle rate)

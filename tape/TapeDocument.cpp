@@ -12,9 +12,9 @@
 
 #include <algorithm>
 
+#include "ELKInput.h"
 #include "ELKString.h"
 #include "ELKText.h"
-#include "ELKTimeline.h"
 
 namespace
 {
@@ -50,7 +50,7 @@ std::shared_ptr<ELKList_t> readList(const QString& text, ELKTimebase_t base)
         delete l;
     });
     ELKList_Init(list.get(), &base);
-    ELKTimeline_Read(list.get(), bytes.constData(), bytes.size());
+    ELKInput_ReadBytes(list.get(), bytes.constData(), bytes.size(), nullptr);
     return list;
 }
 
@@ -111,7 +111,16 @@ QString TapeDocument::load(const QString& path)
     m_path = info.absoluteFilePath();
     m_encoding = encoding;
     m_lineEnd = lineEnd;
-    m_hasOwnRate = ELKTimeline_OwnRate(utf8.constData(), utf8.size(), &m_ownRate) == ELK_OK;
+    {
+        // The rate the file declares, as its first input gives it.
+        ELKList_t own;
+        ELKList_Init(&own, &m_base);
+        const ELKReadOptions_t options { ELK_RATE_OWN };
+        ELKInput_ReadBytes(&own, utf8.constData(), utf8.size(), &options);
+        m_hasOwnRate = own.inputs > 0 && own.inputList[0].hasRate == ELK_TRUE;
+        if (m_hasOwnRate) m_ownRate = own.inputList[0].rate;
+        ELKList_Destroy(&own);
+    }
     // Read from the bytes: the totals are shown before the editor, which
     // takes longer, holds the text.
     if (utf8.contains("\xE2\x80\xA9")) utf8.replace("\xE2\x80\xA9", "\n");

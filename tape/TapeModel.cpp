@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "ELKTimeline.h"
+#include "ELKInput.h"
 
 TapeModel::TapeModel(QObject* parent)
     : QAbstractTableModel(parent)
@@ -48,10 +48,7 @@ QVariant TapeModel::data(const QModelIndex& index, int role) const
         if (role == Qt::ToolTipRole) return e.textLength > 0 ? poolText(e.text, e.textLength) : reasonText(e);
         if (role != Qt::DisplayRole) return QVariant();
         if (column == LineColumn) return QString::number(e.line);
-        if (column == LabelColumn) {
-            char reason[ELK_LIST_REASON_MAX];
-            return QString::fromUtf8(reason, ELKList_ErrorText(&m_list, &e, reason, sizeof reason));
-        }
+        if (column == LabelColumn) return reasonText(e);
         return QVariant();
     }
 
@@ -103,7 +100,7 @@ void TapeModel::read(const QByteArray& text, const ELKTimebase_t& base)
     beginResetModel();
     ELKList_Destroy(&m_list);
     ELKList_Init(&m_list, &base);
-    ELKTimeline_Read(&m_list, text.constData(), text.size());
+    ELKInput_ReadBytes(&m_list, text.constData(), text.size(), nullptr);
     listRows();
     endResetModel();
 }
@@ -142,15 +139,18 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
     const auto number = [&e](int i, int width = 0) {
         return QStringLiteral("%1").arg(e.value[i], width, 10, QLatin1Char('0'));
     };
-    const auto rate = [this](bool dropFrame) {
-        ELKTimebase_t base = m_list.base;
-        base.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
+    // What a reader of another format names: the rate a time was read at, or a field.
+    const QString detail = poolText(e.detail, e.detailLength);
+    ELKTimebase_t base = m_list.base;
+    if (!detail.isEmpty() && (e.fault == ELK_FAULT_FRAMES || e.fault == ELK_FAULT_NO_SUCH_LABEL))
+        ELKTimebase_FromText(&base, m_list.text + e.detail, e.detailLength);
+    const auto rate = [&base](bool dropFrame) {
+        ELKTimebase_t tb = base;
+        tb.dropFrame = dropFrame ? ELK_TRUE : ELK_FALSE;
         char text[ELK_DURATION_TEXT_MAX];
-        const int32_t length = ELKTimebase_ToText(&base, text, ELK_DURATION_TEXT_MAX);
-        return length > 0 ? QString::fromLatin1(text, length) : QString::number(base.nominal);
+        const int32_t length = ELKTimebase_ToText(&tb, text, ELK_DURATION_TEXT_MAX);
+        return length > 0 ? QString::fromLatin1(text, length) : QString::number(tb.nominal);
     };
-    // Readers of other formats give a detail instead of the numbers.
-    const bool numbers = e.detailLength == 0;
     // By code, so that a translation can word each; no default, so that a new code is a warning here.
     QString reason;
     switch (ELKListFault_t(e.fault)) {
@@ -182,23 +182,18 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         reason = tr("a time needs four digit groups");
         break;
     case ELK_FAULT_MINUTES:
-        reason = numbers ? tr("minutes %1 at or above 60").arg(number(0)) : tr("minutes at or above 60");
+        reason = tr("minutes %1 at or above 60").arg(number(0));
         break;
     case ELK_FAULT_SECONDS:
-        reason = numbers ? tr("seconds %1 at or above 60").arg(number(0)) : tr("seconds at or above 60");
+        reason = tr("seconds %1 at or above 60").arg(number(0));
         break;
     case ELK_FAULT_FRAMES:
-        reason = numbers ? tr("frames %1 at %2 fps").arg(number(0), rate(false))
-                         : tr("frames at or above the rate");
+        reason = tr("frames %1 at %2 fps").arg(number(0), rate(false));
         break;
     case ELK_FAULT_NO_SUCH_LABEL:
-        if (!numbers) {
-            reason = tr("a label that drop frame skips");
-            break;
-        }
         reason = tr("%1:%2:%3;%4 does not exist at %5")
-                     .arg(number(0, 2), number(1, 2), number(2, 2),
-                         number(3, m_list.base.nominal > 100 ? 3 : 2), rate(true));
+                     .arg(number(0, 2), number(1, 2), number(2, 2), number(3, base.nominal > 100 ? 3 : 2),
+                         rate(true));
         break;
     case ELK_FAULT_TIME_TOO_LARGE:
         reason = tr("time too large");
@@ -263,9 +258,49 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
     case ELK_FAULT_FOLDER:
         reason = tr("a folder, not a list");
         break;
+    case ELK_FAULT_NOT_A_TIME:
+        reason = tr("%1 is not a time").arg(detail);
+        break;
+    case ELK_FAULT_NOT_A_FRAME_COUNT:
+        reason = tr("%1 is not a whole frame count").arg(detail);
+        break;
+    case ELK_FAULT_MISSING:
+        reason = tr("no %1").arg(detail);
+        break;
+    case ELK_FAULT_NEGATIVE_DURATION:
+        reason = tr("negative duration");
+        break;
+    case ELK_FAULT_TOO_DEEP:
+        reason = tr("nested too deeply");
+        break;
+    case ELK_FAULT_NOT_A_LANE:
+        reason = tr("lane %1 is not a whole number other than 0").arg(detail);
+        break;
+    case ELK_FAULT_NO_SEQUENCE:
+        reason = tr("project without a sequence");
+        break;
+    case ELK_FAULT_NO_TRANSITION_BEFORE:
+        reason = tr("start -1 without a transition before it");
+        break;
+    case ELK_FAULT_NO_TRANSITION_AFTER:
+        reason = tr("end -1 without a transition after it");
+        break;
+    case ELK_FAULT_END_BEFORE_START:
+        reason = tr("end before start");
+        break;
+    case ELK_FAULT_NO_RANGE:
+        reason = tr("clip with neither source_range nor available_range");
+        break;
+    case ELK_FAULT_NO_COLUMN:
+        reason = tr("no %1 column").arg(detail);
+        break;
+    case ELK_FAULT_NO_END:
+        reason = tr("neither End nor Duration");
+        break;
     }
     if (reason.isEmpty()) reason = tr("no fault");
-    if (e.detailLength > 0) reason += QStringLiteral(": ") + poolText(e.detail, e.detailLength);
+    // A parser's own words follow its reason.
+    if (e.fault == ELK_FAULT_NOT_WELL_FORMED && !detail.isEmpty()) reason += QStringLiteral(": ") + detail;
     return reason;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <QtTest>
 
-#include "ELKList.h"
+#include "ELKListBuilder.h"
 #include "ELKString.h"
 #include "ELKText.h"
 #include "elk_test_support.h"
@@ -441,14 +441,15 @@ private slots:
         ELKList_Init(&l, &tb);
         QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_FCPXML), ELK_OK);
         ELKList_SetInputName(&l, "Cut 3", 5);
-        ELKList_SetInputRate(&l, &own);
+        ELKList_SetInputRate(&l, &own, ELK_RATE_KEEP);
         QCOMPARE(ELKList_AddEntry(&l, 4, "A", 1, "Primary", 7, ELK_TRUE, 0, 100, 100), ELK_OK);
         QCOMPARE(ELKList_AddEntry(&l, 5, "B", 1, "Primary", 7, ELK_TRUE, 100, 250, 150), ELK_OK);
         QCOMPARE(ELKList_AddEntry(&l, 6, "T", 1, "Lane 1", 6, ELK_TRUE, 50, 150, 100), ELK_OK);
         QCOMPARE(ELKList_AddEntry(&l, 7, "X", 1, nullptr, 0, ELK_TRUE, 20, 10, -10), ELK_ERROR);
         ELKList_LeaveOut(&l);
         QCOMPARE(ELKList_AddError(&l, 12, 5, ELK_FAULT_NOT_WELL_FORMED, "mismatched tag", 14), ELK_OK);
-        QCOMPARE(ELKList_AddError(&l, 13, 9, ELK_FAULT_NO_SUCH_LABEL, "Start 00:01:00;00", 17), ELK_OK);
+        const uint64_t skipped[4] = { 0, 1, 0, 0 };
+        QCOMPARE(ELKList_AddError(&l, 13, 9, ELK_FAULT_NO_SUCH_LABEL, "29.97df", 7, skipped), ELK_OK);
         ELKList_SetLength(&l, 250);
         QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
         // Rows of a log are separate material: overlaps still add up.
@@ -465,7 +466,7 @@ private slots:
                 "list - - 1/0/0 00:00:01:00 - -"));
         QCOMPARE(errors(l),
             QByteArray("7:1 record out before record in; 12:5 not well-formed: mismatched tag; "
-                       "13:9 a label that drop frame skips: Start 00:01:00;00"));
+                       "13:9 00:01:00;00 does not exist at 29.97df"));
         QCOMPARE(totals(l),
             QByteArray("sum 00:00:20:00 unique 00:00:15:00 | Primary 00:00:10:00 00:00:10:00 | "
                        "Lane 1 00:00:04:00 00:00:04:00 | V 00:00:01:00 00:00:01:00"));

@@ -3,7 +3,7 @@
 // tracks, lengths and errors worked out by hand from the formats' own rules.
 #include <QtTest>
 
-#include "ELKTimeline.h"
+#include "ELKInput.h"
 #include "elk_test_support.h"
 
 namespace
@@ -74,6 +74,9 @@ QByteArray errors(const ELKList_t& l)
         QByteArray s = QByteArray::number(e.line) + ':' + QByteArray::number(e.column) + ' '
             + QByteArray::number(e.fault);
         if (e.detailLength) s += ' ' + pool(l, e.detail, e.detailLength);
+        if (e.value[0] || e.value[1] || e.value[2] || e.value[3])
+            s += QByteArray(" [") + QByteArray::number(e.value[0]) + ' ' + QByteArray::number(e.value[1])
+                + ' ' + QByteArray::number(e.value[2]) + ' ' + QByteArray::number(e.value[3]) + ']';
         out << s;
     }
     return out.join("; ");
@@ -143,22 +146,47 @@ private slots:
         QFETCH(QByteArray, errors);
 
         const auto exact = exactCopy(text);
-        ELKTimebase_t ownRate, base;
-        const bool hasOwn = ELKTimeline_OwnRate(exact.get(), text.size(), &ownRate) == ELK_OK;
-        QCOMPARE(hasOwn ? rateText(ownRate) : QByteArray(), own);
+        ELKTimebase_t base;
         ELKTimebase_Set(&base, 30, 1, ELK_FALSE);
         if (!rate.isEmpty()) QCOMPARE(ELKTimebase_FromText(&base, rate.constData(), -1), ELK_OK);
 
         ELKList_t l;
         ELKList_Init(&l, &base);
-        l.takesOwnRate = rate.isEmpty() ? ELK_TRUE : ELK_FALSE;
-        const int8_t result = ELKTimeline_Read(&l, exact.get(), text.size());
+        const ELKReadOptions_t options { rate.isEmpty() ? ELK_RATE_OWN : ELK_RATE_KEEP };
+        const int8_t result = ELKInput_ReadBytes(&l, exact.get(), text.size(), &options);
+        // The first input's own rate, taken while it was read.
+        const bool hasOwn = l.inputs > 0 && l.inputList[0].hasRate == ELK_TRUE;
+        QCOMPARE(hasOwn ? rateText(l.inputList[0].rate) : QByteArray(), own);
         QCOMPARE(rateText(l.base), rate.isEmpty() && hasOwn ? own : rateText(base));
         QCOMPARE(::inputs(l), inputs);
         QCOMPARE(::entries(l), entries);
         QCOMPARE(::totals(l), totals);
         QCOMPARE(::errors(l), errors);
         QCOMPARE(result, errors.isEmpty() ? ELK_OK : ELK_ERROR);
+        ELKList_Destroy(&l);
+    }
+
+    // One fault a row: the file's first error, its place, its code and the words it reads as.
+    void faults_data();
+    void faults()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, where);
+        QFETCH(int, fault);
+        QFETCH(QByteArray, reason);
+        ELKTimebase_t base;
+        ELKTimebase_Set(&base, 25, 1, ELK_FALSE);
+        ELKList_t l;
+        ELKList_Init(&l, &base);
+        const auto exact = exactCopy(text);
+        QCOMPARE(ELKInput_ReadBytes(&l, exact.get(), text.size(), nullptr), ELK_ERROR);
+        QVERIFY(l.errorCount > 0);
+        const ELKListError_t& e = l.errors[0];
+        QCOMPARE(QByteArray::number(e.line) + ':' + QByteArray::number(e.column), where);
+        QCOMPARE(int(e.fault), fault);
+        char words[ELK_LIST_REASON_MAX];
+        const int32_t n = ELKList_ErrorText(&l, &e, words, sizeof words);
+        QCOMPARE(QByteArray(words, n), reason);
         ELKList_Destroy(&l);
     }
 };
@@ -291,8 +319,7 @@ void TestTimeline::read_data()
 </spine></sequence></project></fcpxml>)"
         << QByteArray() << QByteArray("fcpxml P - 0 75") << QByteArray("7 c/Primary 50-75")
         << QByteArray("sum 25 unique 25 length 75 | Primary 25 25")
-        << "5:3 " + fault(ELK_FAULT_BAD_TIME) + " offset \"1x\" is not a time in <clip>; 6:3 "
-            + fault(ELK_FAULT_BAD_TIME) + " no duration in <clip>";
+        << "5:3 " + fault(ELK_FAULT_NOT_A_TIME) + " offset; 6:3 " + fault(ELK_FAULT_MISSING) + " duration";
 
     QTest::newRow("xml that is not well-formed: one error at the parser's line and column")
         << QByteArray()
@@ -355,8 +382,8 @@ void TestTimeline::read_data()
 </track></video></media></sequence></xmeml>)")
         << QByteArray() << QByteArray("xmeml - - 0 30") << QByteArray("4 C/V1 20-30")
         << QByteArray("sum 10 unique 10 length 30 | V1 10 10")
-        << "2:1 " + fault(ELK_FAULT_BAD_TIME) + " start -1 without a transition before it in <clipitem>; 3:1 "
-            + fault(ELK_FAULT_BAD_TIME) + " start \"10.5\" is not a whole frame count in <clipitem>";
+        << "2:1 " + fault(ELK_FAULT_NO_TRANSITION_BEFORE) + "; 3:1 " + fault(ELK_FAULT_NOT_A_FRAME_COUNT)
+            + " start";
 
     // V1: A 0-48, a gap to 72, a transition (no room), B from its media's available range
     // 72-144, a nested stack trimmed to 24 (144-168), a nested track of 10 + gap 5 + 10
@@ -441,8 +468,7 @@ void TestTimeline::read_data()
         QTest::newRow("otio: stacks nested 200 deep are an error, not a crash")
             << QByteArray("24") << deep << QByteArray() << QByteArray("otio - - 0 0") << QByteArray()
             << QByteArray("sum 0 unique - length 0")
-            << "1:" + QByteArray::number(column) + ' ' + fault(ELK_FAULT_BAD_TIME)
-                + " nested too deeply in Stack.1";
+            << "1:" + QByteArray::number(column) + ' ' + fault(ELK_FAULT_TOO_DEEP);
     }
 
     {
@@ -453,8 +479,7 @@ void TestTimeline::read_data()
         QTest::newRow("otio: JSON nested 100,000 deep stops the parser, not the stack")
             << QByteArray("24") << deep << QByteArray() << QByteArray("none - - 0 -") << QByteArray()
             << QByteArray("sum 0 unique - length -")
-            << "1:" + QByteArray::number(at + 2) + ' ' + fault(ELK_FAULT_NOT_WELL_FORMED)
-                + " nested too deeply";
+            << "1:" + QByteArray::number(at + 2) + ' ' + fault(ELK_FAULT_TOO_DEEP);
     }
 
     // Rows at 23.98 under a heading of 23.976, CRLF, blank lines: 01:00:10:00 is frame 86640.
@@ -477,8 +502,7 @@ void TestTimeline::read_data()
                       "Clip1\t00:00:01:00\t00:00:00:12\nBad\t23:59:59:29\t00:00:01:00\nClip3\t00:00:02:"
                       "00\t00:00:01:00\n")
         << QByteArray("24") << QByteArray("ale - 24 0 -") << QByteArray("5 Clip1 24-36; 7 Clip3 48-72")
-        << QByteArray("sum 36 unique 36 length -")
-        << "6:14 " + fault(ELK_FAULT_BAD_TIME) + " Start frames 29 at 24 fps";
+        << QByteArray("sum 36 unique 36 length -") << "6:14 " + fault(ELK_FAULT_FRAMES) + " 24 [29 0 0 0]";
 
     // Time-of-day clips of a night shoot: 23:59:50;00 is frame 2,589,108 of a 2,589,408-frame
     // drop-frame day, and an End below its Start lies past midnight, 600 frames later.
@@ -494,6 +518,67 @@ void TestTimeline::read_data()
         << QByteArray("25") << QByteArray("<doc/>\nScene 1 00:00:10:00\n") << QByteArray()
         << QByteArray("list - - 0 -") << QByteArray("2 Scene 1 250")
         << QByteArray("sum 250 unique - length -") << QByteArray();
+}
+
+void TestTimeline::faults_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("where");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QByteArray>("reason");
+    const QByteArray project = kFcpxmlHead + "<project name=\"P\"><sequence tcStart=\"0s\"><spine>\n";
+    const QByteArray end = "\n</spine></sequence></project></fcpxml>";
+    QTest::newRow("fcpxml: a negative duration")
+        << project + R"(<clip name="a" duration="-1s"/>)" + end << QByteArray("5:1")
+        << int(ELK_FAULT_NEGATIVE_DURATION) << QByteArray("negative duration");
+    QTest::newRow("fcpxml: an offset that is not a time")
+        << project + R"(<clip name="a" offset="1 s" duration="1s"/>)" + end << QByteArray("5:1")
+        << int(ELK_FAULT_NOT_A_TIME) << QByteArray("offset is not a time");
+    QTest::newRow("fcpxml: a lane that is no whole number")
+        << project + R"(<clip name="a" duration="1s"><title lane="1.5" duration="1s"/></clip>)" + end
+        << QByteArray("5:30") << int(ELK_FAULT_NOT_A_LANE)
+        << QByteArray("lane 1.5 is not a whole number other than 0");
+    QTest::newRow("fcpxml: a project without a sequence")
+        << kFcpxmlHead + "<project name=\"P\"/></fcpxml>" << QByteArray("4:1") << int(ELK_FAULT_NO_SEQUENCE)
+        << QByteArray("project without a sequence");
+    QTest::newRow("xmeml: an end of -1 without a transition after it")
+        << QByteArray(
+               "<xmeml><sequence><media><video><track>\n<clipitem><start>0</start><end>-1</end></clipitem>\n"
+               "</track></video></media></sequence></xmeml>")
+        << QByteArray("2:1") << int(ELK_FAULT_NO_TRANSITION_AFTER)
+        << QByteArray("end -1 without a transition after it");
+    QTest::newRow("xmeml: an end before its start")
+        << QByteArray(
+               "<xmeml><sequence><media><video><track>\n<clipitem><start>9</start><end>3</end></clipitem>\n"
+               "</track></video></media></sequence></xmeml>")
+        << QByteArray("2:1") << int(ELK_FAULT_END_BEFORE_START) << QByteArray("end before start");
+    const QByteArray track
+        = R"({"OTIO_SCHEMA": "Timeline.1", "tracks": {"OTIO_SCHEMA": "Stack.1", "children": [
+{"OTIO_SCHEMA": "Track.1", "kind": "Video", "children": [
+)";
+    QTest::newRow("otio: a clip with neither range")
+        << track + R"({"OTIO_SCHEMA": "Clip.2"}]}]}})" << QByteArray("3:18") << int(ELK_FAULT_NO_RANGE)
+        << QByteArray("clip with neither source_range nor available_range");
+    QTest::newRow("otio: a gap without a duration")
+        << track + R"({"OTIO_SCHEMA": "Gap.1", "source_range": {"OTIO_SCHEMA": "TimeRange.1"}}]}]}})"
+        << QByteArray("3:18") << int(ELK_FAULT_MISSING) << QByteArray("no duration");
+    QTest::newRow("ale: no Start column")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tEnd\nData\nA\t00:00:01:00\n") << QByteArray("4:1")
+        << int(ELK_FAULT_NO_COLUMN) << QByteArray("no Start column");
+    QTest::newRow("ale: a row with neither End nor Duration")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tStart\tEnd\nData\nA\t00:00:01:00\t\n")
+        << QByteArray("6:3") << int(ELK_FAULT_NO_END) << QByteArray("neither End nor Duration");
+    QTest::newRow("ale: minutes 61, at the minutes")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tStart\tEnd\nData\nA\t00:61:00:00\t00:62:00:00\n")
+        << QByteArray("6:6") << int(ELK_FAULT_MINUTES) << QByteArray("minutes 61 at or above 60");
+    QTest::newRow("ale: a skipped drop-frame label, named at the row's rate")
+        << QByteArray(
+               "Heading\nFPS\t25\nColumn\nName\tStart\tEnd\tFPS\nData\nA\t00:01:00;00\t00:02:00;00\t29.97\n")
+        << QByteArray("6:3") << int(ELK_FAULT_NO_SUCH_LABEL)
+        << QByteArray("00:01:00;00 does not exist at 29.97df");
+    QTest::newRow("ale: one digit in a group, at the group")
+        << QByteArray("Heading\nFPS\t25\nColumn\nName\tStart\tEnd\nData\nA\t0:00:01:00\t00:00:02:00\n")
+        << QByteArray("6:3") << int(ELK_FAULT_GROUP_DIGITS) << QByteArray("a digit group needs two digits");
 }
 
 QTEST_GUILESS_MAIN(TestTimeline)

@@ -13,9 +13,14 @@ inline bool ELKChar_IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+inline bool ELKChar_IsLower(char c)
+{
+    return c >= 'a' && c <= 'z';
+}
+
 inline bool ELKChar_IsLetter(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return ELKChar_IsLower(c) || (c >= 'A' && c <= 'Z');
 }
 
 // Space and tab.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "ELKListReader.h"
 #include "ELKString.h"
@@ -20,12 +21,9 @@ namespace
 enum Room { kEntries, kErrors, kTracks, kText, kInputs };
 
 // Tried in order; the last takes any input.
-const Format kFormats[] = {
-    { ELK_FORMAT_EDL, edlDetect, edlReadLine },
-    { ELK_FORMAT_LIST, plainListDetect, plainListReadLine },
-};
 
-// Reasons by fault; the ones with numbers are formats that ELKList_ErrorText fills.
+// Reasons by fault; the ones with numbers or a name (%s, the detail) are
+// formats that ELKList_ErrorText fills.
 const char* const kReasons[] = {
     "no fault",
     "more than four digit groups",
@@ -58,20 +56,23 @@ const char* const kReasons[] = {
     "larger than 1 GiB",
     "not well-formed",
     "no timeline in this file",
+    "%s is not a time",
+    "%s is not a whole frame count",
+    "no %s",
+    "negative duration",
+    "nested too deeply",
+    "lane %s is not a whole number other than 0",
+    "project without a sequence",
+    "start -1 without a transition before it",
+    "end -1 without a transition after it",
+    "end before start",
+    "clip with neither source_range nor available_range",
+    "no %s column",
+    "neither End nor Duration",
     "cannot be opened",
     "a folder, not a list",
 };
 static_assert(std::size(kReasons) == ELK_FAULT_COUNT, "a reason for every fault");
-
-// The numbered reasons, MINUTES to NO_SUCH_LABEL in order, without their numbers.
-const char* const kPlainReasons[] = {
-    "minutes at or above 60",
-    "seconds at or above 60",
-    "frames at or above the rate",
-    "a label that drop frame skips",
-};
-static_assert(
-    std::size(kPlainReasons) == ELK_FAULT_NO_SUCH_LABEL - ELK_FAULT_MINUTES + 1, "in step with the faults");
 
 // A detail longer than any reason shows is kept only in part.
 constexpr int32_t kDetailMax = ELK_LIST_REASON_MAX;
@@ -127,7 +128,7 @@ void setError(ELKList_t* list, const Line& line, int32_t column, int8_t fault, b
     e.textLength = withText ? int32_t(lineLength(line)) : 0;
     e.text = copyToPool(list, line.begin, e.textLength);
     e.detail = list->textLength;
-    e.fault = fault;
+    e.fault = ELKListFault_t(fault);
 }
 
 // Records the shortage in the error kept in reserve and closes the input to more.
@@ -385,12 +386,11 @@ bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t
 
 } // namespace elklist
 
-void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, int8_t rateFrom)
+void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, ELKRateFrom_t rateFrom)
 {
     *list = ELKList_t {};
     list->base = *tb;
     list->rateFrom = rateFrom;
-    list->takesOwnRate = ELK_FALSE;
     list->edl = ELK_FALSE;
     list->hasUnique = ELK_FALSE;
     list->hasLength = ELK_FALSE;
@@ -412,7 +412,7 @@ void ELKList_Destroy(ELKList_t* list)
     ELKList_Init(list, &base, list->rateFrom);
 }
 
-int8_t ELKList_BeginInput(ELKList_t* list, int8_t format)
+int8_t ELKList_BeginInput(ELKList_t* list, ELKListFormat_t format)
 {
     ELKTimebase_t tb;
     if (!list || list->inputs == INT32_MAX || isOpen(list)
@@ -452,14 +452,15 @@ void ELKList_SetInputName(ELKList_t* list, const char* name, int32_t length)
     in.nameLength = length;
 }
 
-void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate)
+void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate, ELKRatePolicy_t policy)
 {
     if (!isOpen(list) || !rate) return;
     ELKListInput_t& in = list->inputList[list->inputs];
     in.hasRate = ELK_TRUE;
     in.rate = *rate;
-    if (list->takesOwnRate == ELK_TRUE && list->inputs == 0 && list->entryCount == 0
-        && list->errorCount == 0) {
+    // Once: a second project of the same file does not move it again.
+    if (policy == ELK_RATE_OWN && list->entryCount == 0 && list->errorCount == 0
+        && list->rateFrom != ELK_RATE_FROM_INPUT) {
         list->base = *rate;
         list->rateFrom = ELK_RATE_FROM_INPUT;
     }
@@ -488,8 +489,8 @@ int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_
         : ELK_ERROR;
 }
 
-int8_t ELKList_AddError(ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail,
-    int32_t detailLength, const uint64_t* value)
+int8_t ELKList_AddError(ELKList_t* list, int64_t line, int32_t column, ELKListFault_t fault,
+    const char* detail, int32_t detailLength, const uint64_t* value)
 {
     if (!isOpen(list)) return ELK_ERROR;
     if (fault <= ELK_FAULT_NONE || fault >= ELK_FAULT_COUNT) fault = ELK_FAULT_BAD_TIME;
@@ -543,35 +544,57 @@ int8_t ELKList_EndInput(ELKList_t* list)
     return in.errors ? ELK_ERROR : ELK_OK;
 }
 
-// An input that holds no lines to read: one error about all of it.
-int8_t refuseInput(ELKList_t* list, int8_t fault)
+int8_t ELKList_Refuse(ELKList_t* list, ELKListFormat_t format, int64_t line, int32_t column,
+    ELKListFault_t fault, const char* detail, int32_t detailLength, const uint64_t* value)
 {
-    if (ELKList_BeginInput(list, ELK_FORMAT_NONE) != ELK_OK) return ELK_ERROR;
-    ELKList_AddError(list, 0, 0, fault, nullptr, 0);
-    return ELKList_EndInput(list);
+    if (ELKList_BeginInput(list, format) != ELK_OK) return ELK_ERROR;
+    ELKList_AddError(list, line, column, fault, detail, detailLength, value);
+    ELKList_EndInput(list);
+    return ELK_ERROR;
 }
 
-int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length)
+namespace
 {
-    if (!list || length < 0 || (!text && length)) return ELK_ERROR;
-    Reader r {};
-    r.list = list;
+
+// How times read at the list's timebase; false for a timebase ELKTimebase_Set refuses.
+bool startReading(Reader* r, ELKList_t* list)
+{
+    *r = Reader {};
+    r->list = list;
     const ELKTimebase_t& base = list->base;
-    if (ELKTimebase_Set(&r.reading[0], base.num, base.den, ELK_FALSE) != ELK_OK) return ELK_ERROR;
-    r.reading[1] = r.reading[0];
-    r.hasDrop = ELKTimebase_Set(&r.reading[1], base.num, base.den, ELK_TRUE) == ELK_OK;
-    r.drop = r.hasDrop && base.dropFrame == ELK_TRUE;
-    r.wideFrames = r.reading[0].nominal > 100;
+    if (ELKTimebase_Set(&r->reading[0], base.num, base.den, ELK_FALSE) != ELK_OK) return false;
+    r->reading[1] = r->reading[0];
+    r->hasDrop = ELKTimebase_Set(&r->reading[1], base.num, base.den, ELK_TRUE) == ELK_OK;
+    r->drop = r->hasDrop && base.dropFrame == ELK_TRUE;
+    r->wideFrames = r->reading[0].nominal > 100;
     for (int32_t i = 0; i < 2; ++i) {
         ELKDuration_t d;
-        ELKDuration_Init(&d, &r.reading[i]);
+        ELKDuration_Init(&d, &r->reading[i]);
         ELKDuration_SetFields(&d, ELK_FALSE, 24, 0, 0, 0);
-        r.day[i] = d.frames;
+        r->day[i] = d.frames;
     }
+    return true;
+}
 
-    const Format* format = kFormats;
-    while (!format->detect(r, text, length)) ++format;
-    if (ELKList_BeginInput(list, format->format) != ELK_OK) return ELK_ERROR;
+} // namespace
+
+int8_t ELKList_IsEdl(const ELKList_t* list, const char* text, int64_t length)
+{
+    Reader r;
+    if (!list || length < 0 || (!text && length) || !startReading(&r, const_cast<ELKList_t*>(list)))
+        return ELK_FALSE;
+    return edlDetect(r, text, length) ? ELK_TRUE : ELK_FALSE;
+}
+
+int8_t ELKList_ReadLines(
+    ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length, ELKRatePolicy_t policy)
+{
+    Reader r;
+    if (!list || length < 0 || (!text && length) || !startReading(&r, list)) return ELK_ERROR;
+    const auto readLine = format == ELK_FORMAT_EDL ? edlReadLine : plainListReadLine;
+    r.policy = policy;
+    if (ELKList_BeginInput(list, format == ELK_FORMAT_EDL ? ELK_FORMAT_EDL : ELK_FORMAT_LIST) != ELK_OK)
+        return ELK_ERROR;
     ELKLines_t lines;
     ELKLines_Init(&lines);
     ELKLines_Feed(&lines, text, length);
@@ -587,7 +610,7 @@ int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length)
         if (line.tooLong == ELK_TRUE)
             fail(r, ELK_FAULT_LINE_TOO_LONG, r.begin);
         else
-            format->readLine(r);
+            readLine(r);
     }
     ELKLines_Destroy(&lines);
     list->lines += r.line;
@@ -598,11 +621,43 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
 {
     if (!list || length < 0 || (!bytes && length)) return ELK_ERROR;
     ELKText_t text;
-    if (ELKText_Decode(&text, bytes, length) != ELK_OK) return refuseInput(list, ELK_FAULT_NO_MEMORY);
-    const int8_t result = text.binary == ELK_TRUE ? refuseInput(list, ELK_FAULT_NOT_TEXT)
-                                                  : ELKList_ReadUtf8(list, text.utf8, text.length);
+    if (ELKText_Decode(&text, bytes, length) != ELK_OK)
+        return ELKList_Refuse(list, ELK_FORMAT_NONE, 0, 0, ELK_FAULT_NO_MEMORY);
+    int8_t result;
+    if (text.binary == ELK_TRUE)
+        result = ELKList_Refuse(list, ELK_FORMAT_NONE, 0, 0, ELK_FAULT_NOT_TEXT);
+    else
+        result = ELKList_ReadLines(list,
+            ELKList_IsEdl(list, text.utf8, text.length) == ELK_TRUE ? ELK_FORMAT_EDL : ELK_FORMAT_LIST,
+            text.utf8, text.length, ELK_RATE_KEEP);
     ELKText_Destroy(&text);
     return result;
+}
+
+int8_t ELKList_ReadLabel(const ELKTimebase_t* rate, const char* text, int32_t length, int64_t* frames,
+    ELKTimebase_t* reading, ELKListTimeFault_t* fault)
+{
+    if (!rate || !text || length < 0 || !frames || !reading || !fault) return ELK_ERROR;
+    ELKList_t list;
+    ELKList_Init(&list, rate);
+    Reader r;
+    if (!startReading(&r, &list)) return ELK_ERROR;
+    Time t;
+    Fault f;
+    const Token token { text, text + length };
+    // ';' before the frames asks for drop frame, where the rate has it.
+    const char* last = text + length;
+    while (last > text && ELKChar_IsDigit(last[-1])) --last;
+    r.drop = r.hasDrop && last > text && last[-1] == ';';
+    if (readTime(token, false, r.wideFrames, &t, &f) && countTime(r, t, frames, &f)) {
+        *reading = r.reading[r.drop];
+        return ELK_OK;
+    }
+    *reading = r.reading[r.drop];
+    fault->fault = ELKListFault_t(f.code);
+    fault->offset = int32_t(f.at - text);
+    std::copy(f.value, f.value + 4, fault->value);
+    return ELK_ERROR;
 }
 
 const char* ELKList_FormatName(int8_t format)
@@ -615,42 +670,46 @@ const char* ELKList_FormatName(int8_t format)
 int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, char* out, int32_t capacity)
 {
     if (!out || capacity < 1) return ELK_ERROR;
-    int8_t fault = error->fault > ELK_FAULT_NONE && error->fault < ELK_FAULT_COUNT ? error->fault : 0;
+    const int8_t fault = error->fault > ELK_FAULT_NONE && error->fault < ELK_FAULT_COUNT ? error->fault : 0;
     const char* reason = kReasons[fault];
     const auto value = [&](int32_t i) { return static_cast<unsigned long long>(error->value[i]); };
+    const char* detail = list->text + error->detail;
+    const int detailLength = error->detailLength > 0 ? int(error->detailLength) : 0;
+    // A time read at a rate of its own (an ALE row's) names it; the others were read at the list's.
+    ELKTimebase_t rate = list->base;
+    if (detailLength > 0 && (fault == ELK_FAULT_FRAMES || fault == ELK_FAULT_NO_SUCH_LABEL))
+        ELKTimebase_FromText(&rate, detail, detailLength);
     char text[ELK_LIST_REASON_MAX];
     int n;
-    // Readers of other formats give a detail instead of the numbers.
-    switch (error->detailLength > 0 ? fault : int8_t(ELK_FAULT_NONE)) {
-    case ELK_FAULT_MINUTES:
-    case ELK_FAULT_SECONDS:
-    case ELK_FAULT_FRAMES:
-    case ELK_FAULT_NO_SUCH_LABEL:
-        reason = kPlainReasons[fault - ELK_FAULT_MINUTES];
-        fault = ELK_FAULT_NONE;
-        break;
-    default:
-        break;
-    }
     switch (fault) {
     case ELK_FAULT_MINUTES:
     case ELK_FAULT_SECONDS:
         n = std::snprintf(text, sizeof text, reason, value(0));
         break;
     case ELK_FAULT_FRAMES:
-        n = std::snprintf(text, sizeof text, reason, value(0), rateName(list->base, false).text);
+        n = std::snprintf(text, sizeof text, reason, value(0), rateName(rate, false).text);
         break;
     case ELK_FAULT_NO_SUCH_LABEL: {
-        // Only drop frame skips labels, whether the list's rate or an EDL's FCM chose it.
-        const int width = list->base.nominal > 100 ? 3 : 2;
+        // Only drop frame skips labels, whether the rate or an EDL's FCM chose it.
+        const int width = rate.nominal > 100 ? 3 : 2;
         n = std::snprintf(text, sizeof text, reason, value(0), value(1), value(2), width, value(3),
-            rateName(list->base, true).text);
+            rateName(rate, true).text);
         break;
     }
     case ELK_FAULT_CANNOT_OPEN:
         // As the system words it, as every program on the system does.
         n = std::snprintf(text, sizeof text, "%s", std::strerror(int(error->value[0])));
         break;
+    case ELK_FAULT_NOT_A_TIME:
+    case ELK_FAULT_NOT_A_FRAME_COUNT:
+    case ELK_FAULT_MISSING:
+    case ELK_FAULT_NOT_A_LANE:
+    case ELK_FAULT_NO_COLUMN: {
+        // The name the reason cites, cut to what a reason holds.
+        const std::string name(detail, size_t(std::min(detailLength, 48)));
+        n = std::snprintf(text, sizeof text, reason, name.c_str());
+        break;
+    }
     default:
         n = std::snprintf(text, sizeof text, "%s", reason);
     }
@@ -661,7 +720,8 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
                 ": write 00:%02llu:%02llu or 00:00:%02llu:%02llu", value(1), value(2), value(1), value(2));
     }
     int32_t at = append(out, 0, capacity, text, std::clamp(n, 0, int(sizeof text) - 1));
-    if (error->detailLength > 0) {
+    // What a parser says of text that is not well-formed follows the reason.
+    if (fault == ELK_FAULT_NOT_WELL_FORMED && detailLength > 0) {
         at = append(out, at, capacity, ": ", 2);
         at = append(out, at, capacity, list->text + error->detail, error->detailLength);
     }

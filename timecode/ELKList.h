@@ -6,7 +6,8 @@
 // that holds a time is counted or kept as an error with its line, column and
 // reason, and left out of the totals; nothing that looks like a time is
 // dropped silently. Readers of other formats add their inputs through the
-// builder functions at the end.
+// builder functions of ELKListBuilder.h; programs read any format through
+// ELKInput.h, which calls them.
 #ifndef ELKLIST_H
 #define ELKLIST_H
 
@@ -33,6 +34,14 @@ enum ELKRateFrom_t : int8_t {
     ELK_RATE_FROM_INPUT, // the first input's own rate
 };
 
+// Whether an input's own rate may set the list's timebase, as a read is asked to.
+enum ELKRatePolicy_t : int8_t {
+    ELK_RATE_KEEP = 0, // list->base, whatever the input declares
+    // The input's own rate, if it declares one, becomes list->base (and
+    // list->rateFrom ELK_RATE_FROM_INPUT) while the list has counted nothing.
+    ELK_RATE_OWN,
+};
+
 // Why a line or an input was left out. ELKList_ErrorText words each one.
 enum ELKListFault_t : int8_t {
     ELK_FAULT_NONE = 0,
@@ -44,14 +53,15 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_WIDE_FRAME_DIGITS, // "frames need two or three digits" (above 100 labels a second)
     ELK_FAULT_LIST_GROUPS, // "a time needs three or four digit groups"; with two groups, how to write them
     ELK_FAULT_EDL_GROUPS, // "a time needs four digit groups"
-    // The value of a time: value[0] is the field, or the label's fields for NO_SUCH_LABEL.
+    // The value of a time: value[0] is the field, or the label's fields for
+    // NO_SUCH_LABEL. Readers of other formats name the rate in the detail.
     ELK_FAULT_MINUTES, // "minutes 60 at or above 60"
     ELK_FAULT_SECONDS, // "seconds 75 at or above 60"
     ELK_FAULT_FRAMES, // "frames 29 at 25 fps"
     ELK_FAULT_NO_SUCH_LABEL, // "00:01:00;00 does not exist at 29.97df"
     ELK_FAULT_TIME_TOO_LARGE,
     ELK_FAULT_TOTAL_TOO_LARGE,
-    ELK_FAULT_BAD_TIME, // detail says why
+    ELK_FAULT_BAD_TIME, // "time cannot be read"; what AddError makes of an unknown fault
     // Plain lists.
     ELK_FAULT_THREE_TIMES,
     ELK_FAULT_SIGNED_IN_OUT,
@@ -71,6 +81,20 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_TOO_LARGE, // "larger than 1 GiB"
     ELK_FAULT_NOT_WELL_FORMED, // detail: the parser's description
     ELK_FAULT_NO_TIMELINE,
+    // Timelines: the detail is the attribute, field, column or value named.
+    ELK_FAULT_NOT_A_TIME, // "offset is not a time"
+    ELK_FAULT_NOT_A_FRAME_COUNT, // "start is not a whole frame count"
+    ELK_FAULT_MISSING, // "no duration"
+    ELK_FAULT_NEGATIVE_DURATION,
+    ELK_FAULT_TOO_DEEP, // "nested too deeply"
+    ELK_FAULT_NOT_A_LANE, // "lane 1.5 is not a whole number other than 0"
+    ELK_FAULT_NO_SEQUENCE, // an FCPXML project without one
+    ELK_FAULT_NO_TRANSITION_BEFORE, // an xmeml start of -1
+    ELK_FAULT_NO_TRANSITION_AFTER, // an xmeml end of -1
+    ELK_FAULT_END_BEFORE_START,
+    ELK_FAULT_NO_RANGE, // an OTIO clip with neither range
+    ELK_FAULT_NO_COLUMN, // "no Start column"
+    ELK_FAULT_NO_END, // an ALE row with neither End nor Duration
     ELK_FAULT_CANNOT_OPEN, // value[0]: the errno; worded as the system words it
     ELK_FAULT_FOLDER, // "a folder, not a list"
     ELK_FAULT_COUNT
@@ -99,7 +123,7 @@ struct ELKListError_t {
     int32_t column; // characters from 1 at the faulty token or digit group; 0 with line 0
     int64_t text; // the whole line, in the text pool, without its line end
     int32_t textLength;
-    int8_t fault; // ELKListFault_t
+    ELKListFault_t fault;
     uint64_t value[4]; // the numbers the reason names
     int64_t detail; // text the reason includes, in the pool
     int32_t detailLength;
@@ -115,7 +139,7 @@ struct ELKListTrack_t {
 
 // One input's own figures, in the list's timebase.
 struct ELKListInput_t {
-    int8_t format; // ELKListFormat_t; ELK_FORMAT_NONE when the input could not be read at all
+    ELKListFormat_t format; // ELK_FORMAT_NONE when the input could not be read at all
     int8_t hasRate; // ELK_TRUE when the file declares its own timebase
     ELKTimebase_t rate;
     int8_t hasName; // project, sequence or timeline name
@@ -136,8 +160,7 @@ struct ELKListState_t; // the library's own bookkeeping
 // The library owns the arrays and the pool; read them, never write them.
 struct ELKList_t {
     ELKTimebase_t base; // every count is in frames at this rate
-    int8_t rateFrom; // ELKRateFrom_t: where base came from
-    int8_t takesOwnRate; // ELK_TRUE: the first input's own rate, if it declares one, becomes base
+    ELKRateFrom_t rateFrom; // where base came from
     ELKListEntry_t* entries;
     int64_t entryCount;
     ELKListError_t* errors;
@@ -159,8 +182,8 @@ struct ELKList_t {
     ELKListState_t* state; // private
 };
 
-// An empty list at tb, which came from rateFrom (an ELKRateFrom_t).
-void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, int8_t rateFrom = ELK_RATE_FROM_OPTION);
+// An empty list at tb, which came from rateFrom.
+void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, ELKRateFrom_t rateFrom = ELK_RATE_FROM_OPTION);
 
 // The short name of a format, as horodex-tc writes it ("edl", "fcpxml");
 // null for ELK_FORMAT_NONE and anything past ELK_FORMAT_COUNT.
@@ -181,10 +204,6 @@ void ELKList_Destroy(ELKList_t* list);
 // length, a negative length or a timebase that ELKTimebase_Set would refuse.
 int8_t ELKList_Read(ELKList_t* list, const char* text, int64_t length);
 
-// Reads one input of text already decoded to UTF-8 (an EDL or a plain list),
-// as ELKList_Read does after decoding.
-int8_t ELKList_ReadUtf8(ELKList_t* list, const char* text, int64_t length);
-
 // Room for any reason ELKList_ErrorText writes, zero byte included; a detail
 // longer than fits is cut at a character.
 constexpr int32_t ELK_LIST_REASON_MAX = 160;
@@ -192,38 +211,5 @@ constexpr int32_t ELK_LIST_REASON_MAX = 160;
 // Writes an error's reason in English, zero-terminated: "frames 29 at 25
 // fps". Returns the length written, cut to capacity - 1; ELK_ERROR for no room.
 int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, char* out, int32_t capacity);
-
-// Builders for readers of other formats, called in this order for each
-// input: Begin, the others, End. Counts are frames at list->base; lines
-// count from 1. After memory runs short (an error says so) the input takes
-// nothing more, and the calls return ELK_ERROR.
-
-// Opens an input of a format. ELK_ERROR, with nothing opened, as ELKList_Read.
-int8_t ELKList_BeginInput(ELKList_t* list, int8_t format);
-void ELKList_SetInputName(ELKList_t* list, const char* name, int32_t length);
-// The rate the input declares; with takesOwnRate, the first input's becomes
-// the list's timebase while nothing is counted yet, so that a reader that
-// sets it first needs no second pass.
-void ELKList_SetInputRate(ELKList_t* list, const ELKTimebase_t* rate);
-
-// An entry; with hasInOut, duration is out - in. Track null or of length 0
-// for none; tracks merge by name as in EDLs. ELK_ERROR, with an error
-// recorded instead, when a total would pass 64 bits or in and out are backwards.
-int8_t ELKList_AddEntry(ELKList_t* list, int64_t line, const char* label, int32_t labelLength,
-    const char* track, int32_t trackLength, int8_t hasInOut, int64_t in, int64_t out, int64_t duration);
-
-// An error with its fault. Line 0 and column 0: about the whole input.
-// detail, which may be null, is text the reason includes; value, which may
-// be null, the four numbers it names.
-int8_t ELKList_AddError(ELKList_t* list, int64_t line, int32_t column, int8_t fault, const char* detail,
-    int32_t detailLength, const uint64_t* value = nullptr);
-
-// Counts an item left out on purpose (a disabled clip); not an error.
-void ELKList_LeaveOut(ELKList_t* list);
-void ELKList_SetLength(ELKList_t* list, int64_t length);
-
-// Takes the input's unique lengths (ALE rows are separate material: each adds
-// its whole duration) and closes its record. ELK_OK when it has no error.
-int8_t ELKList_EndInput(ELKList_t* list);
 
 #endif

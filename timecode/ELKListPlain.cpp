@@ -169,11 +169,6 @@ static inline void appendLabel(char* label, int64_t* length, Token t, bool escap
     *length = out - label;
 }
 
-bool plainListDetect(const Reader&, const char*, int64_t)
-{
-    return true;
-}
-
 void plainListReadLine(Reader& r)
 {
     const char* p = skipBlanks(r.begin, r.end);

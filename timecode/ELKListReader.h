@@ -2,15 +2,16 @@
 // Private to the timecode library: what the list model and its text readers
 // (one file per format) share. Not installed.
 //
-// Adding a text format: a file with its detect and readLine functions, and
-// one row in kFormats in ELKList.cpp.
+// A text format read line by line is a file with its readLine function;
+// ELKList_ReadLines picks it by format, and the table of formats in
+// ELKInput.cpp detects it.
 #ifndef ELKLISTREADER_H
 #define ELKLISTREADER_H
 
 #include <cstdint>
 
 #include "ELKChars.h"
-#include "ELKList.h"
+#include "ELKListBuilder.h"
 #include "ELKText.h"
 
 // An [in, out) interval of an entry, kept until its input's unique lengths are taken.
@@ -77,13 +78,7 @@ struct Reader {
     int32_t drop; // the form in force: FCM switches it where a drop-frame form exists
     bool hasDrop;
     bool wideFrames; // above 100 labels a second frames may take three digits
-};
-
-// A text format: whether a whole input is in it, and how to read one line.
-struct Format {
-    int8_t format; // ELKListFormat_t
-    bool (*detect)(const Reader& r, const char* text, int64_t length); // text: UTF-8
-    void (*readLine)(Reader& r);
+    ELKRatePolicy_t policy; // whether a rate the input declares may set the list's
 };
 
 // Tokens and times, inline: the readers call them for every token.
@@ -261,7 +256,6 @@ inline int8_t nextLine(ELKLines_t* lines, ELKLine_t* line)
 // The formats, a file each.
 bool edlDetect(const Reader& r, const char* text, int64_t length);
 void edlReadLine(Reader& r);
-bool plainListDetect(const Reader& r, const char* text, int64_t length);
 void plainListReadLine(Reader& r);
 
 } // namespace elklist

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ELKAle.h"
 
-#include <cstdio>
 #include <cstring>
 
-#include "ELKRational.h"
-#include "ELKReaderSupport.h"
+#include "ELKChars.h"
+#include "ELKReaderKit.h"
 
 namespace
 {
@@ -34,15 +33,10 @@ bool nextLine(Lines* lines, Span* line)
     return true;
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 Span trim(Span s)
 {
-    while (s.begin < s.end && isBlank(*s.begin)) ++s.begin;
-    while (s.end > s.begin && isBlank(s.end[-1])) --s.end;
+    while (s.begin < s.end && ELKChar_IsBlank(*s.begin)) ++s.begin;
+    while (s.end > s.begin && ELKChar_IsBlank(s.end[-1])) --s.end;
     return s;
 }
 
@@ -57,13 +51,8 @@ bool is(Span s, const char* word)
     s = trim(s);
     const size_t n = std::strlen(word);
     if (size_t(s.end - s.begin) != n) return false;
-    for (size_t i = 0; i < n; ++i) {
-        char c = s.begin[i];
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-        char w = word[i];
-        if (w >= 'a' && w <= 'z') w = char(w - 'a' + 'A');
-        if (c != w) return false;
-    }
+    for (size_t i = 0; i < n; ++i)
+        if (ELKChar_ToUpper(s.begin[i]) != ELKChar_ToUpper(word[i])) return false;
     return true;
 }
 
@@ -157,89 +146,48 @@ int32_t characters(const char* from, const char* to)
     return n;
 }
 
-// How much of a cell a message quotes.
-int shown(Span cell)
-{
-    return cell.end - cell.begin > 24 ? 24 : int(cell.end - cell.begin);
-}
-
 struct Reader {
-    ELKList_t* list;
+    ELKReaderRun_t* run;
     int64_t line;
     Span text; // the row
 };
 
-void error(Reader* r, const char* at, int8_t fault, const char* why)
+void error(Reader* r, const char* at, ELKListFault_t fault, const char* name = nullptr)
 {
-    ELKReader_Error(r->list, r->line, characters(r->text.begin, at), fault, "%s", why);
+    ELKReader_Fault(r->run, r->line, characters(r->text.begin, at), fault, name);
 }
 
-// A label HH:MM:SS:FF (';' or '.' before the frames; ';' counts drop frame
-// where the rate has it) in seconds. One below `after`, when given, lies past
-// midnight, a day later: time-of-day clips of a night shoot cross it. False
-// after an error.
-bool readTime(Reader* r, Span cell, const char* name, const ELKTimebase_t* rate, const ELKRational_t* after,
-    ELKRational_t* seconds)
+// A label HH:MM:SS:FF as the list's readers read an EDL's (';' before the
+// frames counts drop frame where the rate has it), in seconds. One below
+// `after`, when given, lies past midnight, a day later: time-of-day clips of
+// a night shoot cross it. False after an error.
+bool readTime(
+    Reader* r, Span cell, const ELKTimebase_t* rate, const ELKRational_t* after, ELKRational_t* seconds)
 {
-    uint64_t value[4] = {};
-    const char* group[4] = {};
-    const char* p = cell.begin;
-    bool drop = false;
-    char why[96];
-    int32_t n = 0;
-    for (; n < 4; ++n) {
-        group[n] = p;
-        for (; p < cell.end && *p >= '0' && *p <= '9' && value[n] < 100000000; ++p)
-            value[n] = value[n] * 10 + uint64_t(*p - '0');
-        if (p == group[n]) break;
-        if (n == 3 || p == cell.end || !(*p == ':' || *p == ';' || *p == '.')) {
-            ++n;
-            break;
-        }
-        drop = *p == ';';
-        ++p;
-    }
-    if (n != 4 || p != cell.end) {
-        std::snprintf(
-            why, sizeof why, "%s \"%.*s\" is not a time HH:MM:SS:FF", name, shown(cell), cell.begin);
-        error(r, cell.begin, ELK_FAULT_BAD_TIME, why);
+    int64_t frames;
+    ELKTimebase_t at;
+    ELKListTimeFault_t f;
+    // Inputs stay below 1 GiB, so a cell's length fits.
+    if (ELKList_ReadLabel(rate, cell.begin, int32_t(cell.end - cell.begin), &frames, &at, &f) != ELK_OK) {
+        // The rate the label was read at, which a row or the heading may set apart from the list's.
+        char name[ELK_DURATION_TEXT_MAX];
+        const int32_t n = ELKTimebase_ToText(&at, name, sizeof name);
+        const bool named = (f.fault == ELK_FAULT_FRAMES || f.fault == ELK_FAULT_NO_SUCH_LABEL) && n > 0;
+        ELKList_AddError(r->run->list, r->line, characters(r->text.begin, cell.begin + f.offset), f.fault,
+            named ? name : nullptr, named ? n : 0, f.value);
         return false;
     }
-    ELKTimebase_t at = *rate;
-    ELKTimebase_t dropped;
-    if (drop && ELKTimebase_Set(&dropped, at.num, at.den, ELK_TRUE) == ELK_OK) at = dropped;
-    if (value[1] >= 60 || value[2] >= 60) {
-        std::snprintf(why, sizeof why, "%s %s %llu", name, value[1] >= 60 ? "minutes" : "seconds",
-            (unsigned long long)(value[1] >= 60 ? value[1] : value[2]));
-        error(r, group[value[1] >= 60 ? 1 : 2], ELK_FAULT_BAD_TIME, why);
-        return false;
-    }
-    char rateName[ELK_DURATION_TEXT_MAX];
-    ELKTimebase_ToText(&at, rateName, sizeof rateName);
-    if (value[3] >= at.nominal) {
-        std::snprintf(
-            why, sizeof why, "%s frames %llu at %s fps", name, (unsigned long long)value[3], rateName);
-        error(r, group[3], ELK_FAULT_BAD_TIME, why);
-        return false;
-    }
-    if (at.dropFrame == ELK_TRUE && value[2] == 0 && value[1] % 10 != 0 && value[3] < 2 * at.nominal / 30) {
-        std::snprintf(why, sizeof why, "%s %.*s", name, shown(cell), cell.begin);
-        error(r, cell.begin, ELK_FAULT_NO_SUCH_LABEL, why);
-        return false;
-    }
-    ELKDuration_t d, day;
-    ELKDuration_Init(&d, &at);
+    ELKDuration_t day;
     ELKDuration_Init(&day, &at);
-    ELKRational_t count, frame, days;
-    if (ELKDuration_SetFields(&d, ELK_FALSE, value[0], value[1], value[2], value[3]) != ELK_OK
+    ELKRational_t frame, days;
+    if (ELKRational_Set(seconds, frames, 1) != ELK_OK || ELKRational_Set(&frame, at.den, at.num) != ELK_OK
+        || ELKRational_Multiply(seconds, seconds, &frame) != ELK_OK
         || ELKDuration_SetFields(&day, ELK_FALSE, 24, 0, 0, 0) != ELK_OK
-        || ELKRational_Set(&count, d.frames, 1) != ELK_OK || ELKRational_Set(&frame, at.den, at.num) != ELK_OK
-        || ELKRational_Multiply(seconds, &count, &frame) != ELK_OK
-        || ELKRational_Set(&count, day.frames, 1) != ELK_OK
-        || ELKRational_Multiply(&days, &count, &frame) != ELK_OK
+        || ELKRational_Set(&days, day.frames, 1) != ELK_OK
+        || ELKRational_Multiply(&days, &days, &frame) != ELK_OK
         || (after && ELKRational_Compare(seconds, after) < 0
             && ELKRational_Add(seconds, seconds, &days) != ELK_OK)) {
-        error(r, cell.begin, ELK_FAULT_BAD_TIME, "time out of range");
+        error(r, cell.begin, ELK_FAULT_TIME_TOO_LARGE);
         return false;
     }
     return true;
@@ -252,76 +200,59 @@ int8_t ELKAle_Detect(const char* text, int64_t length)
     return layout(text, length).ok ? ELK_TRUE : ELK_FALSE;
 }
 
-int8_t ELKAle_Read(ELKList_t* list, const char* text, int64_t length)
+int8_t ELKAle_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
     if (!list) return ELK_ERROR;
-    const int64_t errors = list->errorCount;
+    ELKReaderRun_t run;
+    ELKReader_Start(&run, list, ELK_FORMAT_ALE, policy, text, length);
     const Layout l = layout(text, length);
-    if (!l.ok) {
-        ELKReader_NoTimeline(list, ELK_FORMAT_NONE);
-        return ELK_ERROR;
-    }
-    ELKList_BeginInput(list, ELK_FORMAT_ALE);
+    if (!l.ok) return ELKReader_Finish(&run);
     ELKTimebase_t own = list->base;
     Span fps;
-    if (heading(l, "FPS", &fps) && rateFromText(fps, &own)) ELKList_SetInputRate(list, &own);
+    const bool hasOwn = heading(l, "FPS", &fps) && rateFromText(fps, &own);
+    ELKReader_Begin(&run, nullptr, 0, hasOwn ? &own : nullptr);
     const int32_t name = fieldIndex(l.columns, "Name"), start = fieldIndex(l.columns, "Start"),
                   end = fieldIndex(l.columns, "End"), duration = fieldIndex(l.columns, "Duration"),
                   rowFps = fieldIndex(l.columns, "FPS");
     if (start < 0 || (end < 0 && duration < 0)) {
-        ELKReader_Error(list, l.columnLine, 1, ELK_FAULT_NO_TIMELINE, "%s",
-            start < 0 ? "no Start column" : "no End or Duration column");
-        ELKList_EndInput(list);
-        return ELK_ERROR;
+        ELKReader_Fault(&run, l.columnLine, 1, ELK_FAULT_NO_COLUMN, start < 0 ? "Start" : "End or Duration");
+        ELKReader_End(&run);
+        return ELKReader_Finish(&run);
     }
     Lines lines = l.data;
     Span line;
     while (nextLine(&lines, &line)) {
         if (blank(line)) continue;
-        Reader r = { list, lines.number, line };
+        Reader r = { &run, lines.number, line };
         ELKTimebase_t rate = own;
         if (rowFps >= 0) rateFromText(field(line, rowFps), &rate);
         const Span first = field(line, start), last = field(line, end), span = field(line, duration);
         const bool hasEnd = end >= 0 && last.begin < last.end;
         ELKRational_t in, out;
-        if (!readTime(&r, first, "Start", &rate, nullptr, &in)) continue;
+        if (!readTime(&r, first, &rate, nullptr, &in)) continue;
         if (!hasEnd && (duration < 0 || span.begin == span.end)) {
-            error(&r, first.begin, ELK_FAULT_BAD_TIME, "neither End nor Duration");
+            error(&r, first.begin, ELK_FAULT_NO_END);
             continue;
         }
         if (hasEnd) {
-            if (!readTime(&r, last, "End", &rate, &in, &out)) continue;
+            if (!readTime(&r, last, &rate, &in, &out)) continue;
             // A day later still before Start: a Start past 24 hours.
             if (ELKRational_Compare(&out, &in) < 0) {
-                ELKList_AddError(list, r.line, characters(line.begin, last.begin),
-                    ELK_FAULT_OUT_DAY_BEFORE_IN, nullptr, 0);
+                error(&r, last.begin, ELK_FAULT_OUT_DAY_BEFORE_IN);
                 continue;
             }
         } else {
             ELKRational_t length;
-            if (!readTime(&r, span, "Duration", &rate, nullptr, &length)) continue;
+            if (!readTime(&r, span, &rate, nullptr, &length)) continue;
             if (ELKRational_Add(&out, &in, &length) != ELK_OK) {
-                error(&r, span.begin, ELK_FAULT_BAD_TIME, "time out of range");
+                error(&r, span.begin, ELK_FAULT_TIME_TOO_LARGE);
                 continue;
             }
         }
-        int64_t a, b;
-        if (ELKRational_ToFrames(&in, &list->base, &a) != ELK_OK
-            || ELKRational_ToFrames(&out, &list->base, &b) != ELK_OK) {
-            error(&r, first.begin, ELK_FAULT_BAD_TIME, "time out of range");
-            continue;
-        }
         const Span label = name >= 0 ? field(line, name) : Span { line.begin, line.begin };
-        ELKList_AddEntry(list, lines.number, label.begin, int32_t(label.end - label.begin), nullptr, 0,
-            ELK_TRUE, a, b, b - a);
+        ELKReader_AddSpan(&run, lines.number, characters(line.begin, first.begin), label.begin,
+            int32_t(label.end - label.begin), nullptr, 0, &in, &out);
     }
-    ELKList_EndInput(list);
-    return list->errorCount == errors ? ELK_OK : ELK_ERROR;
-}
-
-int8_t ELKAle_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
-{
-    const Layout l = layout(text, length);
-    Span fps;
-    return rate && l.ok && heading(l, "FPS", &fps) && rateFromText(fps, rate) ? ELK_OK : ELK_ERROR;
+    ELKReader_End(&run);
+    return ELKReader_Finish(&run);
 }

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ELKRational.h"
-#include "ELKReaderSupport.h"
+#include "ELKChars.h"
+#include "ELKReaderKit.h"
 
 namespace
 {
@@ -33,18 +33,14 @@ bool readTime(const char* text, ELKRational_t* out)
 }
 
 struct Reader {
-    ELKList_t* list;
-    ELKTextPosition_t where;
+    ELKReaderRun_t* run;
     ELKRational_t latest; // the latest end that counts for the length, in sequence time
     bool hasLatest;
 };
 
-void error(Reader* r, pugi::xml_node node, int8_t fault, const char* why)
+void error(Reader* r, pugi::xml_node node, ELKListFault_t fault, const char* name = nullptr)
 {
-    int64_t line;
-    int32_t column;
-    ELKXml_Position(&r->where, node, &line, &column);
-    ELKReader_Error(r->list, line, column, fault, "%s in <%s>", why, node.name());
+    ELKXml_Fault(r->run, node, fault, name);
 }
 
 // An attribute's time, or fallback when it is missing; false after an error.
@@ -52,17 +48,12 @@ bool attributeTime(
     Reader* r, pugi::xml_node node, const char* name, const ELKRational_t* fallback, ELKRational_t* out)
 {
     const pugi::xml_attribute a = node.attribute(name);
-    char why[80];
     if (!a && fallback) {
         *out = *fallback;
         return true;
     }
     if (a && readTime(a.value(), out)) return true;
-    if (a)
-        std::snprintf(why, sizeof why, "%s \"%.24s\" is not a time", name, a.value());
-    else
-        std::snprintf(why, sizeof why, "no %s", name);
-    error(r, node, ELK_FAULT_BAD_TIME, why);
+    error(r, node, a ? ELK_FAULT_NOT_A_TIME : ELK_FAULT_MISSING, name);
     return false;
 }
 
@@ -82,11 +73,11 @@ bool span(Reader* r, pugi::xml_node node, const ELKRational_t* shift, const ELKR
         || !attributeTime(r, node, "duration", nullptr, &duration))
         return false;
     if (duration.num < 0) {
-        error(r, node, ELK_FAULT_BAD_TIME, "negative duration");
+        error(r, node, ELK_FAULT_NEGATIVE_DURATION);
         return false;
     }
     if (ELKRational_Add(in, &offset, shift) != ELK_OK || ELKRational_Add(out, in, &duration) != ELK_OK) {
-        error(r, node, ELK_FAULT_BAD_TIME, "time out of range");
+        error(r, node, ELK_FAULT_TIME_TOO_LARGE);
         return false;
     }
     return true;
@@ -97,7 +88,7 @@ bool childShift(
     Reader* r, pugi::xml_node node, const ELKRational_t* in, const ELKRational_t* start, ELKRational_t* shift)
 {
     if (ELKRational_Subtract(shift, in, start) == ELK_OK) return true;
-    error(r, node, ELK_FAULT_BAD_TIME, "time out of range");
+    error(r, node, ELK_FAULT_TIME_TOO_LARGE);
     return false;
 }
 
@@ -118,24 +109,17 @@ void entry(Reader* r, pugi::xml_node node, const ELKRational_t* shift, const ELK
     ELKRational_t in, out, start;
     if (!span(r, node, shift, offsetFallback, &in, &out, &start)) return;
     if (off || disabled(node)) {
-        ELKList_LeaveOut(r->list);
+        ELKList_LeaveOut(r->run->list);
     } else {
-        int64_t first, last, length;
-        if (ELKRational_ToFrames(&in, &r->list->base, &first) != ELK_OK
-            || ELKRational_ToFrames(&out, &r->list->base, &last) != ELK_OK
-            || __builtin_sub_overflow(last, first, &length)) {
-            error(r, node, ELK_FAULT_BAD_TIME, "time out of range");
-            return;
-        }
         int64_t line;
         int32_t column;
-        ELKXml_Position(&r->where, node, &line, &column);
+        ELKXml_Position(r->run, node, &line, &column);
         const char* label = node.attribute("name").value();
         if (!*label) label = node.name();
         char track[24] = "Primary";
         const int n = lane == 0 ? 7 : std::snprintf(track, sizeof track, "Lane %d", int(lane));
-        ELKList_AddEntry(
-            r->list, line, label, int32_t(std::strlen(label)), track, n, ELK_TRUE, first, last, length);
+        if (!ELKReader_AddSpan(r->run, line, column, label, int32_t(std::strlen(label)), track, n, &in, &out))
+            return;
         extend(r, &out);
     }
     ELKRational_t inner;
@@ -147,7 +131,7 @@ void item(
     Reader* r, pugi::xml_node node, const ELKRational_t* shift, int32_t lane, bool primary, int32_t depth)
 {
     if (depth > ELK_READER_DEPTH_MAX) {
-        error(r, node, ELK_FAULT_BAD_TIME, "nested too deeply");
+        error(r, node, ELK_FAULT_TOO_DEEP);
         return;
     }
     static const ELKRational_t zero = { 0, 1 };
@@ -183,11 +167,9 @@ bool laneOf(Reader* r, pugi::xml_node node, int32_t* lane)
     const char* text = node.attribute("lane").value();
     const char* p = text + (*text == '-');
     int32_t value = 0;
-    for (; *p >= '0' && *p <= '9' && value < 100000; ++p) value = value * 10 + (*p - '0');
+    for (; ELKChar_IsDigit(*p) && value < 100000; ++p) value = value * 10 + (*p - '0');
     if (*p || p == text + (*text == '-') || value == 0 || value >= 100000) {
-        char why[64];
-        std::snprintf(why, sizeof why, "lane \"%.16s\" is not a lane", text);
-        error(r, node, ELK_FAULT_BAD_TIME, why);
+        error(r, node, ELK_FAULT_NOT_A_LANE, text);
         return false;
     }
     *lane = *text == '-' ? -value : value;
@@ -228,8 +210,7 @@ bool sequenceRate(pugi::xml_node root, pugi::xml_node sequence, ELKTimebase_t* r
         return false;
     const ELKRational_t perSecond = { frame.den, frame.num };
     const bool drop = std::strcmp(sequence.attribute("tcFormat").value(), "DF") == 0;
-    return ELKRational_ToTimebase(&perSecond, drop ? ELK_TRUE : ELK_FALSE, rate) == ELK_OK
-        || ELKRational_ToTimebase(&perSecond, ELK_FALSE, rate) == ELK_OK;
+    return ELKRational_ToTimebase(&perSecond, drop ? ELK_TRUE : ELK_FALSE, rate) == ELK_OK;
 }
 
 // Projects stand in the library's events, or in older files in an event or the root.
@@ -248,60 +229,30 @@ template <typename Visit> void forEachProject(pugi::xml_node root, Visit visit)
 
 void project(Reader* r, pugi::xml_node root, pugi::xml_node node)
 {
-    ELKList_BeginInput(r->list, ELK_FORMAT_FCPXML);
     const char* name = node.attribute("name").value();
-    if (*name) ELKList_SetInputName(r->list, name, int32_t(std::strlen(name)));
     const pugi::xml_node sequence = node.child("sequence");
-    if (!sequence) {
-        error(r, node, ELK_FAULT_NO_TIMELINE, "no sequence");
-        ELKList_EndInput(r->list);
-        return;
-    }
     ELKTimebase_t rate;
-    if (sequenceRate(root, sequence, &rate)) ELKList_SetInputRate(r->list, &rate);
+    const bool hasRate = sequence && sequenceRate(root, sequence, &rate);
+    ELKReader_Begin(r->run, name, int32_t(std::strlen(name)), hasRate ? &rate : nullptr);
     static const ELKRational_t zero = { 0, 1 };
     ELKRational_t tcStart;
-    if (attributeTime(r, sequence, "tcStart", &zero, &tcStart)) {
+    if (!sequence) {
+        error(r, node, ELK_FAULT_NO_SEQUENCE);
+    } else if (attributeTime(r, sequence, "tcStart", &zero, &tcStart)) {
         r->hasLatest = false;
         storyline(r, sequence.child("spine"), &zero, 0, 0);
-        int64_t first, last = 0, length;
-        if (ELKRational_ToFrames(&tcStart, &r->list->base, &first) == ELK_OK
-            && (!r->hasLatest || ELKRational_ToFrames(&r->latest, &r->list->base, &last) == ELK_OK)
-            && !__builtin_sub_overflow(last, first, &length))
-            ELKList_SetLength(r->list, r->hasLatest && length > 0 ? length : 0);
+        ELKReader_SetLength(r->run, &tcStart, r->hasLatest ? &r->latest : &tcStart);
     }
-    ELKList_EndInput(r->list);
+    ELKReader_End(r->run);
 }
 
 } // namespace
 
-int8_t ELKFcpxml_Read(ELKList_t* list, const char* text, int64_t length)
+int8_t ELKFcpxml_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
-    if (!list) return ELK_ERROR;
-    const int64_t errors = list->errorCount;
-    pugi::xml_document doc;
-    if (!ELKXml_Load(&doc, list, text, length)) return ELK_ERROR;
-    Reader r = { list, {}, { 0, 1 }, false };
-    ELKTextPosition_Init(&r.where, text, length);
-    const pugi::xml_node root = doc.document_element();
-    bool any = false;
-    forEachProject(root, [&](pugi::xml_node p) {
-        any = true;
-        project(&r, root, p);
-    });
-    if (!any) ELKReader_NoTimeline(list, ELK_FORMAT_FCPXML);
-    return list->errorCount == errors ? ELK_OK : ELK_ERROR;
-}
-
-int8_t ELKFcpxml_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
-{
-    pugi::xml_document doc;
-    if (!rate || !ELKXml_Peek(&doc, text, length)) return ELK_ERROR;
-    const pugi::xml_node root = doc.document_element();
-    bool seen = false, found = false;
-    forEachProject(root, [&](pugi::xml_node p) {
-        if (!seen) found = sequenceRate(root, p.child("sequence"), rate);
-        seen = true;
-    });
-    return found ? ELK_OK : ELK_ERROR;
+    return ELKXml_Read(
+        list, ELK_FORMAT_FCPXML, policy, text, length, [](ELKReaderRun_t* run, pugi::xml_node root) {
+            Reader r = { run, { 0, 1 }, false };
+            forEachProject(root, [&](pugi::xml_node p) { project(&r, root, p); });
+        });
 }

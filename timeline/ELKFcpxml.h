@@ -11,20 +11,18 @@
 // The length runs from tcStart to the latest end of the primary storyline
 // (gaps included) or of a connected item.
 //
-// Text is UTF-8, as ELKTimeline_Read decodes it; positions count in it.
+// Text is UTF-8, as ELKInput decodes it; positions count in it. The rate a
+// timeline declares is taken under policy (ELKList_SetInputRate).
 #ifndef ELKFCPXML_H
 #define ELKFCPXML_H
 
 #include <cstdint>
 
-#include "ELKList.h"
+#include "ELKListBuilder.h"
 
 // Adds one input per project (one with an error when there is none, or when
-// the XML is not well-formed). ELK_OK when no error was added.
-int8_t ELKFcpxml_Read(ELKList_t* list, const char* text, int64_t length);
-
-// The first project's rate: its sequence format's frameDuration, drop frame
-// with tcFormat="DF". ELK_ERROR when there is none.
-int8_t ELKFcpxml_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate);
+// the XML is not well-formed); a project's own rate is its sequence format's
+// frameDuration, drop frame with tcFormat="DF". ELK_OK when no error was added.
+int8_t ELKFcpxml_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy);
 
 #endif

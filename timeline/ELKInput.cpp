@@ -5,13 +5,18 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ELKTimeline.h"
+#include "ELKAle.h"
+#include "ELKChars.h"
+#include "ELKFcpxml.h"
+#include "ELKOtio.h"
+#include "ELKXmeml.h"
 
 namespace
 {
@@ -101,14 +106,104 @@ int8_t loadFile(const char* path, Bytes* b, int32_t* error)
     return fault;
 }
 
+// Past blanks and, in XML, declarations, comments and a document type.
+const char* skipProlog(const char* p, const char* end)
+{
+    for (;;) {
+        while (p < end && ELKChar_IsBlankOrLineEnd(*p)) ++p;
+        if (end - p < 2 || p[0] != '<' || (p[1] != '?' && p[1] != '!')) return p;
+        const bool comment = end - p >= 4 && std::memcmp(p, "<!--", 4) == 0;
+        const char* close = comment ? "-->" : ">";
+        const char* q = p + 2;
+        int32_t brackets = 0; // a document type may hold an internal subset in [...]
+        for (; q < end; ++q) {
+            if (!comment && *q == '[') ++brackets;
+            if (!comment && *q == ']') --brackets;
+            if (brackets <= 0 && end - q >= int64_t(std::strlen(close))
+                && std::memcmp(q, close, std::strlen(close)) == 0)
+                break;
+        }
+        if (q >= end) return end;
+        p = q + std::strlen(close);
+    }
+}
+
+bool rootIs(const char* p, const char* end, const char* name)
+{
+    const size_t n = std::strlen(name);
+    if (size_t(end - p) < n + 2 || *p != '<' || std::memcmp(p + 1, name, n) != 0) return false;
+    const char c = p[n + 1];
+    return ELKChar_IsBlankOrLineEnd(c) || c == '>' || c == '/';
+}
+
+bool memContains(const char* p, const char* end, const char* word)
+{
+    const size_t n = std::strlen(word);
+    for (; size_t(end - p) >= n; ++p) {
+        p = static_cast<const char*>(std::memchr(p, word[0], size_t(end - p) - n + 1));
+        if (!p) return false;
+        if (std::memcmp(p, word, n) == 0) return true;
+    }
+    return false;
+}
+
+// Where the content starts: after a UTF-8 mark, and for XML after its prolog.
+struct Start {
+    const char* text;
+    const char* root;
+    const char* end;
+};
+
+// One row per format, tried in order: a new format is a file of its own and
+// a row here. Text that is no other format is a plain list.
+struct Format {
+    ELKListFormat_t format;
+    bool (*detect)(const ELKList_t* list, const Start& s);
+    int8_t (*read)(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy);
+};
+
+const Format kFormats[] = {
+    { ELK_FORMAT_FCPXML, [](const ELKList_t*, const Start& s) { return rootIs(s.root, s.end, "fcpxml"); },
+        ELKFcpxml_Read },
+    { ELK_FORMAT_XMEML, [](const ELKList_t*, const Start& s) { return rootIs(s.root, s.end, "xmeml"); },
+        ELKXmeml_Read },
+    { ELK_FORMAT_OTIO,
+        [](const ELKList_t*, const Start& s) {
+            return s.root < s.end && *s.root == '{' && memContains(s.root, s.end, "\"OTIO_SCHEMA\"");
+        },
+        ELKOtio_Read },
+    { ELK_FORMAT_ALE,
+        [](const ELKList_t*, const Start& s) { return ELKAle_Detect(s.text, s.end - s.text) == ELK_TRUE; },
+        ELKAle_Read },
+    { ELK_FORMAT_EDL,
+        [](const ELKList_t* list, const Start& s) {
+            return ELKList_IsEdl(list, s.text, s.end - s.text) == ELK_TRUE;
+        },
+        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
+            return ELKList_ReadLines(list, ELK_FORMAT_EDL, text, length, policy);
+        } },
+    { ELK_FORMAT_LIST, [](const ELKList_t*, const Start&) { return true; },
+        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
+            return ELKList_ReadLines(list, ELK_FORMAT_LIST, text, length, policy);
+        } },
+};
+static_assert(std::size(kFormats) == ELK_FORMAT_COUNT - 1, "a row for every format");
+
+const Format& formatOf(const ELKList_t* list, const char* text, int64_t length)
+{
+    Start s { text, nullptr, text + length };
+    if (length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0) s.text += 3;
+    s.root = skipProlog(s.text, s.end);
+    const Format* f = kFormats;
+    while (!f->detect(list, s)) ++f;
+    return *f;
+}
+
 // An input that could not be read at all: one error about the whole of it.
 int8_t refuse(ELKList_t* list, int8_t fault, int32_t error)
 {
-    if (ELKList_BeginInput(list, ELK_FORMAT_NONE) != ELK_OK) return ELK_ERROR;
     const uint64_t value[4] = { uint64_t(error), 0, 0, 0 };
-    ELKList_AddError(list, 0, 0, fault, nullptr, 0, value);
-    ELKList_EndInput(list);
-    return ELK_ERROR;
+    return ELKList_Refuse(list, ELK_FORMAT_NONE, 0, 0, ELKListFault_t(fault), nullptr, 0, value);
 }
 
 int8_t readLoaded(
@@ -122,20 +217,20 @@ int8_t readLoaded(
 
 int8_t ELKInput_ReadBytes(ELKList_t* list, const char* bytes, int64_t length, const ELKReadOptions_t* options)
 {
-    if (!list) return ELK_ERROR;
-    list->takesOwnRate = options && options->rate == ELK_RATE_OWN ? ELK_TRUE : ELK_FALSE;
-    const int8_t result = ELKTimeline_Read(list, bytes, length);
-    list->takesOwnRate = ELK_FALSE;
+    ELKText_t text;
+    if (!list || length < 0 || (!bytes && length)) return ELK_ERROR;
+    if (ELKText_Decode(&text, bytes, length) != ELK_OK) return refuse(list, ELK_FAULT_NO_MEMORY, 0);
+    const int8_t result = ELKInput_ReadText(list, &text, options);
+    ELKText_Destroy(&text);
     return result;
 }
 
 int8_t ELKInput_ReadText(ELKList_t* list, const ELKText_t* text, const ELKReadOptions_t* options)
 {
-    if (!list || !text) return ELK_ERROR;
-    list->takesOwnRate = options && options->rate == ELK_RATE_OWN ? ELK_TRUE : ELK_FALSE;
-    const int8_t result = ELKTimeline_ReadText(list, text);
-    list->takesOwnRate = ELK_FALSE;
-    return result;
+    if (!list || !text || text->length < 0 || (!text->utf8 && text->length)) return ELK_ERROR;
+    if (text->binary == ELK_TRUE) return refuse(list, ELK_FAULT_NOT_TEXT, 0);
+    const ELKRatePolicy_t policy = options ? options->rate : ELK_RATE_KEEP;
+    return formatOf(list, text->utf8, text->length).read(list, text->utf8, text->length, policy);
 }
 
 int8_t ELKInput_ReadFile(ELKList_t* list, const char* path, const ELKReadOptions_t* options)

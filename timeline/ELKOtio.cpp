@@ -9,8 +9,7 @@
 #include <rapidjson/reader.h>
 #include <vector>
 
-#include "ELKRational.h"
-#include "ELKReaderSupport.h"
+#include "ELKReaderKit.h"
 
 namespace
 {
@@ -98,14 +97,15 @@ struct Json {
     std::unique_ptr<char[]> copy;
     std::vector<Node> nodes; // nodes[0] is the root
     int64_t errorAt = 0;
-    const char* error = nullptr; // why it could not be read
+    ELKListFault_t fault = ELK_FAULT_NONE; // why it could not be read
+    const char* error = nullptr; // the parser's words, for ELK_FAULT_NOT_WELL_FORMED
 };
 
 bool parse(Json* json, const char* text, int64_t length)
 {
     if (!text || length < 0) length = 0;
     json->copy.reset(new (std::nothrow) char[size_t(length) + 1]);
-    if (!json->copy) return json->error = "out of memory", false;
+    if (!json->copy) return json->fault = ELK_FAULT_NO_MEMORY, false;
     if (length) std::memcpy(json->copy.get(), text, size_t(length));
     json->copy[size_t(length)] = 0;
     try {
@@ -121,12 +121,12 @@ bool parse(Json* json, const char* text, int64_t length)
         rapidjson::InsituStringStream stream(json->copy.get());
         if (reader.Parse<kFlags>(stream, builder).IsError()) {
             json->errorAt = int64_t(reader.GetErrorOffset());
-            json->error = builder.tooDeep ? "nested too deeply"
-                                          : rapidjson::GetParseError_En(reader.GetParseErrorCode());
+            json->fault = builder.tooDeep ? ELK_FAULT_TOO_DEEP : ELK_FAULT_NOT_WELL_FORMED;
+            json->error = builder.tooDeep ? nullptr : rapidjson::GetParseError_En(reader.GetParseErrorCode());
             return false;
         }
     } catch (const std::bad_alloc&) {
-        json->error = "out of memory";
+        json->fault = ELK_FAULT_NO_MEMORY;
         return false;
     }
     return true;
@@ -212,13 +212,11 @@ bool timelineRate(const Node* timeline, ELKTimebase_t* tb)
         return false;
     const Node* format
         = member(member(member(member(timeline, "metadata"), "fcp_xml"), "timecode"), "displayformat");
-    return (text(format, "DF") && ELKRational_ToTimebase(&rate, ELK_TRUE, tb) == ELK_OK)
-        || ELKRational_ToTimebase(&rate, ELK_FALSE, tb) == ELK_OK;
+    return ELKRational_ToTimebase(&rate, text(format, "DF") ? ELK_TRUE : ELK_FALSE, tb) == ELK_OK;
 }
 
 struct Reader {
-    ELKList_t* list;
-    ELKTextPosition_t where;
+    ELKReaderRun_t run;
     const char* base; // the parsed copy, whose offsets are the text's
 };
 
@@ -227,17 +225,21 @@ void position(Reader* r, const Node* item, int64_t* line, int32_t* column)
 {
     const Node* s = member(item, "OTIO_SCHEMA");
     const int64_t at = isString(s) ? s->text - r->base : 0;
-    ELKTextPosition_Find(&r->where, at, line, column);
+    ELKTextPosition_Find(&r->run.where, at, line, column);
 }
 
-void error(Reader* r, const Node* item, int8_t fault, const char* why)
+// Why an item's duration cannot be told.
+struct Fault {
+    ELKListFault_t code;
+    const char* name;
+};
+
+void error(Reader* r, const Node* item, Fault f)
 {
     int64_t line;
     int32_t column;
     position(r, item, &line, &column);
-    const Node* s = member(item, "OTIO_SCHEMA");
-    const int n = isString(s) ? int(s->length > 40 ? 40 : s->length) : 0;
-    ELKReader_Error(r->list, line, column, fault, "%s in %.*s", why, n, n ? s->text : "");
+    ELKReader_Fault(&r->run, line, column, f.code, f.name);
 }
 
 bool rangeDuration(const Node* range, ELKRational_t* out)
@@ -246,14 +248,14 @@ bool rangeDuration(const Node* range, ELKRational_t* out)
 }
 
 // How long an item lasts in its parent; false with *why when it cannot be told.
-bool duration(Reader* r, const Node* item, int32_t depth, ELKRational_t* out, const char** why)
+bool duration(Reader* r, const Node* item, int32_t depth, ELKRational_t* out, Fault* why)
 {
     *out = { 0, 1 };
-    if (depth > ELK_READER_DEPTH_MAX) return *why = "nested too deeply", false;
+    if (depth > ELK_READER_DEPTH_MAX) return *why = { ELK_FAULT_TOO_DEEP, nullptr }, false;
     if (schema(item, "Transition")) return true;
     const Node* range = member(item, "source_range");
     if (range && range->kind != kNull)
-        return rangeDuration(range, out) || (*why = "source_range has no duration", false);
+        return rangeDuration(range, out) || (*why = { ELK_FAULT_MISSING, "duration" }, false);
     if (schema(item, "Clip")) {
         const Node* media = member(item, "media_reference");
         const Node* key = member(item, "active_media_reference_key");
@@ -264,26 +266,21 @@ bool duration(Reader* r, const Node* item, int32_t depth, ELKRational_t* out, co
                     media = m;
         }
         return rangeDuration(member(media, "available_range"), out)
-            || (*why = "clip has neither source_range nor available_range", false);
+            || (*why = { ELK_FAULT_NO_RANGE, nullptr }, false);
     }
     const bool stack = schema(item, "Stack");
     if (!stack && !schema(item, "Track"))
-        return schema(item, "Gap") ? (*why = "gap has no duration", false) : true;
+        return schema(item, "Gap") ? (*why = { ELK_FAULT_MISSING, "duration" }, false) : true;
     for (const Node* child = firstChild(member(item, "children")); child; child = nextSibling(child)) {
         ELKRational_t d;
         if (!duration(r, child, depth + 1, &d, why)) return false;
         if (stack) {
             if (ELKRational_Compare(&d, out) > 0) *out = d;
         } else if (ELKRational_Add(out, out, &d) != ELK_OK) {
-            return *why = "time out of range", false;
+            return *why = { ELK_FAULT_TIME_TOO_LARGE, nullptr }, false;
         }
     }
     return true;
-}
-
-bool frames(Reader* r, const ELKRational_t* at, int64_t* out)
-{
-    return ELKRational_ToFrames(at, &r->list->base, out) == ELK_OK;
 }
 
 // Lays out one top-level track; returns its length in seconds through *length, false when it does not count.
@@ -297,31 +294,28 @@ bool track(Reader* r, const Node* node, const char* name, int32_t nameLength, EL
         const bool item = schema(child, "Clip") || schema(child, "Stack") || schema(child, "Track");
         if (!gap && !item) continue;
         ELKRational_t d, next;
-        const char* why = "";
-        if (!duration(r, child, 1, &d, &why) || (d.num < 0 && (why = "negative duration"))) {
-            error(r, child, ELK_FAULT_BAD_TIME, why);
+        Fault why { ELK_FAULT_NEGATIVE_DURATION, nullptr };
+        if (!duration(r, child, 1, &d, &why) || d.num < 0) {
+            error(r, child, why);
             return false;
         }
         if (ELKRational_Add(&next, &at, &d) != ELK_OK) {
-            error(r, child, ELK_FAULT_BAD_TIME, "time out of range");
+            error(r, child, { ELK_FAULT_TIME_TOO_LARGE, nullptr });
             return false;
         }
         const Node* on = member(child, "enabled");
         const bool itemOff = off || (on && on->kind == kFalse);
         if (item && itemOff) {
-            ELKList_LeaveOut(r->list);
+            ELKList_LeaveOut(r->run.list);
         } else if (item) {
-            int64_t in, out, line, length;
+            int64_t line;
             int32_t column;
-            if (!frames(r, &at, &in) || !frames(r, &next, &out) || __builtin_sub_overflow(out, in, &length)) {
-                error(r, child, ELK_FAULT_BAD_TIME, "time out of range");
-                return false;
-            }
             position(r, child, &line, &column);
             const Node* label = member(child, "name");
             const bool hasLabel = isString(label);
-            ELKList_AddEntry(r->list, line, hasLabel ? label->text : "",
-                hasLabel ? int32_t(label->length) : 0, name, nameLength, ELK_TRUE, in, out, length);
+            if (!ELKReader_AddSpan(&r->run, line, column, hasLabel ? label->text : "",
+                    hasLabel ? int32_t(label->length) : 0, name, nameLength, &at, &next))
+                return false;
         }
         if (gap || !itemOff) end = next;
         at = next;
@@ -335,11 +329,11 @@ bool track(Reader* r, const Node* node, const char* name, int32_t nameLength, EL
 
 void timeline(Reader* r, const Node* node)
 {
-    ELKList_BeginInput(r->list, ELK_FORMAT_OTIO);
     const Node* name = member(node, "name");
-    if (isString(name) && name->length) ELKList_SetInputName(r->list, name->text, int32_t(name->length));
     ELKTimebase_t rate;
-    if (timelineRate(node, &rate)) ELKList_SetInputRate(r->list, &rate);
+    const bool hasRate = timelineRate(node, &rate);
+    ELKReader_Begin(&r->run, isString(name) ? name->text : nullptr,
+        isString(name) ? int32_t(name->length) : 0, hasRate ? &rate : nullptr);
     ELKRational_t longest = { 0, 1 };
     int32_t video = 0, audio = 0;
     for (const Node* t = firstChild(member(member(node, "tracks"), "children")); t; t = nextSibling(t)) {
@@ -361,9 +355,9 @@ void timeline(Reader* r, const Node* node)
         if (track(r, t, trackName, n, &length) && ELKRational_Compare(&length, &longest) > 0)
             longest = length;
     }
-    int64_t length;
-    if (frames(r, &longest, &length)) ELKList_SetLength(r->list, length);
-    ELKList_EndInput(r->list);
+    const ELKRational_t zero = { 0, 1 };
+    ELKReader_SetLength(&r->run, &zero, &longest);
+    ELKReader_End(&r->run);
 }
 
 // Timelines: the root, or those in a collection (collections may nest).
@@ -377,10 +371,9 @@ template <typename Visit> void forEachTimeline(const Node* v, int32_t depth, Vis
 
 } // namespace
 
-int8_t ELKOtio_Read(ELKList_t* list, const char* text, int64_t length)
+int8_t ELKOtio_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
     if (!list) return ELK_ERROR;
-    const int64_t errors = list->errorCount;
     Json json;
     // The parser takes a NUL for the end of the text: what follows one would be lost.
     const char* nul
@@ -390,32 +383,15 @@ int8_t ELKOtio_Read(ELKList_t* list, const char* text, int64_t length)
         ELKTextPosition_Init(&where, text, length);
         int64_t line = 0;
         int32_t column = 0;
-        const char* why = json.error ? json.error : "a NUL character";
-        if (json.copy) ELKTextPosition_Find(&where, json.error ? json.errorAt : nul - text, &line, &column);
-        ELKList_BeginInput(list, ELK_FORMAT_NONE);
-        ELKReader_Error(list, line, column, ELK_FAULT_NOT_WELL_FORMED, "%s", why);
-        ELKList_EndInput(list);
-        return ELK_ERROR;
+        const bool failed = json.fault != ELK_FAULT_NONE;
+        const char* why = failed ? json.error : "a NUL character";
+        if (json.copy) ELKTextPosition_Find(&where, failed ? json.errorAt : nul - text, &line, &column);
+        return ELKList_Refuse(list, ELK_FORMAT_NONE, line, column,
+            failed ? json.fault : ELK_FAULT_NOT_WELL_FORMED, why, why ? int32_t(std::strlen(why)) : 0);
     }
-    Reader r = { list, {}, json.copy.get() };
-    ELKTextPosition_Init(&r.where, text, length);
-    bool any = false;
-    forEachTimeline(json.nodes.data(), 0, [&](const Node* t) {
-        any = true;
-        timeline(&r, t);
-    });
-    if (!any) ELKReader_NoTimeline(list, ELK_FORMAT_OTIO);
-    return list->errorCount == errors ? ELK_OK : ELK_ERROR;
-}
-
-int8_t ELKOtio_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
-{
-    Json json;
-    if (!rate || !parse(&json, text, length)) return ELK_ERROR;
-    bool seen = false, found = false;
-    forEachTimeline(json.nodes.data(), 0, [&](const Node* t) {
-        if (!seen) found = timelineRate(t, rate);
-        seen = true;
-    });
-    return found ? ELK_OK : ELK_ERROR;
+    Reader r = {};
+    r.base = json.copy.get();
+    ELKReader_Start(&r.run, list, ELK_FORMAT_OTIO, policy, text, length);
+    forEachTimeline(json.nodes.data(), 0, [&](const Node* t) { timeline(&r, t); });
+    return ELKReader_Finish(&r.run);
 }

@@ -10,21 +10,19 @@
 // named by its name or V1..., A1... by kind. The length is the longest track.
 // Every RationalTime's rate within 1e-5 of a named timebase is taken as it.
 //
-// Text is UTF-8, as ELKTimeline_Read decodes it; positions count in it.
+// Text is UTF-8, as ELKInput decodes it; positions count in it. The rate a
+// timeline declares is taken under policy (ELKList_SetInputRate).
 #ifndef ELKOTIO_H
 #define ELKOTIO_H
 
 #include <cstdint>
 
-#include "ELKList.h"
+#include "ELKListBuilder.h"
 
 // Adds one input per timeline (one with an error when there is none, or when
-// the JSON is not well-formed). ELK_OK when no error was added.
-int8_t ELKOtio_Read(ELKList_t* list, const char* text, int64_t length);
-
-// The first timeline's rate: that of global_start_time, else of the first
-// time in its tracks; drop frame when its metadata fcp_xml.timecode.displayformat
-// is DF. ELK_ERROR when there is none.
-int8_t ELKOtio_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate);
+// the JSON is not well-formed); a timeline's own rate is that of
+// global_start_time, else of the first time in its tracks, drop frame when its
+// metadata fcp_xml.timecode.displayformat is DF. ELK_OK when no error was added.
+int8_t ELKOtio_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy);
 
 #endif

@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ELKRational.h"
-#include "ELKReaderSupport.h"
+#include "ELKReaderKit.h"
 
 namespace
 {
@@ -46,46 +45,35 @@ bool sequenceRate(pugi::xml_node sequence, ELKTimebase_t* rate)
     ELKRational_t perSecond;
     if (!readRate(sequence.child("rate"), &perSecond)) return false;
     const bool drop = std::strcmp(sequence.child("timecode").child_value("displayformat"), "DF") == 0;
-    return ELKRational_ToTimebase(&perSecond, drop ? ELK_TRUE : ELK_FALSE, rate) == ELK_OK
-        || ELKRational_ToTimebase(&perSecond, ELK_FALSE, rate) == ELK_OK;
+    return ELKRational_ToTimebase(&perSecond, drop ? ELK_TRUE : ELK_FALSE, rate) == ELK_OK;
 }
 
 struct Reader {
-    ELKList_t* list;
-    ELKTextPosition_t where;
+    ELKReaderRun_t* run;
     ELKRational_t frame; // seconds a frame of the sequence
-    bool sameRate; // the sequence counts frames at the list's rate
-    int64_t latest; // the latest end, in frames of the list
+    ELKRational_t latest; // the latest end, in seconds
 };
 
-void error(Reader* r, pugi::xml_node node, int8_t fault, const char* why)
+void error(Reader* r, pugi::xml_node node, ELKListFault_t fault, const char* name = nullptr)
 {
-    int64_t line;
-    int32_t column;
-    ELKXml_Position(&r->where, node, &line, &column);
-    ELKReader_Error(r->list, line, column, fault, "%s in <%s>", why, node.name());
+    ELKXml_Fault(r->run, node, fault, name);
 }
 
-// A frame count (whole, perhaps written "1055.0"), in frames of the list. -1 stays -1 in *raw.
-bool position(Reader* r, pugi::xml_node item, const char* name, int64_t* raw, int64_t* frames)
+// A frame count (whole, perhaps written "1055.0"), in seconds. -1 stays -1 in *raw.
+bool position(Reader* r, pugi::xml_node item, const char* name, int64_t* raw, ELKRational_t* seconds)
 {
     const char* text = item.child_value(name);
-    ELKRational_t count, seconds;
-    char why[80];
+    ELKRational_t count;
     if (ELKRational_FromText(&count, text, int64_t(std::strlen(text))) != ELK_OK
         || count.num % count.den != 0) {
-        std::snprintf(why, sizeof why, "%s \"%.24s\" is not a whole frame count", name, text);
-        error(r, item, ELK_FAULT_BAD_TIME, why);
+        error(r, item, ELK_FAULT_NOT_A_FRAME_COUNT, name);
         return false;
     }
     count = { count.num / count.den, 1 };
     *raw = count.num;
     if (count.num == -1) return true;
-    if (count.num >= 0 && r->sameRate) return *frames = count.num, true;
-    if (count.num < 0 || ELKRational_Multiply(&seconds, &count, &r->frame) != ELK_OK
-        || ELKRational_ToFrames(&seconds, &r->list->base, frames) != ELK_OK) {
-        std::snprintf(why, sizeof why, "%s %.24s is out of range", name, text);
-        error(r, item, ELK_FAULT_BAD_TIME, why);
+    if (count.num < 0 || ELKRational_Multiply(seconds, &count, &r->frame) != ELK_OK) {
+        error(r, item, ELK_FAULT_TIME_TOO_LARGE);
         return false;
     }
     return true;
@@ -100,44 +88,43 @@ pugi::xml_node neighbour(pugi::xml_node item, bool after)
 
 void item(Reader* r, pugi::xml_node node, const char* track, int32_t trackLength, bool trackOff)
 {
-    int64_t start, end, in = 0, out = 0, unused;
+    int64_t start, end, unused;
+    ELKRational_t in = { 0, 1 }, out = { 0, 1 };
     if (!position(r, node, "start", &start, &in) || !position(r, node, "end", &end, &out)) return;
     if (start == -1) {
         const pugi::xml_node t = neighbour(node, false);
-        if (!t) return error(r, node, ELK_FAULT_BAD_TIME, "start -1 without a transition before it");
+        if (!t) return error(r, node, ELK_FAULT_NO_TRANSITION_BEFORE);
         if (!position(r, t, "start", &unused, &in)) return;
     }
     if (end == -1) {
         const pugi::xml_node t = neighbour(node, true);
-        if (!t) return error(r, node, ELK_FAULT_BAD_TIME, "end -1 without a transition after it");
+        if (!t) return error(r, node, ELK_FAULT_NO_TRANSITION_AFTER);
         if (!position(r, t, "end", &unused, &out)) return;
     }
-    if (out < in) return error(r, node, ELK_FAULT_BAD_TIME, "end before start");
-    if (trackOff || isFalse(node, "enabled")) return ELKList_LeaveOut(r->list);
+    if (ELKRational_Compare(&out, &in) < 0) return error(r, node, ELK_FAULT_END_BEFORE_START);
+    if (trackOff || isFalse(node, "enabled")) return ELKList_LeaveOut(r->run->list);
     int64_t line;
     int32_t column;
-    ELKXml_Position(&r->where, node, &line, &column);
+    ELKXml_Position(r->run, node, &line, &column);
     const char* label = node.child_value("name");
-    ELKList_AddEntry(
-        r->list, line, label, int32_t(std::strlen(label)), track, trackLength, ELK_TRUE, in, out, out - in);
-    if (out > r->latest) r->latest = out;
+    if (ELKReader_AddSpan(
+            r->run, line, column, label, int32_t(std::strlen(label)), track, trackLength, &in, &out)
+        && ELKRational_Compare(&out, &r->latest) > 0)
+        r->latest = out;
 }
 
 void sequence(Reader* r, pugi::xml_node node)
 {
-    ELKList_BeginInput(r->list, ELK_FORMAT_XMEML);
     const char* name = node.child_value("name");
-    if (*name) ELKList_SetInputName(r->list, name, int32_t(std::strlen(name)));
     ELKTimebase_t rate;
-    ELKRational_t perSecond;
-    if (sequenceRate(node, &rate)) ELKList_SetInputRate(r->list, &rate);
+    const bool hasRate = sequenceRate(node, &rate);
+    ELKReader_Begin(r->run, name, int32_t(std::strlen(name)), hasRate ? &rate : nullptr);
     // Without a rate of its own, frames count at the list's.
-    if (!readRate(node.child("rate"), &perSecond))
-        perSecond = { int64_t(r->list->base.num), int64_t(r->list->base.den) };
+    ELKRational_t perSecond;
+    const ELKTimebase_t& base = r->run->list->base;
+    if (!readRate(node.child("rate"), &perSecond)) perSecond = { int64_t(base.num), int64_t(base.den) };
     r->frame = { perSecond.den, perSecond.num };
-    r->sameRate
-        = uint64_t(perSecond.num) == r->list->base.num && uint64_t(perSecond.den) == r->list->base.den;
-    r->latest = 0;
+    r->latest = { 0, 1 };
     const pugi::xml_node media = node.child("media");
     const char* const kinds[] = { "video", "audio" };
     for (const char* kind : kinds) {
@@ -152,8 +139,9 @@ void sequence(Reader* r, pugi::xml_node node)
                 if (named(i, "clipitem") || named(i, "generatoritem")) item(r, i, trackName, n, off);
         }
     }
-    ELKList_SetLength(r->list, r->latest);
-    ELKList_EndInput(r->list);
+    const ELKRational_t zero = { 0, 1 };
+    ELKReader_SetLength(r->run, &zero, &r->latest);
+    ELKReader_End(r->run);
 }
 
 // Sequences at the top level, or in a project's or bin's children.
@@ -169,31 +157,11 @@ template <typename Visit> void forEachSequence(pugi::xml_node parent, int32_t de
 
 } // namespace
 
-int8_t ELKXmeml_Read(ELKList_t* list, const char* text, int64_t length)
+int8_t ELKXmeml_Read(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
-    if (!list) return ELK_ERROR;
-    const int64_t errors = list->errorCount;
-    pugi::xml_document doc;
-    if (!ELKXml_Load(&doc, list, text, length)) return ELK_ERROR;
-    Reader r = { list, {}, { 1, 1 }, false, 0 };
-    ELKTextPosition_Init(&r.where, text, length);
-    bool any = false;
-    forEachSequence(doc.document_element(), 0, [&](pugi::xml_node s) {
-        any = true;
-        sequence(&r, s);
-    });
-    if (!any) ELKReader_NoTimeline(list, ELK_FORMAT_XMEML);
-    return list->errorCount == errors ? ELK_OK : ELK_ERROR;
-}
-
-int8_t ELKXmeml_OwnRate(const char* text, int64_t length, ELKTimebase_t* rate)
-{
-    pugi::xml_document doc;
-    if (!rate || !ELKXml_Peek(&doc, text, length)) return ELK_ERROR;
-    bool seen = false, found = false;
-    forEachSequence(doc.document_element(), 0, [&](pugi::xml_node s) {
-        if (!seen) found = sequenceRate(s, rate);
-        seen = true;
-    });
-    return found ? ELK_OK : ELK_ERROR;
+    return ELKXml_Read(
+        list, ELK_FORMAT_XMEML, policy, text, length, [](ELKReaderRun_t* run, pugi::xml_node root) {
+            Reader r = { run, { 1, 1 }, { 0, 1 } };
+            forEachSequence(root, 0, [&](pugi::xml_node s) { sequence(&r, s); });
+        });
 }

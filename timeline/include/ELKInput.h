@@ -21,17 +21,8 @@
 // The largest input read: 1 GiB.
 constexpr int64_t ELK_INPUT_MAX = int64_t(1) << 30;
 
-// Which timebase the list counts at.
-enum ELKRatePolicy_t : int8_t {
-    ELK_RATE_KEEP = 0, // list->base, whatever the input declares
-    // The input's own rate, if it declares one, becomes list->base (and
-    // list->rateFrom ELK_RATE_FROM_INPUT) provided the list has counted
-    // nothing yet; else list->base.
-    ELK_RATE_OWN,
-};
-
 struct ELKReadOptions_t {
-    ELKRatePolicy_t rate;
+    ELKRatePolicy_t rate; // ELK_RATE_OWN: the input's own rate, if the list has counted nothing
 };
 
 // Reads a whole file given as bytes in any encoding the decoder takes.
