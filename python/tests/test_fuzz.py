@@ -76,3 +76,13 @@ def test_the_corpus_and_its_mutants_as_durations_and_timebases(root):
             except ValueError:
                 continue
             assert eval(repr(value), vars(horodex)) == value
+
+
+@pytest.mark.parametrize("make", [
+    lambda: horodex.List(), lambda: horodex.Records(), lambda: object.__new__(horodex.Duration),
+    lambda: type("Sub", (horodex.Duration,), {}), lambda: horodex.Duration.__new__(horodex.Duration),
+    lambda: horodex.Timebase.__new__(horodex.Timebase, 25, 1, 2), lambda: horodex.read_text(b"", rate=[]),
+])
+def test_misuse_raises_type_error(make):
+    with pytest.raises(TypeError):
+        make()
