@@ -297,7 +297,9 @@ void bindList(py::module_& m)
                     for (size_t k = 0; k < count; ++k) out[k] = r.at(int64_t(start + k * step));
                     return std::move(out);
                 }
-                int64_t i = index.cast<int64_t>();
+                if (!PyIndex_Check(index.ptr())) throw py::type_error("indices are ints or slices");
+                int64_t i = PyNumber_AsSsize_t(index.ptr(), PyExc_IndexError);
+                if (i == -1 && PyErr_Occurred()) throw py::error_already_set();
                 if (i < 0) i += n;
                 if (i < 0 || i >= n) throw py::index_error("index out of range");
                 return r.at(i);

@@ -165,8 +165,9 @@ def test_tracks_unique_and_length_of_an_edl(samples):
     assert lst.entries[1].track == "A" and lst.entries[1].in_ == Duration("01:00:02:00", "25")
     assert lst.entries[-1] == lst.entries[1] and lst.entries[::-1][0] == lst.entries[1]
     assert len(lst.entries[5:]) == 0
-    with pytest.raises(IndexError):
-        lst.entries[2]
+    for index, error in ((2, IndexError), (-3, IndexError), (2**70, IndexError), ("0", TypeError), (0.0, TypeError)):
+        with pytest.raises(error):
+            lst.entries[index]
 
 
 def test_a_bundle_is_read_through_its_info_file(samples, horodex_tc):
