@@ -84,9 +84,14 @@ py::object makeRecordType(const char* name, const char* fields, const char* doc)
     return type;
 }
 
-py::object call(PyObject* type, py::tuple args)
+// A record of the fields given: what the named tuple's own __new__ does, without
+// its Python frame, which cost more than the library's whole share of a record.
+py::object call(PyObject* type, py::tuple fields)
 {
-    return py::reinterpret_borrow<py::object>(type)(*args);
+    PyObject* record
+        = PyTuple_Type.tp_new(reinterpret_cast<PyTypeObject*>(type), py::make_tuple(fields).ptr(), nullptr);
+    if (!record) throw py::error_already_set();
+    return py::reinterpret_steal<py::object>(record);
 }
 
 struct List {
