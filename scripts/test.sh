@@ -3,6 +3,7 @@
 # Installs what is missing, builds and runs every test.
 #   scripts/test.sh             Release build in build/
 #   scripts/test.sh --sanitize  AddressSanitizer + UBSan build in build-sanitize/
+#   scripts/test.sh --thread    ThreadSanitizer build in build-tsan/: the tests where threads meet
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
@@ -10,6 +11,8 @@ horodex_install_deps
 
 dir=build
 opts=(-DCMAKE_BUILD_TYPE=Release)
+targets=(all)
+tests=.
 case "${1:-}" in
   "") ;;
   --sanitize)
@@ -19,11 +22,18 @@ case "${1:-}" in
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ;;
-  *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+  --thread)
+    dir=build-tsan
+    opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHORODEX_TSAN=ON -DHORODEX_BENCH=OFF)
+    targets=(tst_threads tst_tape tst_e2e_tape tst_cli horodex-tape horodex-tc)
+    tests='^(tst_threads|tst_tape|tst_e2e_tape|tst_cli)$'
+    export TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp"
+    ;;
+  *) echo "usage: $0 [--sanitize | --thread]" >&2; exit 2 ;;
 esac
 
 cmake -S . -B "$dir" "${opts[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)" >/dev/null
-scripts/test-python.sh "$dir"
+cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}" >/dev/null
+[ "$tests" != . ] || scripts/test-python.sh "$dir" # with every test, not in the thread pass
 cd "$dir"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -R "$tests"
