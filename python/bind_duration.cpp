@@ -12,6 +12,7 @@
 
 #include "ELKRational.h"
 #include "Json.h"
+#include "Values.h"
 #include "bind.h"
 
 namespace
@@ -74,15 +75,6 @@ const char* utf8Of(py::handle text, int32_t* length)
     return bytes;
 }
 
-// The column, in characters from 1, of a byte offset into UTF-8 text.
-py::int_ columnOf(const char* text, int32_t offset)
-{
-    int64_t column = 1;
-    for (int32_t i = 0; i < offset; ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
-    return py::int_(column);
-}
-
 bool isInt(PyObject* value)
 {
     return PyLong_Check(value) && !PyBool_Check(value);
@@ -116,13 +108,6 @@ int64_t toFrames(PyObject* value)
 [[noreturn]] void raisePast64Bits()
 {
     throw py::value_error("a duration past 64 bits of frames");
-}
-
-[[noreturn]] void raiseSkipped(const ELKTimebase_t& tb, const ELKDurationFields_t& label, py::object column)
-{
-    char why[2 * ELK_DURATION_TEXT_MAX];
-    const int32_t n = ELKDuration_SkippedText(&tb, &label, why, sizeof why);
-    raiseTimecodeError(std::string(why, n > 0 ? size_t(n) : 0), std::move(column));
 }
 
 PyObject* notImplemented()
@@ -293,19 +278,17 @@ PyType_Slot kTimebaseSlots[] = {
 
 // --- Duration -----------------------------------------------------------------
 
-PyObject* durationFromText(PyObject* value, const ELKTimebase_t& tb)
+// Text read as horodex-tc reads a value: a time in any form, or a running
+// time; a fault is a TimecodeError with horodex-tc's reason and column.
+PyObject* durationFromText(PyObject* value, const ELKTimebase_t& tb, bool realTime)
 {
     int32_t length;
     const char* text = utf8Of(value, &length);
     ELKDuration_t d;
     ELKDuration_Init(&d, &tb);
-    int32_t at = 0;
-    int8_t fault = ELK_DURATION_FAULT_NONE;
-    ELKDurationFields_t skipped;
-    if (ELKDuration_FromTextStrict(&d, text, length, &at, &skipped, &fault) == ELK_OK)
-        return makeDuration(d.frames, tb);
-    if (fault == ELK_DURATION_FAULT_NO_SUCH_LABEL) raiseSkipped(tb, skipped, columnOf(text, at));
-    raiseTimecodeError(ELKDuration_FaultText(fault), columnOf(text, at));
+    TextError error;
+    if (readTime(text, size_t(length), realTime, &d, &error)) return makeDuration(d.frames, tb);
+    raiseTimecodeError(error.reason, py::int_(columnAt(text, error.offset)));
 }
 
 PyObject* durationNew(PyTypeObject*, PyObject* args, PyObject* kwds)
@@ -323,7 +306,7 @@ PyObject* durationNew(PyTypeObject*, PyObject* args, PyObject* kwds)
     return guarded(
         [&]() -> PyObject* {
             const ELKTimebase_t tb = toTimebase(rate);
-            if (PyUnicode_Check(value)) return durationFromText(value, tb);
+            if (PyUnicode_Check(value)) return durationFromText(value, tb, false);
             if (isInt(value)) return makeDuration(toFrames(value), tb);
             throw py::type_error("a duration is text or an int of frames (from_seconds takes seconds), not "
                 + typeName(value));
@@ -512,7 +495,8 @@ PyObject* durationRelabel(PyObject* self, PyObject* rate)
             ELKDurationFields_t skipped;
             if (ELKDuration_ConvertLabelStrict(&out, &tb, &skipped) == ELK_OK)
                 return makeDuration(out.frames, out.base);
-            if (ELKDuration_LabelExists(&tb, &skipped) == ELK_FALSE) raiseSkipped(tb, skipped, py::none());
+            if (ELKDuration_LabelExists(&tb, &skipped) == ELK_FALSE)
+                raiseTimecodeError(describeSkipped(skipped, tb), py::none());
             raisePast64Bits();
         },
         nullptr);
@@ -530,15 +514,7 @@ PyObject* durationFromSeconds(PyObject*, PyObject* args, PyObject* kwds)
             const ELKTimebase_t tb = toTimebase(rate);
             ELKDuration_t d;
             ELKDuration_Init(&d, &tb);
-            if (PyUnicode_Check(value)) {
-                int32_t length;
-                const char* text = utf8Of(value, &length);
-                int32_t at = 0;
-                int8_t fault = ELK_DURATION_FAULT_NONE;
-                if (ELKDuration_FromRealTime(&d, text, length, &at, &fault) != ELK_OK)
-                    raiseTimecodeError(ELKDuration_FaultText(fault), columnOf(text, at));
-                return makeDuration(d.frames, tb);
-            }
+            if (PyUnicode_Check(value)) return durationFromText(value, tb, true);
             const std::string text = exactText(value);
             ELKRational_t seconds;
             if (ELKRational_FromText(&seconds, text.data(), int64_t(text.size())) != ELK_OK

@@ -6,6 +6,7 @@ import decimal
 import doctest
 import math
 import pickle
+import subprocess
 import random
 from decimal import Decimal
 from fractions import Fraction
@@ -295,3 +296,16 @@ def test_values_are_immutable_hashable_and_pickle():
     assert hash(d) != hash(Duration(5, "24"))
     for value in (d, Timebase("29.97df"), Duration(-17982, "29.97df")):
         assert pickle.loads(pickle.dumps(value)) == value
+
+
+@pytest.mark.parametrize("text, rate, realtime", [
+    ("12x", "25", False), ("1:2:3:4:5", "25", False), ("00:01:00;00", "29.97df", False),
+    ("éé12x", "25", False), ("1h30", "25", False), ("-00:00:60;02", "59.94df", False),
+    ("99999999999999999999", "25", False), ("1:60", "25", True), ("1::00", "25", True), ("x", "23.976", True),
+])
+def test_refusals_word_and_place_as_horodex_tc(text, rate, realtime, horodex_tc):
+    args = [horodex_tc, "-r", rate, "frames"] + (["--realtime"] if realtime else []) + ["--", text]
+    said = subprocess.run(args, capture_output=True, text=True, check=False).stderr.strip()
+    with pytest.raises(TimecodeError) as caught:
+        Duration.from_seconds(text, rate) if realtime else Duration(text, rate)
+    assert said == f"horodex-tc: argument 1, column {caught.value.column}: {caught.value}"
