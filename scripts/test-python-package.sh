@@ -42,7 +42,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'python3 (>= 3\.[0-9]*), python3 (<< 3\.[0-9]*)' <<<"$depends" || fail "Depends lacks the Python version range: $depends"
 session "$site" || fail "the module unpacked from $deb does not work"
 
-"$python" -m pip install --quiet --no-cache-dir --no-build-isolation --no-deps --no-index --target "$root/pip" . \
+"$python" -m pip install --quiet --no-cache-dir --root-user-action=ignore --no-build-isolation --no-deps --no-index --target "$root/pip" . \
   || fail "pip install --no-build-isolation . failed"
 session "$root/pip" || fail "the module pip built does not work"
 rm -rf build/lib* build/temp* build/bdist* python/horodex.egg-info
