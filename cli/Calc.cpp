@@ -4,7 +4,6 @@
 
 #include "Command.h"
 #include "Expression.h"
-#include "Json.h"
 #include "Output.h"
 
 int runCalc(const Options& opt, Output& out)
@@ -30,13 +29,7 @@ int runCalc(const Options& opt, Output& out)
     }
     std::string& b = out.buffer();
     if (opt.json) {
-        b += "{\"rate\": ";
-        std::string rate;
-        appendTimebase(rate, d.base);
-        appendJsonString(b, rate);
-        b += ", ";
-        appendJsonFields(b, d);
-        b += '}';
+        appendJsonResult(b, d);
     } else if (opt.verbose) {
         appendAllForms(b, d);
     } else {

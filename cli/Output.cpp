@@ -14,8 +14,18 @@ Output::Output()
     m_buffer.reserve(kSize + 4096);
 }
 
+Output::Output(std::string* capture)
+    : m_capture(capture)
+{
+}
+
 bool Output::flush()
 {
+    if (m_capture) {
+        m_capture->append(m_buffer);
+        m_buffer.clear();
+        return true;
+    }
     size_t done = 0;
     while (!m_failed && done < m_buffer.size()) {
         const ssize_t n = write(STDOUT_FILENO, m_buffer.data() + done, m_buffer.size() - done);
@@ -98,6 +108,17 @@ void appendJsonFields(std::string& out, const ELKDuration_t& d)
 void appendJsonDuration(std::string& out, const ELKDuration_t& d)
 {
     out += '{';
+    appendJsonFields(out, d);
+    out += '}';
+}
+
+void appendJsonResult(std::string& out, const ELKDuration_t& d)
+{
+    out += "{\"rate\": ";
+    std::string rate;
+    appendTimebase(rate, d.base);
+    appendJsonString(out, rate);
+    out += ", ";
     appendJsonFields(out, d);
     out += '}';
 }

@@ -9,11 +9,13 @@
 
 #include "ELKDuration.h"
 
-// Standard output through one large buffer, written when full.
+// Standard output through one large buffer, written when full; or, for a
+// caller that takes the results as a string (the page), kept in *capture.
 class Output
 {
 public:
     Output();
+    explicit Output(std::string* capture);
 
     std::string& buffer() { return m_buffer; }
 
@@ -30,6 +32,7 @@ private:
     static constexpr size_t kSize = 1 << 16;
     std::string m_buffer;
     bool m_failed = false;
+    std::string* m_capture = nullptr;
 };
 
 // Where a fault lies. A file is written "FILE:LINE:COLUMN"; without one, a
@@ -54,5 +57,7 @@ void appendAllForms(std::string& out, const ELKDuration_t& d);
 // The three forms as JSON fields, without braces; then as an object.
 void appendJsonFields(std::string& out, const ELKDuration_t& d);
 void appendJsonDuration(std::string& out, const ELKDuration_t& d);
+// {"rate": "29.97df", "label": ..., "frames": ..., "realtime": ...}
+void appendJsonResult(std::string& out, const ELKDuration_t& d);
 
 #endif

@@ -25,8 +25,10 @@ case "${1:-}" in
   --thread)
     dir=build-tsan
     opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DHORODEX_TSAN=ON -DHORODEX_BENCH=OFF)
-    targets=(tst_threads tst_tape tst_e2e_tape tst_cli horodex-tape horodex-tc)
-    tests='^(tst_threads|tst_tape|tst_e2e_tape|tst_cli)$'
+    # The tape's tests run offscreen here, its background reading included: the X client
+    # libraries a real window loads misuse their own locks in ways ThreadSanitizer reports.
+    targets=(tst_threads tst_tape tst_cli horodex-tc)
+    tests='^(tst_threads|tst_tape|tst_cli)$'
     export TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp"
     ;;
   *) echo "usage: $0 [--sanitize | --thread]" >&2; exit 2 ;;
@@ -37,3 +39,4 @@ cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}" >/dev/null
 [ "$tests" != . ] || scripts/test-python.sh "$dir" # with every test, not in the thread pass
 cd "$dir"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -R "$tests"
+if [ "$dir" = build ]; then ../scripts/test-web.sh; fi # the page in Debian's Chromium
