@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ELKDuration.h"
+#include "ELKList.h"
 
 class Output;
 struct Command;
@@ -18,7 +19,7 @@ enum CommandOption : unsigned { kOptionTo = 1, kOptionKeepLabel = 2, kOptionReal
 struct Options {
     const Command* command = nullptr;
     ELKTimebase_t rate {};
-    bool rateGiven = false; // --rate, not $HORODEX_RATE or the default
+    ELKRateFrom_t rateFrom = ELK_RATE_FROM_DEFAULT; // --rate, $HORODEX_RATE or the default
     ELKTimebase_t to {};
     bool hasTo = false;
     bool keepLabel = false;

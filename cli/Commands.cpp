@@ -27,7 +27,8 @@ const Command kCommands[] = {
     { "convert", runConvert, kOptionTo | kOptionKeepLabel, kOptionTo,
         "convert --to TIMEBASE [--keep-label] [TIME]...",
         "each time at another timebase, by running time or --keep-label" },
-    { "sum", runSum, 0, 0, "sum [FILE]...", "total lists, EDLs and timelines: sum, unique, length, per track" },
+    { "sum", runSum, 0, 0, "sum [FILE]...",
+        "total lists, EDLs, subtitles and timelines: sum, unique, length, per track" },
 };
 const size_t kCommandCount = std::size(kCommands);
 

@@ -24,7 +24,7 @@ public:
         : m_opt(opt)
         , m_out(out)
     {
-        ELKList_Init(&m_list, &opt.rate);
+        ELKList_Init(&m_list, &opt.rate, opt.rateFrom);
     }
     ~SumWriter() { ELKList_Destroy(&m_list); }
 
@@ -39,6 +39,8 @@ public:
         if (m_linesLeftOut > 0)
             report({},
                 std::to_string(m_linesLeftOut) + " of " + std::to_string(m_list.lines) + " lines left out");
+        if (m_list.rateFrom == ELK_RATE_FROM_DEFAULT && (m_list.lines > 0 || m_list.entryCount > 0))
+            sayDefault();
         if (m_opt.json)
             writeJson();
         else
@@ -54,7 +56,8 @@ private:
         const int64_t errorsBefore = m_list.errorCount;
         // The list counts at --rate, else at the first input's own rate, else at $HORODEX_RATE
         // or 30; later inputs do not change it.
-        const ELKReadOptions_t options { m_names.empty() && !m_opt.rateGiven ? ELK_RATE_OWN : ELK_RATE_KEEP };
+        const bool own = m_names.empty() && m_opt.rateFrom != ELK_RATE_FROM_OPTION;
+        const ELKReadOptions_t options { own ? ELK_RATE_OWN : ELK_RATE_KEEP };
         const bool ok
             = (std::strcmp(name, "-") == 0 ? ELKInput_ReadDescriptor(&m_list, STDIN_FILENO, &options)
                                            : ELKInput_ReadFile(&m_list, name, &options))
@@ -63,11 +66,35 @@ private:
         for (int64_t i = errorsBefore; i < m_list.errorCount; ++i) {
             const ELKListError_t& e = m_list.errors[i];
             const int8_t format = m_list.inputList[e.input].format;
-            // Lines are counted in lists and EDLs; a timeline's errors speak for themselves.
-            if (e.line > 0 && (format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL)) ++m_linesLeftOut;
-            report({ name, nullptr, e.line, e.column }, reason(e));
+            // Lines are counted in lists, EDLs and subtitles; a timeline's errors speak for themselves.
+            const bool lines = format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL
+                || format == ELK_FORMAT_SRT || format == ELK_FORMAT_VTT;
+            if (e.line > 0 && lines) ++m_linesLeftOut;
+            if (e.fault == ELK_FAULT_FOLDER)
+                report({}, std::string(name) + " is a folder, not a list");
+            else
+                report({ name, nullptr, e.line, e.column }, reason(e));
         }
         return ok;
+    }
+
+    // The timebase fell to the default: say so, since every label and count depends on it.
+    void sayDefault() const
+    {
+        bool declared = false;
+        for (int32_t i = 0; i < m_list.inputs; ++i)
+            declared = declared || m_list.inputList[i].hasRate == ELK_TRUE;
+        std::string text = "counted at ";
+        appendTimebase(text, m_list.base);
+        text += declared ? " fps, the default: the first input declares no rate (-r sets one)"
+                         : " fps, the default: no input declares its rate (-r sets one)";
+        report({}, text);
+    }
+
+    bool atListRate(const ELKTimebase_t& rate) const
+    {
+        return rate.num == m_list.base.num && rate.den == m_list.base.den
+            && rate.dropFrame == m_list.base.dropFrame;
     }
 
     std::string reason(const ELKListError_t& e) const
@@ -159,7 +186,9 @@ private:
         appendInteger(out, line);
     }
 
-    // "input     cut.fcpxml  fcpxml "Cut"  23.976  length 00:00:40:00  1 left out"
+    // "input     cut.fcpxml  fcpxml "Cut"  at 23.976  length 00:00:40:00  1 left out"; an input
+    // at a rate of its own that the list does not count at gives its length at that rate,
+    // then at the list's: "at 24  length 00:02:16:18 (00:02:16:15 at 23.976)"
     void inputLine(int32_t i)
     {
         std::string& b = m_out.buffer();
@@ -173,13 +202,23 @@ private:
             appendUtf8(b, m_list.text + in.name, size_t(in.nameLength));
             b += '"';
         }
+        const bool otherRate = in.hasRate == ELK_TRUE && !atListRate(in.rate);
         if (in.hasRate == ELK_TRUE) {
-            b += "  ";
+            b += "  at ";
             appendTimebase(b, in.rate);
         }
         if (in.hasLength == ELK_TRUE) {
             b += "  length ";
+            if (otherRate && in.hasOwnLength == ELK_TRUE) {
+                appendLabel(b, ELKDuration_t { in.ownLength, in.rate });
+                b += " (";
+            }
             appendLabel(b, duration(in.length));
+            if (otherRate) {
+                b += " at ";
+                appendTimebase(b, m_list.base);
+            }
+            if (otherRate && in.hasOwnLength == ELK_TRUE) b += ')';
         }
         if (in.leftOut > 0) {
             b += "  ";
@@ -231,6 +270,11 @@ private:
             appendInteger(b, in.leftOut);
             b += ", \"length\": ";
             appendJsonOrNull(b, in.hasLength == ELK_TRUE, in.length);
+            b += ", \"own_length\": ";
+            if (in.hasOwnLength == ELK_TRUE)
+                appendJsonDuration(b, ELKDuration_t { in.ownLength, in.rate });
+            else
+                b += "null";
             b += ", \"total\": ";
             appendJsonDuration(b, duration(in.total));
             b += ", \"unique\": ";
@@ -256,6 +300,10 @@ private:
         std::string rate;
         appendTimebase(rate, m_list.base);
         appendJsonString(b, rate);
+        static const char* const from[] = { "default", "option", "environment", "input" };
+        b += ", \"rate_from\": \"";
+        b += from[m_list.rateFrom >= 0 && m_list.rateFrom <= ELK_RATE_FROM_INPUT ? m_list.rateFrom : 0];
+        b += '"';
         b += ", \"lines\": ";
         appendInteger(b, m_list.lines);
         b += ", \"entries\": ";

@@ -10,6 +10,7 @@
 
 #include "Command.h"
 #include "ELKChars.h"
+#include "ELKList.h"
 #include "Output.h"
 
 namespace
@@ -110,13 +111,16 @@ Options parseArguments(int argc, char** argv)
     if (!named) opt.command = &defaultCommand();
 
     const char* environment = std::getenv("HORODEX_RATE");
-    opt.rateGiven = a.rate != nullptr;
-    if (a.rate)
+    if (a.rate) {
         opt.rate = readTimebase(a.rate, "");
-    else if (environment && *environment)
+        opt.rateFrom = ELK_RATE_FROM_OPTION;
+    } else if (environment && *environment) {
         opt.rate = readTimebase(environment, " in HORODEX_RATE");
-    else
+        opt.rateFrom = ELK_RATE_FROM_ENVIRONMENT;
+    } else {
         ELKTimebase_Set(&opt.rate, 30, 1, ELK_FALSE);
+        opt.rateFrom = ELK_RATE_FROM_DEFAULT;
+    }
     opt.hasTo = a.to != nullptr;
     if (a.to) opt.to = readTimebase(a.to, "");
 

@@ -36,6 +36,7 @@ const char* const kFaultCodes[] = {
     "three-times",
     "signed-in-out",
     "out-day-before-in",
+    "duration-mismatch",
     "not-four-times",
     "out-before-in",
     "no-transition",
@@ -64,6 +65,11 @@ const char* const kFaultCodes[] = {
     "no-end",
     "cannot-open",
     "folder",
+    "cue-time",
+    "cue-arrow",
+    "cue-end-before-start",
+    "xml-not-timeline",
+    "json-not-otio",
 };
 static_assert(std::size(kFaultCodes) == ELK_FAULT_COUNT, "a code for every fault");
 
@@ -140,8 +146,9 @@ struct List {
                 in.hasName == ELK_TRUE ? py::object(text(in.name, in.nameLength)) : py::none(),
                 format ? py::object(py::str(format)) : py::none(),
                 in.hasRate == ELK_TRUE ? newTimebase(in.rate) : py::none(), in.entries, in.errors, in.leftOut,
-                durationOr(in.hasLength == ELK_TRUE, in.length), duration(in.total),
-                durationOr(in.hasUnique == ELK_TRUE, in.unique)));
+                durationOr(in.hasLength == ELK_TRUE, in.length),
+                in.hasOwnLength == ELK_TRUE ? newDuration(in.ownLength, in.rate) : py::none(),
+                duration(in.total), durationOr(in.hasUnique == ELK_TRUE, in.unique)));
     }
 };
 
@@ -273,9 +280,11 @@ void bindList(py::module_& m)
         "a stable code such as 'frames-out-of-range', the reason in English, and the line's text.")
                  .release()
                  .ptr();
-    gInput = makeRecordType("Input", "file name format rate entries errors left_out length total unique",
+    gInput = makeRecordType("Input",
+        "file name format rate entries errors left_out length own_length total unique",
         "One input (a file, or a project, sequence or timeline in it): its format ('edl', 'list',\n"
-        "'fcpxml', 'xmeml', 'otio', 'ale'), its own rate or None, counts, and its Durations.")
+        "'fcpxml', 'xmeml', 'otio', 'ale', 'srt', 'vtt'), its own rate or None, counts, and its\n"
+        "Durations; own_length is its length at its own rate, where it has one.")
                  .release()
                  .ptr();
     gTrack
@@ -381,8 +390,9 @@ void bindList(py::module_& m)
 
     m.def("read", &readFiles, py::arg("rate") = py::none(),
         "read(*files, rate=None) -> List\n\n"
-        "Reads lists, EDLs and timelines (FCPXML and .fcpxmld bundles, FCP7 XML, OpenTimelineIO,\n"
-        "ALE), told by content, as horodex-tc sum does. Files are str or os.PathLike. The list\n"
+        "Reads lists, EDLs, subtitles (SubRip, WebVTT) and timelines (FCPXML and .fcpxmld bundles,\n"
+        "FCP7 XML, OpenTimelineIO, ALE), told by content, as horodex-tc sum does. Files are str or "
+        "os.PathLike. The list\n"
         "counts at rate (a Timebase, its text or an int), else at the first file's own rate, else\n"
         "at $HORODEX_RATE, else at 30. A file that cannot be opened raises OSError; anything\n"
         "else that cannot be read is an Error in the list. The GIL is released while reading.");

@@ -213,6 +213,10 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
     case ELK_FAULT_OUT_DAY_BEFORE_IN:
         reason = tr("out more than a day before in");
         break;
+    case ELK_FAULT_DURATION_MISMATCH:
+        reason = tr("duration %1 does not match out \u2212 in %2")
+                     .arg(labelText(int64_t(e.value[0])), labelText(int64_t(e.value[1])));
+        break;
     case ELK_FAULT_NOT_FOUR_TIMES:
         reason = tr("event line does not end in four times");
         break;
@@ -296,6 +300,21 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
         break;
     case ELK_FAULT_NO_END:
         reason = tr("neither End nor Duration");
+        break;
+    case ELK_FAULT_CUE_TIME:
+        reason = tr("a cue time is written 00:01:02,500 or 00:01:02.500");
+        break;
+    case ELK_FAULT_CUE_ARROW:
+        reason = tr("no --> between the cue times");
+        break;
+    case ELK_FAULT_CUE_END_BEFORE_START:
+        reason = tr("cue ends before it starts");
+        break;
+    case ELK_FAULT_XML_NOT_TIMELINE:
+        reason = tr("XML root <%1> is not a timeline Horodex reads (fcpxml, xmeml)").arg(detail);
+        break;
+    case ELK_FAULT_JSON_NOT_OTIO:
+        reason = tr("JSON that is not an OpenTimelineIO file");
         break;
     }
     if (reason.isEmpty()) reason = tr("no fault");

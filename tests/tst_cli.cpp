@@ -63,7 +63,9 @@ private slots:
     void json_data();
     void json();
     void sumFiles();
+    void ownRatesAndOrder();
     void helpAndVersion();
+    void manPageExamples();
     void answersBeforeInputEnds();
 };
 
@@ -181,12 +183,60 @@ void tst_Cli::text_data()
     prints("plain list", { "-r", "25", "sum" }, "Act 1,00:00:10:00\n# note\nAct 2,-00:00:02:12\n",
         "1  00:00:10:00  00:00:10:00  Act 1\n3 -00:00:02:12  00:00:07:13  Act 2\n\n"
         "input     -  list\nsum       00:00:07:13  188  0:00:07.520\n");
-    prints("Windows-1252 label shown as UTF-8", { "sum" },
-        "\x93"
-        "Caf\xe9\x94 1:00:00:00\n",
-        "1  01:00:00:00  01:00:00:00  \xE2\x80\x9C"
-        "Caf\xc3\xa9\xE2\x80\x9D\n\n"
-        "input     -  list\nsum       01:00:00:00  108000  1:00:00.000\n");
+    const QByteArray byDefault
+        = "horodex-tc: counted at 30 fps, the default: no input declares its rate (-r sets one)\n";
+    QTest::newRow("Windows-1252 label shown as UTF-8; the default rate said")
+        << QStringList { "sum" }
+        << QByteArray("\x93"
+                      "Caf\xe9\x94 1:00:00:00\n")
+        << QByteArray("1  01:00:00:00  01:00:00:00  \xE2\x80\x9C"
+                      "Caf\xc3\xa9\xE2\x80\x9D\n\n"
+                      "input     -  list\nsum       01:00:00:00  108000  1:00:00.000\n")
+        << byDefault << 0;
+    prints("the rate from the environment is no default", { "HORODEX_RATE=25", "sum" }, "A 00:00:01:00\n",
+        "1  00:00:01:00  00:00:01:00  A\n\ninput     -  list\nsum       00:00:01:00  25  0:00:01.000\n");
+    // 4.5 s at 25 is 112.5 frames: 113, halves away from zero; the cue's text labels it.
+    prints("subtitles: a SubRip cue in running time", { "-r", "25", "sum" },
+        "1\n00:00:01,000 --> 00:00:04,500\nHi\n",
+        "2  00:00:01:00  00:00:04:13  00:00:03:13  00:00:03:13  Hi\n\n"
+        "input     -  srt  length 00:00:03:13\nsum       00:00:03:13  88  0:00:03.520\n"
+        "unique    00:00:03:13  88  0:00:03.520\nlength    00:00:03:13  88  0:00:03.520\n");
+    leavesOut("a marker whose duration is not out - in", { "-r", "25", "sum" },
+        "Marker Name\tIn\tOut\tDuration\nM1\t00:00:05:00\t00:00:09:00\t00:00:05:00\n",
+        "input     -  list\n" + noSum,
+        "horodex-tc: -:2:28: duration 00:00:05:00 does not match out \xE2\x88\x92 in 00:00:04:00\n");
+    prints("an EDL's FCM: DROP FRAME is its rate", { "sum" },
+        "TITLE: DF\nFCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;29 00:01:00;02\n",
+        "3  V  00:00:59;29  00:01:00;02  00:00:00;01  00:00:00;01  R\n\n"
+        "input     -  edl  at 29.97df  length 00:00:00;01\n"
+        "sum       00:00:00;01  1  0:00:00.033\nunique    00:00:00;01  1  0:00:00.033\n"
+        "length    00:00:00;01  1  0:00:00.033\nV sum     00:00:00;01  1  0:00:00.033\n"
+        "V unique  00:00:00;01  1  0:00:00.033\n");
+    prints("the EDL's rate beside the list's, its count the same", { "-r", "29.97", "sum" },
+        "FCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;29 00:01:00;02\n",
+        "2  V  00:00:59:29  00:01:00:00  00:00:00:01  00:00:00:01  R\n\n"
+        "input     -  edl  at 29.97df  length 00:00:00;01 (00:00:00:01 at 29.97)\n"
+        "sum       00:00:00:01  1  0:00:00.033\nunique    00:00:00:01  1  0:00:00.033\n"
+        "length    00:00:00:01  1  0:00:00.033\nV sum     00:00:00:01  1  0:00:00.033\n"
+        "V unique  00:00:00:01  1  0:00:00.033\n");
+    // At 25 the events read as 25 fps labels; at the EDL's own 29.97df 00:00:59;20 is frame 1790
+    // and 00:01:00;02 frame 1800.
+    prints("an EDL read at another rate than its own gives its length at both", { "-r", "25", "sum" },
+        "FCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;20 00:01:00;02\n",
+        "2  V  00:00:59:20  00:01:00:02  00:00:00:07  00:00:00:07  R\n\n"
+        "input     -  edl  at 29.97df  length 00:00:00;10 (00:00:00:07 at 25)\n"
+        "sum       00:00:00:07  7  0:00:00.280\nunique    00:00:00:07  7  0:00:00.280\n"
+        "length    00:00:00:07  7  0:00:00.280\nV sum     00:00:00:07  7  0:00:00.280\n"
+        "V unique  00:00:00:07  7  0:00:00.280\n");
+    leavesOut("a cue timing that cannot be read", { "-r", "25", "sum" },
+        "1\n00:00:01,000 --> 00:00:02,00\nA\n", "input     -  srt\n" + noSum,
+        "horodex-tc: -:2:27: a cue time is written 00:01:02,500 or 00:01:02.500\n"
+        "horodex-tc: 1 of 3 lines left out\n");
+    leavesOut("XML that is no timeline", { "sum" }, "<?xml version=\"1.0\"?>\n<filter/>\n",
+        "input     -  not read\n" + noSum,
+        "horodex-tc: -: XML root <filter> is not a timeline Horodex reads (fcpxml, xmeml)\n");
+    leavesOut("JSON that is no timeline", { "sum" }, "{\"clips\": [\"00:00:01:00\"]}",
+        "input     -  not read\n" + noSum, "horodex-tc: -: JSON that is not an OpenTimelineIO file\n");
     prints("UTF-16 list with its mark", { "-r", "25", "sum" },
         QByteArray("\xFF\xFE"
                    "A\0 \0"
@@ -213,7 +263,7 @@ void tst_Cli::text_data()
         "<clip name=\"B\" offset=\"3602s\" duration=\"1s\" enabled=\"0\"/>\n"
         "</spine></sequence></project></fcpxml>\n",
         "3  Primary  01:00:00:00  01:00:02:00  00:00:02:00  00:00:02:00  A\n\n"
-        "input     -  fcpxml \"Cut\"  25  length 00:00:02:00  1 left out\n"
+        "input     -  fcpxml \"Cut\"  at 25  length 00:00:02:00  1 left out\n"
         "sum       00:00:02:00  50  0:00:02.000\nunique    00:00:02:00  50  0:00:02.000\n"
         "length    00:00:02:00  50  0:00:02.000\n"
         "Primary sum 00:00:02:00  50  0:00:02.000\nPrimary unique 00:00:02:00  50  0:00:02.000\n");
@@ -253,13 +303,13 @@ void tst_Cli::json_data()
         << QStringList { "-r", "25", "frames", "--json" } << QByteArray("1:00\n\nbad\n")
         << QByteArray(R"([{"label": "00:00:01:00", "frames": 25, "realtime": "0:00:01.000"}, null, null])")
         << 1;
-    QTest::newRow("sum of an EDL") << QStringList { "--json", "-r", "25", "sum" }
-                                   << QByteArray(
-                                          "TITLE: Reel 1\nFCM: NON-DROP FRAME\n"
-                                          "001  AX  V  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
-                                          "002  AX  V  C  00:00:00:00 00:00:05:00 01:00:05:00 01:00:10:00\n"
-                                          "003  AX  A  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n")
-                                   << QByteArray(R"([{"rate": "25", "lines": 5, "entries": 3, "errors": [],
+    QTest::newRow("sum of an EDL")
+        << QStringList { "--json", "-r", "25", "sum" }
+        << QByteArray("TITLE: Reel 1\nFCM: NON-DROP FRAME\n"
+                      "001  AX  V  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n"
+                      "002  AX  V  C  00:00:00:00 00:00:05:00 01:00:05:00 01:00:10:00\n"
+                      "003  AX  A  C  00:00:00:00 00:00:10:00 01:00:00:00 01:00:10:00\n")
+        << QByteArray(R"([{"rate": "25", "rate_from": "option", "lines": 5, "entries": 3, "errors": [],
         "total": {"label": "00:00:25:00", "frames": 625, "realtime": "0:00:25.000"},
         "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
         "length": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
@@ -270,9 +320,44 @@ void tst_Cli::json_data()
         "inputs": [{"file": "-", "name": null, "format": "edl", "rate": null, "entries": 3, "errors": 0,
                     "left_out": 0,
                     "length": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"},
+                    "own_length": null,
                     "total": {"label": "00:00:25:00", "frames": 625, "realtime": "0:00:25.000"},
                     "unique": {"label": "00:00:10:00", "frames": 250, "realtime": "0:00:10.000"}}]}])")
-                                   << 0;
+        << 0;
+
+    // Where the rate came from: the environment, the default, the EDL's FCM.
+    const QByteArray second = R"({"label": "00:00:01:00", "frames": 25, "realtime": "0:00:01.000"})";
+    QTest::newRow("rate from the environment")
+        << QStringList { "HORODEX_RATE=25", "--json", "sum" } << QByteArray("A 00:00:01:00\n")
+        << R"([{"rate": "25", "rate_from": "environment", "lines": 1,
+        "entries": 1, "errors": [], "total": )"
+            + second + R"(, "unique": null, "length": null, "tracks": {},
+        "inputs": [{"file": "-", "name": null, "format": "list", "rate": null, "entries": 1, "errors": 0,
+                    "left_out": 0, "length": null, "own_length": null, "total": )"
+            + second + R"(, "unique": null}]}])"
+        << 0;
+    QTest::newRow("rate by default") << QStringList { "--json", "sum" } << QByteArray("A 00:00:01:00\n")
+                                     << QByteArray(R"([{"rate": "30", "rate_from": "default", "lines": 1,
+        "entries": 1, "errors": [], "total": {"label": "00:00:01:00", "frames": 30, "realtime": "0:00:01.000"},
+        "unique": null, "length": null, "tracks": {},
+        "inputs": [{"file": "-", "name": null, "format": "list", "rate": null, "entries": 1, "errors": 0,
+                    "left_out": 0, "length": null, "own_length": null,
+                    "total": {"label": "00:00:01:00", "frames": 30, "realtime": "0:00:01.000"},
+                    "unique": null}]}])")
+                                     << 0;
+    const QByteArray frame = R"({"label": "00:00:00;01", "frames": 1, "realtime": "0:00:00.033"})";
+    QTest::newRow("rate from an EDL's FCM: DROP FRAME")
+        << QStringList { "--json", "sum" }
+        << QByteArray("FCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;29 00:01:00;02\n")
+        << R"([{"rate": "29.97df", "rate_from": "input", "lines": 2, "entries": 1, "errors": [],
+        "total": )"
+            + frame + ", \"unique\": " + frame + ", \"length\": " + frame + R"(, "tracks": {"V": {"total": )"
+            + frame + ", \"unique\": " + frame + R"(}},
+        "inputs": [{"file": "-", "name": null, "format": "edl", "rate": "29.97df", "entries": 1, "errors": 0,
+                    "left_out": 0, "length": )"
+            + frame + ", \"own_length\": " + frame + ", \"total\": " + frame + ", \"unique\": " + frame
+            + "}]}]"
+        << 0;
 
     // One row per timeline format. 30 frames at 29.97df last 1.001 s; the disabled clip after
     // them is left out of the length too.
@@ -283,7 +368,7 @@ void tst_Cli::json_data()
 <project name="P"><sequence format="f" tcFormat="DF" tcStart="0s"><spine>
 <clip name="A" offset="0s" duration="1001/1000s"/><clip name="B" offset="1001/1000s" duration="1001/1000s" enabled="0"/>
 </spine></sequence></project></fcpxml>)")
-        << QByteArray(R"([{"rate": "29.97df", "lines": 0, "entries": 1, "errors": [],
+        << QByteArray(R"([{"rate": "29.97df", "rate_from": "input", "lines": 0, "entries": 1, "errors": [],
         "total": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
         "unique": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
         "length": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
@@ -292,6 +377,7 @@ void tst_Cli::json_data()
         "inputs": [{"file": "-", "name": "P", "format": "fcpxml", "rate": "29.97df", "entries": 1, "errors": 0,
                     "left_out": 1,
                     "length": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
+                    "own_length": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
                     "total": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"},
                     "unique": {"label": "00:00:01;00", "frames": 30, "realtime": "0:00:01.001"}}]}])")
         << 0;
@@ -302,7 +388,7 @@ void tst_Cli::json_data()
 <media><video><track><clipitem><name>V</name><start>0</start><end>50</end></clipitem></track></video>
 <audio><track><clipitem><name>A</name><start>0</start><end>50.0</end></clipitem></track></audio></media>
 </sequence></xmeml>)")
-        << QByteArray(R"([{"rate": "25", "lines": 0, "entries": 2, "errors": [],
+        << QByteArray(R"([{"rate": "25", "rate_from": "option", "lines": 0, "entries": 2, "errors": [],
         "total": {"label": "00:00:04:00", "frames": 100, "realtime": "0:00:04.000"},
         "unique": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
         "length": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
@@ -313,6 +399,7 @@ void tst_Cli::json_data()
         "inputs": [{"file": "-", "name": "Seq", "format": "xmeml", "rate": "25", "entries": 2, "errors": 0,
                     "left_out": 0,
                     "length": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
+                    "own_length": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"},
                     "total": {"label": "00:00:04:00", "frames": 100, "realtime": "0:00:04.000"},
                     "unique": {"label": "00:00:02:00", "frames": 50, "realtime": "0:00:02.000"}}]}])")
         << 0;
@@ -329,7 +416,7 @@ void tst_Cli::json_data()
  "duration": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 24.0}}},
 {"OTIO_SCHEMA": "Clip.2", "name": "b", "source_range": {"OTIO_SCHEMA": "TimeRange.1",
  "duration": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 24.0}}}]}]}})")
-        << QByteArray(R"([{"rate": "24", "lines": 0, "entries": 2, "errors": [],
+        << QByteArray(R"([{"rate": "24", "rate_from": "input", "lines": 0, "entries": 2, "errors": [],
         "total": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
         "unique": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
         "length": {"label": "00:00:04:00", "frames": 96, "realtime": "0:00:04.000"},
@@ -338,6 +425,7 @@ void tst_Cli::json_data()
         "inputs": [{"file": "-", "name": "T", "format": "otio", "rate": "24", "entries": 2, "errors": 0,
                     "left_out": 0,
                     "length": {"label": "00:00:04:00", "frames": 96, "realtime": "0:00:04.000"},
+                    "own_length": {"label": "00:00:04:00", "frames": 96, "realtime": "0:00:04.000"},
                     "total": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"},
                     "unique": {"label": "00:00:03:00", "frames": 72, "realtime": "0:00:03.000"}}]}])")
         << 0;
@@ -347,12 +435,12 @@ void tst_Cli::json_data()
         << QByteArray(
                "Heading\r\nFIELD_DELIM\tTABS\r\nFPS\t25\r\n\r\nColumn\r\nName\tStart\tEnd\tDuration\r\n\r\n"
                "Data\r\nX\t01:00:00:00\t01:00:01:00\t\r\nY\t01:00:00:10\t\t00:00:00:15\r\n")
-        << QByteArray(R"([{"rate": "25", "lines": 0, "entries": 2, "errors": [],
+        << QByteArray(R"([{"rate": "25", "rate_from": "input", "lines": 0, "entries": 2, "errors": [],
         "total": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"},
         "unique": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"},
         "length": null, "tracks": {},
         "inputs": [{"file": "-", "name": null, "format": "ale", "rate": "25", "entries": 2, "errors": 0,
-                    "left_out": 0, "length": null,
+                    "left_out": 0, "length": null, "own_length": null,
                     "total": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"},
                     "unique": {"label": "00:00:01:15", "frames": 40, "realtime": "0:00:01.600"}}]}])")
         << 0;
@@ -436,6 +524,68 @@ void tst_Cli::sumFiles()
     QCOMPARE(inputs.at(1).toObject().value("file").toString(), bundle);
     QCOMPARE(inputs.at(1).toObject().value("format").toString(), QStringLiteral("fcpxml"));
     QCOMPARE(inputs.at(1).toObject().value("length").toObject().value("frames").toInt(), 50);
+
+    // A folder that is no bundle, in sum's words.
+    const Run folder = run({ "-r", "25", "sum", dir.path() });
+    QCOMPARE(folder.status, 1);
+    QVERIFY2(folder.err.contains("horodex-tc: " + dir.path().toUtf8() + " is a folder, not a list\n"),
+        folder.err.constData());
+}
+
+// Each timeline's length at its own rate beside the list's; errors in the order of the files' text.
+void tst_Cli::ownRatesAndOrder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto write = [&](const char* name, const QByteArray& text) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() ? f.fileName() : QString();
+    };
+    // 24 frames at 23.976 are 1.001 s.
+    const QString a = write("a_23.98.fcpxml",
+        R"(<fcpxml version="1.10"><resources><format id="f" frameDuration="1001/24000s"/></resources>
+<project name="A"><sequence format="f" tcStart="0s"><spine><clip name="a" offset="0s" duration="1001/1000s"/>
+</spine></sequence></project></fcpxml>)");
+    // 00:02:16:18 at 24 is 136.75 s, 3278.72 frames at 23.976: 3279, 00:02:16:15.
+    const QString b = write("b_24.otio", R"({"OTIO_SCHEMA": "Timeline.1", "name": "Name",
+"tracks": {"OTIO_SCHEMA": "Stack.1", "children": [{"OTIO_SCHEMA": "Track.1", "kind": "Video", "children": [
+{"OTIO_SCHEMA": "Clip.2", "name": "b", "source_range": {"OTIO_SCHEMA": "TimeRange.1",
+ "duration": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 3282.0},
+ "start_time": {"OTIO_SCHEMA": "RationalTime.1", "rate": 24.0, "value": 0.0}}}]}]}})");
+    // The audio track stands before the video track, whose reader reads video first.
+    const QString c
+        = write("c.xml", R"(<xmeml version="4"><sequence><rate><timebase>24</timebase></rate><media>
+<audio><track><clipitem><name>A</name><start>x</start><end>5</end></clipitem></track></audio>
+<video><track><clipitem><name>V</name><start>y</start><end>5</end></clipitem></track></video>
+</media></sequence></xmeml>)");
+    QVERIFY(!a.isEmpty() && !b.isEmpty() && !c.isEmpty());
+
+    const Run text = run({ "sum", a, b });
+    QCOMPARE(text.status, 0);
+    QCOMPARE(text.err, QByteArray());
+    QVERIFY2(text.out.contains("input     " + a.toUtf8()
+                 + R"(  fcpxml "A"  at 23.976  length 00:00:01:00)"
+                   "\n"),
+        text.out.constData());
+    QVERIFY2(text.out.contains("input     " + b.toUtf8()
+                 + R"(  otio "Name"  at 24  length 00:02:16:18 (00:02:16:15 at 23.976))"
+                   "\n"),
+        text.out.constData());
+
+    const QJsonObject o = QJsonDocument::fromJson(run({ "--json", "sum", a, b, c }).out).object();
+    QCOMPARE(o.value("rate_from").toString(), QStringLiteral("input"));
+    const QJsonArray inputs = o.value("inputs").toArray();
+    QCOMPARE(inputs.size(), 3);
+    const QJsonObject otio = inputs.at(1).toObject();
+    QCOMPARE(otio.value("length").toObject().value("frames").toInt(), 3279);
+    QCOMPARE(otio.value("own_length").toObject(),
+        QJsonDocument::fromJson(R"({"label": "00:02:16:18", "frames": 3282, "realtime": "0:02:16.750"})")
+            .object());
+    QCOMPARE(inputs.at(0).toObject().value("own_length"), inputs.at(0).toObject().value("length"));
+    const QJsonArray errors = o.value("errors").toArray();
+    QCOMPARE(errors.size(), 2);
+    QCOMPARE(errors.at(0).toObject().value("line").toInt(), 2);
+    QCOMPARE(errors.at(1).toObject().value("line").toInt(), 3);
 }
 
 void tst_Cli::helpAndVersion()
@@ -446,6 +596,47 @@ void tst_Cli::helpAndVersion()
     const Run version = run({ "--version" });
     QCOMPARE(version.status, 0);
     QCOMPARE(version.out, QByteArray("horodex-tc " HORODEX_VERSION "\n"));
+}
+
+// Every example in the man page that runs horodex-tc alone prints what the page shows, messages included.
+void tst_Cli::manPageExamples()
+{
+    QFile page(QStringLiteral(HORODEX_TC_MAN));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const auto plain
+        = [](QByteArray line) { return line.replace("\\-", "-").replace("\\(aq", "'").replace("\\&", ""); };
+    QList<QPair<QByteArray, QByteArray>> examples; // command, what it prints
+    bool inExample = false;
+    for (const QByteArray& line : page.readAll().split('\n')) {
+        if (line == ".nf" || line == ".fi") {
+            inExample = line == ".nf";
+            continue;
+        }
+        if (!inExample) continue;
+        if (line.startsWith("$ "))
+            examples.append({ plain(line.mid(2)), QByteArray() });
+        else if (!examples.isEmpty() && !examples.last().first.isEmpty())
+            examples.last().second += plain(line) + '\n';
+    }
+    int ran = 0;
+    for (const auto& [command, printed] : examples) {
+        // Those that read files or pipes stand for the reader's own.
+        if (!command.startsWith("horodex-tc ") || command.contains('|') || command.contains(" sum "))
+            continue;
+        QProcess sh;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("HORODEX_RATE"));
+        env.insert(QStringLiteral("PATH"),
+            QFileInfo(QStringLiteral(HORODEX_TC_EXE)).absolutePath() + ':'
+                + env.value(QStringLiteral("PATH")));
+        sh.setProcessEnvironment(env);
+        sh.setProcessChannelMode(QProcess::MergedChannels);
+        sh.start(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QString::fromUtf8(command) });
+        QVERIFY(sh.waitForFinished(30000));
+        QCOMPARE(sh.readAll(), printed);
+        ++ran;
+    }
+    QVERIFY(ran >= 5);
 }
 
 // A script that feeds one value and waits for its answer must not wait forever.

@@ -168,8 +168,9 @@ void tst_DesktopFiles::tapeOpensEdls()
     QFile globs(data.filePath(QStringLiteral("mime/globs2")));
     QVERIFY(globs.open(QIODevice::ReadOnly));
     const QByteArray patterns = globs.readAll();
-    for (const char* glob : { ":text/x-edl:*.edl", ":application/x-fcpxml:*.fcpxml",
-             ":application/x-otio:*.otio", ":text/x-ale:*.ale" })
+    for (const char* glob :
+        { ":text/x-edl:*.edl", ":application/x-fcpxml:*.fcpxml", ":application/x-otio:*.otio",
+            ":text/x-ale:*.ale", ":application/x-subrip:*.srt", ":text/vtt:*.vtt" })
         QVERIFY2(patterns.contains(glob), glob);
     QFile xml(data.filePath(QStringLiteral("mime/XMLnamespaces")));
     QVERIFY(xml.open(QIODevice::ReadOnly));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <QtTest>
 
+#include "ELKInput.h"
 #include "ELKListBuilder.h"
 #include "ELKString.h"
 #include "ELKText.h"
@@ -76,7 +77,8 @@ QByteArray totals(const ELKList_t& l)
 // "format name rate entries/errors/left out total unique length" per input, '-' for none.
 QByteArray inputs(const ELKList_t& l)
 {
-    static const char* const formats[] = { "none", "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+    static const char* const formats[]
+        = { "none", "list", "edl", "fcpxml", "xmeml", "otio", "ale", "srt", "vtt" };
     QByteArrayList out;
     for (int32_t i = 0; i < l.inputs; ++i) {
         const ELKListInput_t& in = l.inputList[i];
@@ -153,6 +155,40 @@ private slots:
             << QByteArray("sum 00:00:01:00 unique -");
         QTest::newRow("empty") << QByteArray("25") << QByteArray() << QByteArray() << QByteArray()
                                << QByteArray("sum 00:00:00:00 unique -");
+        QTest::newRow("in, out and the duration that confirms them; a zero-length marker")
+            << QByteArray("25")
+            << QByteArray("Name\tIn\tOut\tDuration\nA\t00:00:01:00\t00:00:03:00\t00:00:02:00\n"
+                          "B 23:59:59:24 00:00:00:24 00:00:01:00\nC 00:00:05:00 00:00:05:00 00:00:00:00\n")
+            << QByteArray("2 A 00:00:01:00-00:00:03:00 00:00:02:00; 3 B 23:59:59:24-00:00:00:24 00:00:01:00; "
+                          "4 C 00:00:05:00-00:00:05:00 00:00:00:00")
+            << QByteArray() << QByteArray("sum 00:00:03:00 unique 00:00:03:00");
+
+        // Subtitles: each end rounded once (ms x num / (1000 x den), halves away from zero).
+        QTest::newRow("SubRip at 25, CRLF and a mark: 4.5 s is 112.5 frames, so 113")
+            << QByteArray("25")
+            << QByteArray("\xEF\xBB\xBF"
+                          "1\r\n00:00:01,000 --> 00:00:04,500\r\nHi\r\n\r\n"
+                          "2\r\n00:00:04,520 --> 00:00:06,000\r\nTwo lines\r\nof text\r\n")
+            << QByteArray("2 Hi 00:00:01:00-00:00:04:13 00:00:03:13; 6 Two lines 00:00:04:13-00:00:06:00 "
+                          "00:00:01:12")
+            << QByteArray() << QByteArray("sum 00:00:05:00 unique 00:00:05:00");
+        QTest::newRow("SubRip at 29.97df: a minute of running time is 1798.2 frames")
+            << QByteArray("29.97df") << QByteArray("\n\n7\n00:00:00,000 --> 00:01:00,000\nA\n")
+            << QByteArray("4 A 00:00:00;00-00:00:59;28 00:00:59;28") << QByteArray()
+            << QByteArray("sum 00:00:59;28 unique 00:00:59;28");
+        QTest::newRow("WebVTT at 23.976: hours optional, settings and identifiers are no times")
+            << QByteArray("23.976")
+            << QByteArray("WEBVTT\n\nintro\n00:00.000 --> 00:01.001 align:end line:0\nA\n\n"
+                          "00:00:01.001 --> 00:00:02.002\nB\n")
+            << QByteArray("4 A 00:00:00:00-00:00:01:00 00:00:01:00; 7 B 00:00:01:00-00:00:02:00 00:00:01:00")
+            << QByteArray() << QByteArray("sum 00:00:02:00 unique 00:00:02:00");
+        QTest::newRow("overlapping cues count once in the unique length; a cue without text")
+            << QByteArray("25")
+            << QByteArray("1\n00:00:00,000 --> 00:00:02,000\nA\n\n2\n00:00:01,000 --> 00:00:03,000\n\n"
+                          "3\n00:00:04,000 --> 00:00:04,000\nC\n")
+            << QByteArray("2 A 00:00:00:00-00:00:02:00 00:00:02:00; 6  00:00:01:00-00:00:03:00 00:00:02:00; "
+                          "9 C 00:00:04:00-00:00:04:00 00:00:00:00")
+            << QByteArray() << QByteArray("sum 00:00:04:00 unique 00:00:03:00");
 
         // EDLs.
         QTest::newRow("dissolve: a zero-length cut, then the D line with the same number")
@@ -256,8 +292,12 @@ private slots:
                 "12 a digit group needs two digits" },
             { "column in Latin-1 bytes", "25", false, "Caf\xE9 00:00:0:00",
                 "12 a digit group needs two digits" },
-            { "three times on a line", "25", false, "3 00:00:01:00 00:00:02:00 00:00:03:00",
+            { "a duration that is not out - in", "25", false, "3 00:00:01:00 00:00:02:00 00:00:03:00",
+                "27 duration 00:00:03:00 does not match out \xE2\x88\x92 in 00:00:01:00" },
+            { "four times on a line", "25", false, "4 00:00:01:00 00:00:02:00 00:00:01:00 00:00:01:00",
                 "27 three or more times on a line" },
+            { "a sign on a duration beside in and out", "25", false, "5 00:00:01:00 00:00:02:00 -00:00:01:00",
+                "27 sign on an in or out time" },
             { "a sign on an in time", "25", false, "sign -00:00:01:00 00:00:02:00",
                 "6 sign on an in or out time" },
             { "five digit groups", "25", false, "five 00:00:00:00:00", "18 more than four digit groups" },
@@ -310,10 +350,58 @@ private slots:
         ELKList_Destroy(&l);
     }
 
-    // What people paste: each time is counted or is an error at its column, never lost as text.
+    // One SubRip cue timing that cannot be read, between cues that can: its error and
+    // column, and its text is no label.
+    void cueFault_data()
+    {
+        QTest::addColumn<QByteArray>("timing");
+        QTest::addColumn<QByteArray>("error"); // column and reason
+        const char* const cueTime = "a cue time is written 00:01:02,500 or 00:01:02.500";
+        const char* rows[][3] = {
+            { "no milliseconds", "00:00:01 --> 00:00:02,000", "1" },
+            { "two-digit milliseconds", "00:00:01,000 --> 00:00:02,00", "27" },
+            { "a letter after the end", "00:00:01,000 --> 00:00:02,000x", "30" },
+            { "four groups before the milliseconds", "1:00:00:01,000 --> 00:00:02,000", "9" },
+            { "a one-digit second", "00:00:1,000 --> 00:00:02,000", "7" },
+            { "no end", "00:00:01,000 -->", "17" },
+            { "no start", " --> 00:00:01,000", "2" },
+        };
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QByteArray(row[1]) << QByteArray(row[2]) + ' ' + cueTime;
+        QTest::newRow("minutes past 59")
+            << QByteArray("00:61:00,000 --> 00:62:00,000") << QByteArray("4 minutes 61 at or above 60");
+        QTest::newRow("seconds past 59 without hours")
+            << QByteArray("00:00,000 --> 00:75,000") << QByteArray("18 seconds 75 at or above 60");
+        QTest::newRow("an end before its start")
+            << QByteArray("00:00:05,000 --> 00:00:04,999") << QByteArray("18 cue ends before it starts");
+        QTest::newRow("an arrow of one dash")
+            << QByteArray("00:00:01,000 -> 00:00:02,000") << QByteArray("1 no --> between the cue times");
+        QTest::newRow("hours past 64 bits of milliseconds")
+            << QByteArray("99999999999999:00:00,000 --> 99999999999999:00:01,000")
+            << QByteArray("1 time too large");
+    }
+    void cueFault()
+    {
+        QFETCH(QByteArray, timing);
+        QFETCH(QByteArray, error);
+        const ELKTimebase_t tb = timebase("25");
+        ELKList_t l;
+        ELKList_Init(&l, &tb);
+        const QByteArray text = "1\n00:00:01,000 --> 00:00:02,000\nA\n\n2\n" + timing
+            + "\nB 00:00:09:00\n\n3\n00:00:03,000 --> 00:00:04,000\nC\n";
+        QCOMPARE(readExact(&l, text), ELK_ERROR);
+        QCOMPARE(l.inputList[0].format, int8_t(ELK_FORMAT_SRT));
+        QCOMPARE(errors(l), "6:" + error);
+        QCOMPARE(entries(l),
+            QByteArray("2 A 00:00:01:00-00:00:02:00 00:00:01:00; 10 C 00:00:03:00-00:00:04:00 00:00:01:00"));
+        ELKList_Destroy(&l);
+    }
+
+    // What people paste and editors export, read as a file is: each time is counted or is an
+    // error at its column, never lost as text.
     void paste_data()
     {
-        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("text"); // the file; null for a folder
         QTest::addColumn<QByteArray>("read"); // "[label] duration; ...", or the errors
         const char* rows[][3] = {
             { "quoted CSV fields, as spreadsheets export them", "\"Act 1\",\"00:12:34:05\"",
@@ -384,18 +472,77 @@ private slots:
                 "[\xE2\x80\x9CIntro\xE2\x80\x9D] 00:00:01:00" },
         };
         for (const auto& row : rows) QTest::newRow(row[0]) << QByteArray(row[1]) << QByteArray(row[2]);
-        QByteArray utf16("\xFF\xFE");
-        for (const char c : QByteArray("A 00:01:00:00")) utf16 += QByteArray(1, c) + '\0';
-        QTest::newRow("UTF-16 with its byte-order mark") << utf16 << QByteArray("[A] 00:01:00:00");
+        const auto utf16 = [](const QByteArray& text) {
+            QByteArray out("\xFF\xFE");
+            for (const char c : text) out += QByteArray(1, c) + '\0';
+            return out;
+        };
+        QTest::newRow("UTF-16 with its byte-order mark")
+            << utf16("A 00:01:00:00") << QByteArray("[A] 00:01:00:00");
+        // As Premiere Pro exports markers: UTF-16 LE after its mark, tabs, a heading of the columns.
+        QTest::newRow("a Premiere marker list, a zero-length marker among them")
+            << utf16("Marker Name\tDescription\tIn\tOut\tDuration\tMarker Type\r\n"
+                     "Intro\t\t00:00:05:00\t00:00:10:00\t00:00:05:00\tComment\r\n"
+                     "Flash\tframe 12\t00:00:12:12\t00:00:12:12\t00:00:00:00\tComment\r\n")
+            << QByteArray("[Intro Comment] 00:00:05:00; [Flash frame 12 Comment] 00:00:00:00");
+        QTest::newRow("a marker whose duration is not out - in")
+            << QByteArray("M\t00:00:05:00\t00:00:09:00\t00:00:05:00\tComment")
+            << QByteArray("1:27 duration 00:00:05:00 does not match out \xE2\x88\x92 in 00:00:04:00");
+        QTest::newRow("SubRip whose cue text holds 12:30")
+            << QByteArray("1\n00:00:01,000 --> 00:00:04,500\nMeet me at 12:30\n- At 12:30:00?\n\n"
+                          "2\n00:00:05,000 --> 00:00:06,020\nOK\n")
+            << QByteArray("[Meet me at 12:30] 00:00:03:13; [OK] 00:00:01:01");
+        QTest::newRow("WebVTT with its header, NOTE and STYLE blocks and cue settings")
+            << QByteArray(
+                   "WEBVTT - Episode 5\nKind: captions\n\nNOTE recorded 12:30\nat 00:00:05.000\n\n"
+                   "STYLE\n::cue { color: red }\n\nintro\n00:01.000 --> 00:02.500 align:start position:10%\n"
+                   "Hello\nagain 00:00:01.000\n\n01:00:00.020 --> 01:00:00.060 line:0\n<v Bob>Hi\n")
+            << QByteArray("[Hello] 00:00:01:13; [<v Bob>Hi] 00:00:00:01");
+        QTest::newRow("SubRip whose timing lost its arrow") << QByteArray(
+            "1\n00:00:01,000 -> 00:00:02,000\nA\n") << QByteArray("2:1 no --> between the cue times");
+        // Read at 25 unless the input declares a rate: this EDL is read at 29.97df, where ;29 exists.
+        QTest::newRow("an EDL with FCM: DROP FRAME counts at 29.97df") << QByteArray(
+            "TITLE: DF\nFCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;29 00:01:00;02\n")
+                                                                       << QByteArray("[R] 00:00:00;01");
+        QTest::newRow("an EDL with FCM: NON-DROP FRAME declares no rate")
+            << QByteArray("FCM: NON-DROP FRAME\n001 R V C 00:00:00:00 00:00:01:00 00:00:59:24 00:01:00:02\n")
+            << QByteArray("[R] 00:00:00:03");
+        QTest::newRow("XML that is no timeline")
+            << QByteArray("<?xml version=\"1.0\"?>\n<filter name=\"blur\"><at>00:00:01:00</at></filter>\n")
+            << QByteArray("0:0 XML root <filter> is not a timeline Horodex reads (fcpxml, xmeml)");
+        QTest::newRow("XML without a declaration") << QByteArray("<settings><a>00:00:01:00</a></settings>")
+                                                   << QByteArray("0:0 XML root <settings> is not a timeline "
+                                                                 "Horodex reads (fcpxml, xmeml)");
+        QTest::newRow("a long root name is cut at a character")
+            << "<" + QByteArray("\xC3\xA9").repeated(40) + "/>"
+            << "0:0 XML root <" + QByteArray("\xC3\xA9").repeated(24)
+                + "> is not a timeline Horodex reads (fcpxml, xmeml)";
+        QTest::newRow("a declared XML that is not well-formed")
+            << QByteArray("<?xml version=\"1.0\"?>\n<filter>")
+            << QByteArray("2:8 not well-formed: Start-end tags mismatch");
+        QTest::newRow("a tag before a time is a label when it does not parse as XML")
+            << QByteArray("<b>Act 1 00:00:01:00") << QByteArray("[<b>Act 1] 00:00:01:00");
+        QTest::newRow("JSON that is no OpenTimelineIO file")
+            << QByteArray("{\"name\": \"cut\", \"duration\": \"00:01:00:00\"}")
+            << QByteArray("0:0 JSON that is not an OpenTimelineIO file");
+        QTest::newRow("a brace before a time is a label when it is no JSON")
+            << QByteArray("{Intro} 00:00:01:00") << QByteArray("[{Intro}] 00:00:01:00");
+        QTest::newRow("a folder that is no bundle") << QByteArray() << QByteArray("0:0 a folder, not a list");
     }
     void paste()
     {
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, read);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("input")));
+        QVERIFY(text.isNull() ? QDir(dir.path()).mkdir(QStringLiteral("input"))
+                              : file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
         const ELKTimebase_t tb = timebase("25");
         ELKList_t l;
         ELKList_Init(&l, &tb);
-        readExact(&l, text);
+        const ELKReadOptions_t own { ELK_RATE_OWN };
+        ELKInput_ReadFile(&l, QFile::encodeName(file.fileName()).constData(), &own);
         QByteArrayList got;
         for (int64_t i = 0; i < l.entryCount; ++i) {
             const ELKListEntry_t& e = l.entries[i];
@@ -451,6 +598,7 @@ private slots:
         const uint64_t skipped[4] = { 0, 1, 0, 0 };
         QCOMPARE(ELKList_AddError(&l, 13, 9, ELK_FAULT_NO_SUCH_LABEL, "29.97df", 7, skipped), ELK_OK);
         ELKList_SetLength(&l, 250);
+        ELKList_SetOwnLength(&l, 240); // 10 s at 23.976
         QCOMPARE(ELKList_EndInput(&l), ELK_ERROR);
         // Rows of a log are separate material: overlaps still add up.
         QCOMPARE(ELKList_BeginInput(&l, ELK_FORMAT_ALE), ELK_OK);
@@ -473,6 +621,10 @@ private slots:
         QCOMPARE(l.hasLength, ELK_TRUE);
         QCOMPARE(label(l, l.length), QByteArray("00:00:11:00"));
         QCOMPARE(l.leftOut, 1);
+        // Only an input with a rate of its own has a length at it; the EDL and list have none.
+        QCOMPARE(l.inputList[0].hasOwnLength, ELK_TRUE);
+        QCOMPARE(l.inputList[0].ownLength, 240);
+        for (int32_t i = 1; i < l.inputs; ++i) QCOMPARE(l.inputList[i].hasOwnLength, ELK_FALSE);
         QCOMPARE(l.entries[6].input, 3);
         ELKList_Destroy(&l);
     }

@@ -60,7 +60,11 @@ QByteArray inputs(const ELKList_t& l)
                 + (in.hasName == ELK_TRUE ? pool(l, in.name, in.nameLength) : QByteArray("-")) + ' '
                 + (in.hasRate == ELK_TRUE ? rateText(in.rate) : QByteArray("-")) + ' '
                 + QByteArray::number(in.leftOut) + ' '
-                + (in.hasLength == ELK_TRUE ? QByteArray::number(in.length) : QByteArray("-"));
+                + (in.hasLength == ELK_TRUE ? QByteArray::number(in.length) : QByteArray("-"))
+                // and at its own rate, where that gives another count
+                + (in.hasOwnLength == ELK_TRUE && in.ownLength != in.length
+                        ? '/' + QByteArray::number(in.ownLength)
+                        : QByteArray());
     }
     return out.join("; ");
 }
@@ -272,7 +276,7 @@ void TestTimeline::read_data()
 <clip name="b" offset="10s" duration="10s"/>
 <clip name="c" offset="20s" duration="10s"/>
 </spine></sequence></project></fcpxml>)"
-        << QByteArray("25") << QByteArray("fcpxml P 25 0 719")
+        << QByteArray("25") << QByteArray("fcpxml P 25 0 719/750")
         << QByteArray("6 a/Primary 0-240; 7 b/Primary 240-480; 8 c/Primary 480-719")
         << QByteArray("sum 719 unique 719 length 719 | Primary 719 719") << QByteArray();
 
@@ -435,6 +439,14 @@ void TestTimeline::read_data()
         << QByteArray("sum 369 unique 200 length 200 | V1 169 169 | Dialog 200 200") << QByteArray();
 
     // A collection of two timelines is two inputs; the first's metadata makes it drop frame.
+    // 00:02:16:18 at 24 is 136.75 s: 3278.72 frames at 23.976, so 3279 (00:02:16:15).
+    QTest::newRow("otio at 24 read at 23.976: its length at its own rate too")
+        << QByteArray("23.976")
+        << "{\"OTIO_SCHEMA\": \"Timeline.1\", \"name\": \"B\", \"tracks\": {\"OTIO_SCHEMA\": \"Stack.1\", "
+           "\"children\": [{\"OTIO_SCHEMA\": \"Track.1\", \"kind\": \"Video\", \"children\": ["
+            + otioClip("b", "3282", "24") + "]}]}}"
+        << QByteArray("24") << QByteArray("otio B 24 0 3279/3282") << QByteArray("1 b/V1 0-3279")
+        << QByteArray("sum 3279 unique 3279 length 3279 | V1 3279 3279") << QByteArray();
     QTest::newRow("otio: a collection of two timelines, drop frame from fcp_xml metadata")
         << QByteArray()
         << "{\"OTIO_SCHEMA\": \"SerializableCollection.1\", \"children\": [\n"
@@ -448,7 +460,7 @@ void TestTimeline::read_data()
               "\"tracks\": {\"OTIO_SCHEMA\": \"Stack.1\", \"children\": [{\"OTIO_SCHEMA\": \"Track.1\", "
               "\"kind\": \"Audio\", \"children\": ["
             + otioClip("b", "1", "1") + "]}]}}\n]}"
-        << QByteArray("29.97df") << QByteArray("otio T1 29.97df 0 30; otio T2 1 0 30")
+        << QByteArray("29.97df") << QByteArray("otio T1 29.97df 0 30; otio T2 1 0 30/1")
         << QByteArray("3 a/V1 0-30; 5 b/A1 0-30")
         << QByteArray("sum 60 unique 60 length 60 | V1 30 30 | A1 30 30") << QByteArray();
 
@@ -514,6 +526,18 @@ void TestTimeline::read_data()
         << QByteArray("29.97") << QByteArray("ale - 29.97 0 -") << QByteArray("6 Night 2589108-2589708")
         << QByteArray("sum 600 unique 600 length -") << "7:18 " + fault(ELK_FAULT_OUT_DAY_BEFORE_IN);
 
+    // 00:00:59;29 is frame 1799 at 29.97df, 00:01:00;02 frame 1800.
+    QTest::newRow("an EDL's FCM: DROP FRAME before its first event is its own rate")
+        << QByteArray()
+        << QByteArray(
+               "TITLE: DF\nFCM: DROP FRAME\n001 R V C 00:00:00;00 00:00:01;00 00:00:59;29 00:01:00;02\n")
+        << QByteArray("29.97df") << QByteArray("edl - 29.97df 0 1") << QByteArray("3 R/V 1799-1800")
+        << QByteArray("sum 1 unique 1 length 1 | V 1 1") << QByteArray();
+    QTest::newRow("an FCM: DROP FRAME after the first event declares nothing")
+        << QByteArray("29.97")
+        << QByteArray("001 R V C 00:00:00:00 00:00:01:00 00:00:59:29 00:01:00:00\nFCM: DROP FRAME\n")
+        << QByteArray() << QByteArray("edl - - 0 1") << QByteArray("1 R/V 1799-1800")
+        << QByteArray("sum 1 unique 1 length 1 | V 1 1") << QByteArray();
     QTest::newRow("other xml and text read as a plain list")
         << QByteArray("25") << QByteArray("<doc/>\nScene 1 00:00:10:00\n") << QByteArray()
         << QByteArray("list - - 0 -") << QByteArray("2 Scene 1 250")

@@ -43,6 +43,7 @@ const char* const kReasons[] = {
     "three or more times on a line",
     "sign on an in or out time",
     "out more than a day before in",
+    "duration %s does not match out \xE2\x88\x92 in %s",
     "event line does not end in four times",
     "record out before record in",
     "no transition before the times",
@@ -71,6 +72,11 @@ const char* const kReasons[] = {
     "neither End nor Duration",
     "cannot be opened",
     "a folder, not a list",
+    "a cue time is written 00:01:02,500 or 00:01:02.500",
+    "no --> between the cue times",
+    "cue ends before it starts",
+    "XML root <%s> is not a timeline Horodex reads (fcpxml, xmeml)",
+    "JSON that is not an OpenTimelineIO file",
 };
 static_assert(std::size(kReasons) == ELK_FAULT_COUNT, "a reason for every fault");
 
@@ -323,6 +329,13 @@ int64_t spanLength(const ELKListState_t& s)
     return out - in;
 }
 
+// The formats the text readers of this library read: their length is their spans'.
+bool isTextFormat(int8_t format)
+{
+    return format == ELK_FORMAT_LIST || format == ELK_FORMAT_EDL || format == ELK_FORMAT_SRT
+        || format == ELK_FORMAT_VTT;
+}
+
 bool isOpen(const ELKList_t* list)
 {
     return list && list->state && list->state->open;
@@ -343,6 +356,15 @@ int32_t append(char* out, int32_t at, int32_t capacity, const char* text, int64_
 struct RateName {
     char text[ELK_DURATION_TEXT_MAX];
 };
+
+// A frame count written as its label at tb: "00:00:05:00".
+RateName labelOf(const ELKTimebase_t& tb, unsigned long long frames)
+{
+    RateName label;
+    const ELKDuration_t d { int64_t(std::min<unsigned long long>(frames, INT64_MAX)), tb };
+    if (ELKDuration_ToText(&d, label.text, sizeof label.text, ELK_FALSE) < 0) label.text[0] = '\0';
+    return label;
+}
 
 // "25", "29.97", or with drop frame "29.97df".
 RateName rateName(ELKTimebase_t tb, bool dropFrame)
@@ -384,6 +406,32 @@ bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t
     return ::addEntry(r.list, Line { r.line, r.begin, r.end }, at, label, track, inOut, duration);
 }
 
+void labelLastEntry(Reader& r, Token label)
+{
+    ELKList_t* list = r.list;
+    if (list->state->stop || list->entryCount == 0 || !reserveLine(r)) return;
+    ELKListEntry_t& e = list->entries[list->entryCount - 1];
+    e.labelLength = int32_t(label.end - label.begin);
+    e.label = copyToPool(list, label.begin, e.labelLength);
+}
+
+bool setReading(Reader& r)
+{
+    const ELKTimebase_t& base = r.list->base;
+    if (ELKTimebase_Set(&r.reading[0], base.num, base.den, ELK_FALSE) != ELK_OK) return false;
+    r.reading[1] = r.reading[0];
+    r.hasDrop = ELKTimebase_Set(&r.reading[1], base.num, base.den, ELK_TRUE) == ELK_OK;
+    r.drop = r.hasDrop && base.dropFrame == ELK_TRUE;
+    r.wideFrames = r.reading[0].nominal > 100;
+    for (int32_t i = 0; i < 2; ++i) {
+        ELKDuration_t d;
+        ELKDuration_Init(&d, &r.reading[i]);
+        ELKDuration_SetFields(&d, ELK_FALSE, 24, 0, 0, 0);
+        r.day[i] = d.frames;
+    }
+    return true;
+}
+
 } // namespace elklist
 
 void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, ELKRateFrom_t rateFrom)
@@ -394,6 +442,17 @@ void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, ELKRateFrom_t rateFr
     list->edl = ELK_FALSE;
     list->hasUnique = ELK_FALSE;
     list->hasLength = ELK_FALSE;
+}
+
+void ELKList_SortErrors(ELKList_t* list, int64_t first)
+{
+    if (!list || first < 0 || first >= list->errorCount) return;
+    const auto before = [](const ELKListError_t& a, const ELKListError_t& b) {
+        return a.line != b.line ? a.line < b.line : a.column < b.column;
+    };
+    ELKListError_t* begin = list->errors + first;
+    ELKListError_t* end = list->errors + list->errorCount;
+    if (!std::is_sorted(begin, end, before)) std::stable_sort(begin, end, before);
 }
 
 void ELKList_Destroy(ELKList_t* list)
@@ -515,12 +574,20 @@ void ELKList_SetLength(ELKList_t* list, int64_t length)
     in.length = length;
 }
 
+void ELKList_SetOwnLength(ELKList_t* list, int64_t frames)
+{
+    if (!isOpen(list)) return;
+    ELKListInput_t& in = list->inputList[list->inputs];
+    in.hasOwnLength = ELK_TRUE;
+    in.ownLength = frames;
+}
+
 int8_t ELKList_EndInput(ELKList_t* list)
 {
     if (!isOpen(list)) return ELK_ERROR;
     ELKListState_t& s = *list->state;
     ELKListInput_t& in = list->inputList[list->inputs];
-    if (!in.hasLength && s.spanCount && (in.format == ELK_FORMAT_LIST || in.format == ELK_FORMAT_EDL)) {
+    if (!in.hasLength && s.spanCount && isTextFormat(in.format)) {
         in.hasLength = ELK_TRUE;
         in.length = spanLength(s);
     }
@@ -533,6 +600,14 @@ int8_t ELKList_EndInput(ELKList_t* list)
             list->hasLength = ELK_TRUE;
         }
     }
+    // At the list's frame rate the length is its own (drop frame changes labels, not counts);
+    // at another, only the reader knows it.
+    const bool sameRate = in.rate.num == list->base.num && in.rate.den == list->base.den;
+    if (in.hasRate && in.hasLength && !in.hasOwnLength && sameRate) {
+        in.hasOwnLength = ELK_TRUE;
+        in.ownLength = in.length;
+    }
+    if (!in.hasRate || !in.hasLength) in.hasOwnLength = ELK_FALSE;
     in.hasUnique = s.spanCount ? ELK_TRUE : ELK_FALSE;
     in.unique = addUnique(list, in.format == ELK_FORMAT_ALE);
     in.entries = list->entryCount - s.entriesBefore;
@@ -561,19 +636,7 @@ bool startReading(Reader* r, ELKList_t* list)
 {
     *r = Reader {};
     r->list = list;
-    const ELKTimebase_t& base = list->base;
-    if (ELKTimebase_Set(&r->reading[0], base.num, base.den, ELK_FALSE) != ELK_OK) return false;
-    r->reading[1] = r->reading[0];
-    r->hasDrop = ELKTimebase_Set(&r->reading[1], base.num, base.den, ELK_TRUE) == ELK_OK;
-    r->drop = r->hasDrop && base.dropFrame == ELK_TRUE;
-    r->wideFrames = r->reading[0].nominal > 100;
-    for (int32_t i = 0; i < 2; ++i) {
-        ELKDuration_t d;
-        ELKDuration_Init(&d, &r->reading[i]);
-        ELKDuration_SetFields(&d, ELK_FALSE, 24, 0, 0, 0);
-        r->day[i] = d.frames;
-    }
-    return true;
+    return setReading(*r);
 }
 
 } // namespace
@@ -586,15 +649,27 @@ int8_t ELKList_IsEdl(const ELKList_t* list, const char* text, int64_t length)
     return edlDetect(r, text, length) ? ELK_TRUE : ELK_FALSE;
 }
 
+int8_t ELKList_IsSubtitles(ELKListFormat_t format, const char* text, int64_t length)
+{
+    if (length < 0 || (!text && length)) return ELK_FALSE;
+    const bool is = format == ELK_FORMAT_SRT ? srtDetect(text, length)
+        : format == ELK_FORMAT_VTT           ? vttDetect(text, length)
+                                             : false;
+    return is ? ELK_TRUE : ELK_FALSE;
+}
+
 int8_t ELKList_ReadLines(
     ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
     Reader r;
     if (!list || length < 0 || (!text && length) || !startReading(&r, list)) return ELK_ERROR;
-    const auto readLine = format == ELK_FORMAT_EDL ? edlReadLine : plainListReadLine;
+    const bool subtitles = format == ELK_FORMAT_SRT || format == ELK_FORMAT_VTT;
+    if (!subtitles && format != ELK_FORMAT_EDL) format = ELK_FORMAT_LIST;
+    const auto readLine = subtitles ? subtitleReadLine
+        : format == ELK_FORMAT_EDL  ? edlReadLine
+                                    : plainListReadLine;
     r.policy = policy;
-    if (ELKList_BeginInput(list, format == ELK_FORMAT_EDL ? ELK_FORMAT_EDL : ELK_FORMAT_LIST) != ELK_OK)
-        return ELK_ERROR;
+    if (ELKList_BeginInput(list, format) != ELK_OK) return ELK_ERROR;
     ELKLines_t lines;
     ELKLines_Init(&lines);
     ELKLines_Feed(&lines, text, length);
@@ -614,8 +689,22 @@ int8_t ELKList_ReadLines(
     }
     ELKLines_Destroy(&lines);
     list->lines += r.line;
+    if (r.own.counted && !r.own.failed) ELKList_SetOwnLength(list, r.own.out - r.own.in);
     return ELKList_EndInput(list);
 }
+
+namespace
+{
+
+// The format of text that is no timeline, as the table of formats tells it.
+ELKListFormat_t textFormat(const ELKList_t* list, const char* text, int64_t length)
+{
+    for (const ELKListFormat_t f : { ELK_FORMAT_SRT, ELK_FORMAT_VTT })
+        if (ELKList_IsSubtitles(f, text, length) == ELK_TRUE) return f;
+    return ELKList_IsEdl(list, text, length) == ELK_TRUE ? ELK_FORMAT_EDL : ELK_FORMAT_LIST;
+}
+
+} // namespace
 
 int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
 {
@@ -627,9 +716,8 @@ int8_t ELKList_Read(ELKList_t* list, const char* bytes, int64_t length)
     if (text.binary == ELK_TRUE)
         result = ELKList_Refuse(list, ELK_FORMAT_NONE, 0, 0, ELK_FAULT_NOT_TEXT);
     else
-        result = ELKList_ReadLines(list,
-            ELKList_IsEdl(list, text.utf8, text.length) == ELK_TRUE ? ELK_FORMAT_EDL : ELK_FORMAT_LIST,
-            text.utf8, text.length, ELK_RATE_KEEP);
+        result = ELKList_ReadLines(
+            list, textFormat(list, text.utf8, text.length), text.utf8, text.length, ELK_RATE_KEEP);
     ELKText_Destroy(&text);
     return result;
 }
@@ -662,7 +750,8 @@ int8_t ELKList_ReadLabel(const ELKTimebase_t* rate, const char* text, int32_t le
 
 const char* ELKList_FormatName(int8_t format)
 {
-    static const char* const names[] = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale" };
+    static const char* const names[]
+        = { nullptr, "list", "edl", "fcpxml", "xmeml", "otio", "ale", "srt", "vtt" };
     static_assert(std::size(names) == ELK_FORMAT_COUNT, "a name for every format");
     return format > ELK_FORMAT_NONE && format < ELK_FORMAT_COUNT ? names[format] : nullptr;
 }
@@ -700,13 +789,21 @@ int32_t ELKList_ErrorText(const ELKList_t* list, const ELKListError_t* error, ch
         // As the system words it, as every program on the system does.
         n = std::snprintf(text, sizeof text, "%s", std::strerror(int(error->value[0])));
         break;
+    case ELK_FAULT_DURATION_MISMATCH:
+        n = std::snprintf(text, sizeof text, reason, labelOf(list->base, value(0)).text,
+            labelOf(list->base, value(1)).text);
+        break;
     case ELK_FAULT_NOT_A_TIME:
     case ELK_FAULT_NOT_A_FRAME_COUNT:
     case ELK_FAULT_MISSING:
     case ELK_FAULT_NOT_A_LANE:
-    case ELK_FAULT_NO_COLUMN: {
-        // The name the reason cites, cut to what a reason holds.
-        const std::string name(detail, size_t(std::min(detailLength, 48)));
+    case ELK_FAULT_NO_COLUMN:
+    case ELK_FAULT_XML_NOT_TIMELINE: {
+        // The name the reason cites, cut at a character to what a reason holds.
+        int32_t length = std::min(detailLength, 48);
+        if (length < detailLength)
+            while (length > 0 && (uint8_t(detail[length]) & 0xC0) == 0x80) --length;
+        const std::string name(detail, size_t(length));
         n = std::snprintf(text, sizeof text, reason, name.c_str());
         break;
     }

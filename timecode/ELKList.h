@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Lists and EDLs: reads many times from text and totals them as durations.
 //
-// An input is a CMX3600 EDL (some line reads as an event) or a plain list (a
-// label and one time, a duration, or two, in and out, on each line). A line
-// that holds a time is counted or kept as an error with its line, column and
-// reason, and left out of the totals; nothing that looks like a time is
-// dropped silently. Readers of other formats add their inputs through the
-// builder functions of ELKListBuilder.h; programs read any format through
-// ELKInput.h, which calls them.
+// An input is a SubRip or WebVTT subtitle file (told by its first lines), a
+// CMX3600 EDL (some line reads as an event) or a plain list (a label and one
+// time, a duration, or two, in and out, on each line; or three, in, out and
+// the duration that confirms them). A line that holds a time is counted or
+// kept as an error with its line, column and reason, and left out of the
+// totals; nothing that looks like a time is dropped silently. Readers of other formats add their inputs
+// through the builder functions of ELKListBuilder.h; programs read any format through ELKInput.h, which calls
+// them.
 #ifndef ELKLIST_H
 #define ELKLIST_H
 
@@ -23,6 +24,8 @@ enum ELKListFormat_t : int8_t {
     ELK_FORMAT_XMEML,
     ELK_FORMAT_OTIO,
     ELK_FORMAT_ALE,
+    ELK_FORMAT_SRT,
+    ELK_FORMAT_VTT,
     ELK_FORMAT_COUNT
 };
 
@@ -66,6 +69,7 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_THREE_TIMES,
     ELK_FAULT_SIGNED_IN_OUT,
     ELK_FAULT_OUT_DAY_BEFORE_IN,
+    ELK_FAULT_DURATION_MISMATCH, // value[0] the duration written, value[1] out - in, in frames
     // EDL events.
     ELK_FAULT_NOT_FOUR_TIMES,
     ELK_FAULT_OUT_BEFORE_IN,
@@ -97,6 +101,13 @@ enum ELKListFault_t : int8_t {
     ELK_FAULT_NO_END, // an ALE row with neither End nor Duration
     ELK_FAULT_CANNOT_OPEN, // value[0]: the errno; worded as the system words it
     ELK_FAULT_FOLDER, // "a folder, not a list"
+    // Subtitle cues.
+    ELK_FAULT_CUE_TIME, // "a cue time is written 00:01:02,500 or 01:02.500"
+    ELK_FAULT_CUE_ARROW, // a cue timing without "-->" between its times
+    ELK_FAULT_CUE_END_BEFORE_START,
+    // Inputs that are no list at all.
+    ELK_FAULT_XML_NOT_TIMELINE, // detail: the root's name, inside the reason
+    ELK_FAULT_JSON_NOT_OTIO,
     ELK_FAULT_COUNT
 };
 
@@ -151,8 +162,10 @@ struct ELKListInput_t {
     int64_t total;
     int8_t hasUnique;
     int64_t unique;
-    int8_t hasLength; // EDL, and a list with in and out: latest out - earliest in;
+    int8_t hasLength; // EDL, subtitles, a list with in and out: latest out - earliest in;
     int64_t length; // lone durations and ALE: none; timelines: set by their reader
+    int8_t hasOwnLength; // with hasRate and hasLength: the length at the input's own rate,
+    int64_t ownLength; // its positions rounded once at that rate (= length at the same rate)
 };
 
 struct ELKListState_t; // the library's own bookkeeping
@@ -189,10 +202,17 @@ void ELKList_Init(ELKList_t* list, const ELKTimebase_t* tb, ELKRateFrom_t rateFr
 // null for ELK_FORMAT_NONE and anything past ELK_FORMAT_COUNT.
 const char* ELKList_FormatName(int8_t format);
 
+// Puts the errors from index first on in the order of the text they came
+// from: by line, then column (errors about a whole input first), equal ones
+// as they were. For a reader whose errors do not arrive in that order, or a
+// file that adds several inputs.
+void ELKList_SortErrors(ELKList_t* list, int64_t first);
+
 // Frees everything the list holds and leaves it empty.
 void ELKList_Destroy(ELKList_t* list);
 
-// Reads one whole input and adds it to the totals. Text is decoded by
+// Reads one whole input (subtitles, an EDL or a plain list) and adds it to
+// the totals. Text is decoded by
 // ELKText_Decode (UTF-16 after its mark, UTF-8, else Windows-1252; any line
 // ends); one with a NUL is not text: one error about the whole input, line 0.
 // A line over ELK_LINE_MAX bytes is an error. Plain lists take CSV quoting,

@@ -43,6 +43,9 @@ void ELKList_LeaveOut(ELKList_t* list);
 
 // The input's length: latest end less its start, in frames at list->base.
 void ELKList_SetLength(ELKList_t* list, int64_t length);
+// The same length in frames at the input's own rate, its ends rounded once
+// at that rate; at the list's frame rate EndInput takes the length itself.
+void ELKList_SetOwnLength(ELKList_t* list, int64_t frames);
 
 // Takes the input's unique lengths (ALE rows are separate material: each adds
 // its whole duration) and closes its record. ELK_OK when it has no error.
@@ -55,9 +58,12 @@ int8_t ELKList_Refuse(ELKList_t* list, ELKListFormat_t format, int64_t line, int
     const uint64_t* value = nullptr);
 
 // The text readers of this library, for the table of formats: whether UTF-8
-// text is an EDL (some line reads as an event), and the reading of one input
-// of text as an EDL or a plain list, line by line, as ELKList_Read describes.
+// text is an EDL (some line reads as an event), or subtitles of the format
+// (ELK_FORMAT_SRT: a cue number, then a cue timing; ELK_FORMAT_VTT: a first
+// line WEBVTT), and the reading of one input of text as subtitles, an EDL or
+// a plain list, line by line, as ELKList_Read describes.
 int8_t ELKList_IsEdl(const ELKList_t* list, const char* text, int64_t length);
+int8_t ELKList_IsSubtitles(ELKListFormat_t format, const char* text, int64_t length);
 int8_t ELKList_ReadLines(
     ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length, ELKRatePolicy_t policy);
 

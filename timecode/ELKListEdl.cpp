@@ -2,9 +2,11 @@
 // CMX3600 EDLs: an event line is a number, a reel, a track, a transition and
 // four times (source in and out, record in and out). An input is an EDL when
 // some line reads as an event. Other lines are notes; FCM: switches between
-// drop-frame and non-drop labels.
+// drop-frame and non-drop labels, and FCM: DROP FRAME before the first event
+// declares the EDL's own rate, 29.97 drop frame.
 #include "ELKListReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -80,19 +82,58 @@ static bool isEventLine(const char* p, const char* end)
     return nextToken(&p, end, &number) && allDigits(number);
 }
 
-static void readFcm(Reader& r, const char* p)
+enum Fcm { kFcmOther, kFcmDrop, kFcmNonDrop };
+
+// What an FCM: line says, from after its "FCM:".
+static Fcm fcmSays(const char* p, const char* end)
 {
     char word[16];
     int32_t n = 0;
-    for (; p < r.end; ++p) {
+    for (; p < end; ++p) {
         const char c = ELKChar_ToUpper(*p);
         if (ELKChar_IsBlank(c) || c == '-') continue;
-        if (n == int32_t(sizeof word)) return;
+        if (n == int32_t(sizeof word)) return kFcmOther;
         word[n++] = c;
     }
     const Token said { word, word + n };
-    if (r.hasDrop && equals(said, "DROPFRAME")) r.drop = 1;
-    if (r.hasDrop && equals(said, "NONDROPFRAME")) r.drop = 0;
+    return equals(said, "DROPFRAME") ? kFcmDrop : equals(said, "NONDROPFRAME") ? kFcmNonDrop : kFcmOther;
+}
+
+static void readFcm(Reader& r, const char* p)
+{
+    const Fcm said = fcmSays(p, r.end);
+    if (!r.eventSeen && said == kFcmDrop) {
+        // Only 29.97 has a drop-frame form in an EDL; the list may take it as its timebase.
+        ELKTimebase_t own;
+        ELKTimebase_Set(&own, 30000, 1001, ELK_TRUE);
+        ELKList_SetInputRate(r.list, &own, r.policy);
+        setReading(r);
+    }
+    if (r.hasDrop && said == kFcmDrop) r.drop = 1;
+    if (r.hasDrop && said == kFcmNonDrop) r.drop = 0;
+}
+
+// An EDL read at a frame rate other than the one it declares keeps its
+// record span at its own too, for its length there; one event that does not
+// read at it leaves the EDL without that length.
+static void countOwn(Reader& r, const Event& ev)
+{
+    const ELKListInput_t& in = r.list->inputList[r.list->inputs];
+    const ELKTimebase_t& base = r.list->base;
+    if (in.hasRate != ELK_TRUE || (in.rate.num == base.num && in.rate.den == base.den) || r.own.failed)
+        return;
+    Reader own = r;
+    own.reading[own.drop] = in.rate;
+    int64_t inOut[2];
+    Fault f;
+    for (int32_t i = 0; i < 2; ++i)
+        if (!countTime(own, ev.record[i], &inOut[i], &f)) {
+            r.own.failed = true;
+            return;
+        }
+    r.own.in = r.own.counted ? std::min(r.own.in, inOut[0]) : inOut[0];
+    r.own.out = r.own.counted ? std::max(r.own.out, inOut[1]) : inOut[1];
+    r.own.counted = true;
 }
 
 // Notes, titles and frame-code modes: lines that may hold times and are not events.
@@ -137,6 +178,7 @@ void edlReadLine(Reader& r)
             if (isTimeLike(t)) return fail(r, ELK_FAULT_TIME_OUTSIDE_EVENT, t.begin);
         return;
     }
+    r.eventSeen = true;
     if (!reserveLine(r)) return;
     Event ev;
     Fault f;
@@ -147,8 +189,8 @@ void edlReadLine(Reader& r)
         fail(r, f);
     else if (inOut[1] < inOut[0])
         fail(r, ELK_FAULT_OUT_BEFORE_IN, ev.recordOut.begin);
-    else
-        addEntry(r, ev.reel, ev.track, inOut, inOut[1] - inOut[0], ev.record[0].group[0]);
+    else if (addEntry(r, ev.reel, ev.track, inOut, inOut[1] - inOut[0], ev.record[0].group[0]))
+        countOwn(r, ev);
 }
 
 } // namespace elklist

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Plain lists: a label and one time (a duration) or two (in and out) on a
-// line, as people type them and as spreadsheets, mail and web pages paste
-// them. Tokens are split by blanks, Unicode spaces and commas; a double quote
+// Plain lists: a label and one time (a duration), two (in and out) or three
+// (in, out and the duration that confirms them, as marker lists and logging
+// sheets lay them out) on a line, as people type them and as spreadsheets,
+// mail and web pages paste them. Tokens are split by blanks, Unicode spaces and commas; a double quote
 // at the start of a field opens a CSV quoted field. Lines without a time are
 // headings; lines starting with '#' are comments.
 #include "ELKListReader.h"
@@ -178,9 +179,10 @@ void plainListReadLine(Reader& r)
     ELKList_t* list = r.list;
     char* label = list->text + list->textLength;
     int64_t labelLength = 0;
-    Time times[2];
+    Time times[3];
     int32_t count = 0;
     const char* third = nullptr;
+    bool fourth = false;
     Fault f;
     ListTokens tokens { p, r.end };
     Token t;
@@ -201,16 +203,17 @@ void plainListReadLine(Reader& r)
             --labelLength;
         Time read;
         if (!readTime(time, true, r.wideFrames, &read, &f)) return fail(r, f);
-        if (count < 2)
+        if (count == 2) third = time.begin;
+        if (count < 3)
             times[count++] = read;
-        else if (!third)
-            third = time.begin;
+        else
+            fourth = true;
     }
-    if (third) return fail(r, ELK_FAULT_THREE_TIMES, third);
+    if (fourth) return fail(r, ELK_FAULT_THREE_TIMES, third);
     if (count == 0) return; // a heading
-    for (int32_t i = 0; count == 2 && i < 2; ++i)
+    for (int32_t i = 0; count >= 2 && i < count; ++i)
         if (times[i].sign) return fail(r, ELK_FAULT_SIGNED_IN_OUT, times[i].sign);
-    int64_t frames[2];
+    int64_t frames[3];
     for (int32_t i = 0; i < count; ++i)
         if (!countTime(r, times[i], &frames[i], &f)) return fail(r, f);
     const Token text { label, label + labelLength };
@@ -224,6 +227,11 @@ void plainListReadLine(Reader& r)
     int64_t duration = frames[1] - frames[0];
     if (duration < 0) duration += r.day[r.drop];
     if (duration < 0) return fail(r, ELK_FAULT_OUT_DAY_BEFORE_IN, times[1].group[0]);
+    if (count == 3 && frames[2] != duration) {
+        fault(&f, ELK_FAULT_DURATION_MISMATCH, third, uint64_t(frames[2]));
+        f.value[1] = uint64_t(duration);
+        return fail(r, f);
+    }
     addEntry(r, text, Token {}, frames, duration, at);
 }
 

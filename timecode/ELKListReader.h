@@ -78,6 +78,12 @@ struct Reader {
     int32_t drop; // the form in force: FCM switches it where a drop-frame form exists
     bool hasDrop;
     bool wideFrames; // above 100 labels a second frames may take three digits
+    bool eventSeen; // an EDL event has been read: FCM no longer declares a rate
+    struct {
+        int64_t in, out; // the earliest record in and latest out at the EDL's own rate
+        bool counted, failed;
+    } own; // while the list counts at another
+    int8_t cue; // a subtitle reader's place between cues (its own enum)
     ELKRatePolicy_t policy; // whether a rate the input declares may set the list's
 };
 
@@ -237,6 +243,9 @@ inline bool countTime(const Reader& r, const Time& t, int64_t* frames, Fault* f)
 
 int32_t columnOf(const char* line, const char* at);
 
+// Sets the readings from the list's timebase; false when it is not one.
+bool setReading(Reader& r);
+
 // The model, for the line in hand. Each returns false when memory ran short
 // (an error says so) or, for addEntry, when the entry became an error.
 bool reserveLine(Reader& r);
@@ -244,6 +253,8 @@ void fail(Reader& r, const Fault& f);
 void fail(Reader& r, int8_t fault, const char* at);
 void outOfMemory(Reader& r);
 bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t duration, const char* at);
+// Gives the last entry of the input, added on an earlier line, its label.
+void labelLastEntry(Reader& r, Token label);
 
 // The next line of text fed whole: ELKLines_Next, then an unfinished last
 // line. ELK_ERROR when memory runs short.
@@ -257,6 +268,9 @@ inline int8_t nextLine(ELKLines_t* lines, ELKLine_t* line)
 bool edlDetect(const Reader& r, const char* text, int64_t length);
 void edlReadLine(Reader& r);
 void plainListReadLine(Reader& r);
+bool srtDetect(const char* text, int64_t length);
+bool vttDetect(const char* text, int64_t length);
+void subtitleReadLine(Reader& r);
 
 } // namespace elklist
 

@@ -15,6 +15,7 @@
 #include "ELKAle.h"
 #include "ELKChars.h"
 #include "ELKFcpxml.h"
+#include "ELKNotTimeline.h"
 #include "ELKOtio.h"
 #include "ELKXmeml.h"
 
@@ -155,7 +156,8 @@ struct Start {
 };
 
 // One row per format, tried in order: a new format is a file of its own and
-// a row here. Text that is no other format is a plain list.
+// a row here. Text that is no other format is a plain list; XML and JSON
+// that are no timeline are refused, never read as one.
 struct Format {
     ELKListFormat_t format;
     bool (*detect)(const ELKList_t* list, const Start& s);
@@ -175,6 +177,26 @@ const Format kFormats[] = {
     { ELK_FORMAT_ALE,
         [](const ELKList_t*, const Start& s) { return ELKAle_Detect(s.text, s.end - s.text) == ELK_TRUE; },
         ELKAle_Read },
+    { ELK_FORMAT_NONE,
+        [](const ELKList_t*, const Start& s) { return ELKNotTimeline_IsXml(s.text, s.root, s.end); },
+        ELKNotTimeline_ReadXml },
+    { ELK_FORMAT_NONE,
+        [](const ELKList_t*, const Start& s) { return ELKNotTimeline_IsJsonObject(s.root, s.end); },
+        ELKNotTimeline_ReadJson },
+    { ELK_FORMAT_SRT,
+        [](const ELKList_t*, const Start& s) {
+            return ELKList_IsSubtitles(ELK_FORMAT_SRT, s.text, s.end - s.text) == ELK_TRUE;
+        },
+        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
+            return ELKList_ReadLines(list, ELK_FORMAT_SRT, text, length, policy);
+        } },
+    { ELK_FORMAT_VTT,
+        [](const ELKList_t*, const Start& s) {
+            return ELKList_IsSubtitles(ELK_FORMAT_VTT, s.text, s.end - s.text) == ELK_TRUE;
+        },
+        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
+            return ELKList_ReadLines(list, ELK_FORMAT_VTT, text, length, policy);
+        } },
     { ELK_FORMAT_EDL,
         [](const ELKList_t* list, const Start& s) {
             return ELKList_IsEdl(list, s.text, s.end - s.text) == ELK_TRUE;
@@ -187,7 +209,8 @@ const Format kFormats[] = {
             return ELKList_ReadLines(list, ELK_FORMAT_LIST, text, length, policy);
         } },
 };
-static_assert(std::size(kFormats) == ELK_FORMAT_COUNT - 1, "a row for every format");
+static_assert(
+    std::size(kFormats) == ELK_FORMAT_COUNT - 1 + 2, "a row for every format, and the two refusals");
 
 const Format& formatOf(const ELKList_t* list, const char* text, int64_t length)
 {
@@ -230,7 +253,12 @@ int8_t ELKInput_ReadText(ELKList_t* list, const ELKText_t* text, const ELKReadOp
     if (!list || !text || text->length < 0 || (!text->utf8 && text->length)) return ELK_ERROR;
     if (text->binary == ELK_TRUE) return refuse(list, ELK_FAULT_NOT_TEXT, 0);
     const ELKRatePolicy_t policy = options ? options->rate : ELK_RATE_KEEP;
-    return formatOf(list, text->utf8, text->length).read(list, text->utf8, text->length, policy);
+    const int64_t errors = list->errorCount;
+    const int8_t result
+        = formatOf(list, text->utf8, text->length).read(list, text->utf8, text->length, policy);
+    // In the order of the text, whatever order the reader found them in (xmeml reads video before audio).
+    ELKList_SortErrors(list, errors);
+    return result;
 }
 
 int8_t ELKInput_ReadFile(ELKList_t* list, const char* path, const ELKReadOptions_t* options)

@@ -38,13 +38,30 @@ bool ELKReader_AddSpan(ELKReaderRun_t* r, int64_t line, int32_t column, const ch
     return true;
 }
 
+namespace
+{
+
+// end - start, each rounded once to a frame at tb; none below zero.
+bool span(const ELKRational_t* start, const ELKRational_t* end, const ELKTimebase_t& tb, int64_t* length)
+{
+    int64_t first, last;
+    if (ELKRational_ToFrames(start, &tb, &first) != ELK_OK || ELKRational_ToFrames(end, &tb, &last) != ELK_OK
+        || __builtin_sub_overflow(last, first, length))
+        return false;
+    if (*length < 0) *length = 0;
+    return true;
+}
+
+} // namespace
+
 void ELKReader_SetLength(ELKReaderRun_t* r, const ELKRational_t* start, const ELKRational_t* end)
 {
-    int64_t first, last, length;
-    if (ELKRational_ToFrames(start, &r->list->base, &first) == ELK_OK
-        && ELKRational_ToFrames(end, &r->list->base, &last) == ELK_OK
-        && !__builtin_sub_overflow(last, first, &length))
-        ELKList_SetLength(r->list, length > 0 ? length : 0);
+    int64_t length;
+    if (!span(start, end, r->list->base, &length)) return;
+    ELKList_SetLength(r->list, length);
+    // At its own rate too, so that a program can give each length beside the rate it is counted at.
+    const ELKListInput_t& in = r->list->inputList[r->list->inputs];
+    if (in.hasRate == ELK_TRUE && span(start, end, in.rate, &length)) ELKList_SetOwnLength(r->list, length);
 }
 
 void ELKReader_Fault(ELKReaderRun_t* r, int64_t line, int32_t column, ELKListFault_t fault, const char* name)

@@ -41,7 +41,8 @@ bool ELKReader_AddSpan(ELKReaderRun_t* r, int64_t line, int32_t column, const ch
     const ELKRational_t* out);
 
 // The timeline's length, from its start to its latest end in exact seconds,
-// each rounded once; none below zero.
+// each rounded once; none below zero. Where the timeline declares a rate,
+// its length at that rate too.
 void ELKReader_SetLength(ELKReaderRun_t* r, const ELKRational_t* start, const ELKRational_t* end);
 
 // A fault at a place, with the name it cites (null for none).

@@ -84,7 +84,7 @@ EMSCRIPTEN_KEEPALIVE const char* horodex_sum(const char* rate, int rateGiven, co
 {
     Options options;
     if (!readRate(rate, &options.rate)) return error("unknown rate", 0);
-    options.rateGiven = rateGiven != 0;
+    options.rateFrom = rateGiven != 0 ? ELK_RATE_FROM_OPTION : ELK_RATE_FROM_DEFAULT;
     options.json = true;
     std::string all = names; // the operands point into it until the sum is written
     for (size_t start = 0; start < all.size();) {

@@ -19,8 +19,8 @@ Every number comes from the library: nothing is counted in floating point.
 
 Timebase   a frame rate: '23.976', '25', '29.97df', '30000/1001df', Timebase(30000, 1001, drop=True)
 Duration   a signed frame count at a timebase: exact labels, arithmetic and conversions
-read       files (lists, CMX3600 EDLs, FCPXML, FCP7 XML, OpenTimelineIO, ALE) into a List,
-           as `horodex-tc sum` reads them
+read       files (lists, CMX3600 EDLs, SubRip and WebVTT subtitles, FCPXML, FCP7 XML,
+           OpenTimelineIO, ALE) into a List, as `horodex-tc sum` reads them
 read_text  the same for text already in memory
 List       entries, errors, per-input figures and totals (Entry, Error, Input, Track records)
 TimecodeError  a ValueError for text that is not a duration, with .column

@@ -87,6 +87,7 @@ class Input(NamedTuple):
     errors: int
     left_out: int
     length: Optional[Duration]
+    own_length: Optional[Duration]
     total: Duration
     unique: Optional[Duration]
 

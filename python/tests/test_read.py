@@ -55,6 +55,14 @@ SAMPLES = {
         "Heading\nFIELD_DELIM\tTABS\nFPS\t23.98\n\nColumn\nName\tStart\tEnd\tDuration\n\nData\n"
         "A\t01:00:00:00\t01:00:10:00\t\nB\t02:00:00:00\t\t00:00:04:00\n"),
         240 + 96),
+    # Cues in running time, each end rounded once at 25: 4.5 s is 112.5 frames, 113.
+    "cues.srt": ("srt", "25", None, (
+        "1\n00:00:01,000 --> 00:00:04,500\nHi\n\n2\n00:00:05,000 --> 00:00:06,000\nMeet me at 12:30\n"),
+        (113 - 25) + (150 - 125)),
+    "cues.vtt": ("vtt", "25", None, (
+        "WEBVTT\n\nNOTE at 00:00:09.000\n\n00:01.000 --> 00:04.500 align:start\nHi\n\n"
+        "00:00:05.000 --> 00:00:06.000\nBye\n"),
+        (113 - 25) + (150 - 125)),
 }
 
 
@@ -83,14 +91,15 @@ def as_json(lst):
     def duration(d):
         return None if d is None else {"label": d.label, "frames": d.frames, "realtime": d.realtime}
     return {
-        "rate": str(lst.rate), "lines": lst.lines, "entries": len(lst.entries),
+        "rate": str(lst.rate), "rate_from": lst.rate_from, "lines": lst.lines, "entries": len(lst.entries),
         "errors": [{"file": e.file, "line": e.line, "column": e.column, "text": e.text, "why": e.message}
                    for e in lst.errors],
         "total": duration(lst.total), "unique": duration(lst.unique), "length": duration(lst.length),
         "tracks": {name: {"total": duration(t.total), "unique": duration(t.unique)} for name, t in lst.tracks.items()},
         "inputs": [{"file": i.file, "name": i.name, "format": i.format,
                     "rate": None if i.rate is None else str(i.rate), "entries": i.entries, "errors": i.errors,
-                    "left_out": i.left_out, "length": duration(i.length), "total": duration(i.total),
+                    "left_out": i.left_out, "length": duration(i.length), "own_length": duration(i.own_length),
+                    "total": duration(i.total),
                     "unique": duration(i.unique)} for i in lst.inputs],
     }
 
@@ -140,7 +149,8 @@ def test_the_issue_example(samples):
     assert lst.tracks == {} and lst.ok and list(lst.errors) == []
     assert [(e.line, e.label, e.in_, e.duration.label, e.running.label) for e in lst.entries] == [
         (1, "Act 1", None, "00:12:34:05", "00:12:34:05"), (2, "Act 2", None, "00:10:00:00", "00:22:34:05")]
-    assert lst.inputs == [horodex.Input(None, None, "list", None, 2, 0, 0, None, Duration(18855 + 15000, "25"), None)]
+    assert lst.inputs == [
+        horodex.Input(None, None, "list", None, 2, 0, 0, None, None, Duration(18855 + 15000, "25"), None)]
 
 
 @pytest.mark.parametrize("name", SAMPLES)
@@ -181,6 +191,15 @@ def test_text_in_other_encodings():
     for encoded in (text.encode("utf-16"), text.encode("cp1252"), b"\xef\xbb\xbf" + text.encode()):
         lst = horodex.read_text(encoded, rate="25")
         assert [e.label for e in lst.entries] == ["Scène 1", "Tag"] and lst.total.frames == 20
+
+
+def test_a_length_at_the_inputs_own_rate(samples, horodex_tc):
+    # Three seconds of OTIO at 24, counted at 25: 75 frames there, and still 72 at its own rate.
+    lst = horodex.read(samples / "cut.otio", rate="25")
+    assert lst.inputs[0].length == Duration(75, "25") and lst.inputs[0].own_length == Duration(72, "24")
+    assert horodex.read(samples / "cut.otio").inputs[0].own_length == Duration(72, "24")
+    assert horodex.read(samples / "acts.csv").inputs[0].own_length is None
+    assert_same_as_sum(horodex_tc, [str(samples / "cut.otio")], "25")
 
 
 def test_where_the_rate_comes_from(samples, monkeypatch):

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Feeds arbitrary bytes to the list and EDL reader at one of several
-// timebases, and checks what must always hold of its entries, errors and
-// totals: nothing that looks like a time is dropped, and the same text with
-// CRLF line ends must read the same.
+// Feeds arbitrary bytes to the readers of lists, EDLs and subtitles at one
+// of several timebases, and checks what must always hold of their entries,
+// errors and totals: nothing that looks like a time is dropped (in
+// subtitles, no cue timing), and the same text with CRLF line ends must read
+// the same.
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -108,10 +109,12 @@ bool holdsTime(const std::string& line)
 }
 
 // Every line whose bytes hold two digit groups joined by ':' or ';' is an
-// entry or an error of the one input read.
+// entry or an error of the one input read; in subtitles, where cue text may
+// hold such times, every line holding "-->" but the WEBVTT line.
 void checkNothingDropped(const ELKList_t& l, const std::string& text)
 {
     const int8_t format = l.inputList[0].format;
+    const bool subtitles = format == ELK_FORMAT_SRT || format == ELK_FORMAT_VTT;
     if (format == ELK_FORMAT_NONE || startsWith(text, 0, "\xFF\xFE") || startsWith(text, 0, "\xFE\xFF"))
         return;
     std::vector<bool> kept(size_t(l.lines) + 2);
@@ -124,8 +127,9 @@ void checkNothingDropped(const ELKList_t& l, const std::string& text)
     for (int64_t number = 1; at < text.size(); ++number) {
         const size_t end = std::min(text.find('\n', at), text.find('\r', at));
         const std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        if (holdsTime(line) && !isCommentOrNote(line, format == ELK_FORMAT_EDL))
-            check(number <= l.lines && kept[size_t(number)]);
+        const bool timing = subtitles ? line.find("-->") != std::string::npos && number > 1
+                                      : holdsTime(line) && !isCommentOrNote(line, format == ELK_FORMAT_EDL);
+        if (timing) check(number <= l.lines && kept[size_t(number)]);
         if (end == std::string::npos) break;
         at = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }

@@ -64,6 +64,8 @@ void fuzzTimeline(Reader read, const uint8_t* data, size_t size)
         errors += in.errors;
         leftOut += in.leftOut;
         check(in.hasLength != ELK_TRUE || in.length >= 0);
+        check(in.hasOwnLength != ELK_TRUE
+            || (in.hasRate == ELK_TRUE && in.hasLength == ELK_TRUE && in.ownLength >= 0));
     }
     check(entries == l.entryCount && errors == l.errorCount && leftOut == l.leftOut);
     ELKList_Destroy(&l);
