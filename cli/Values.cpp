@@ -86,13 +86,9 @@ bool readTime(const char* text, size_t length, bool realTime, ELKDuration_t* d, 
 
 std::string describeSkipped(const ELKDurationFields_t& label, const ELKTimebase_t& tb)
 {
-    char text[ELK_DURATION_TEXT_MAX + 16];
-    char rate[ELK_DURATION_TEXT_MAX];
-    if (ELKTimebase_ToText(&tb, rate, sizeof rate) < 0) rate[0] = '\0';
-    std::snprintf(text, sizeof text, "%s%02llu:%02u:%02u;%0*u does not exist at %s",
-        label.negative == ELK_TRUE ? "-" : "", static_cast<unsigned long long>(label.hours), label.minutes,
-        label.seconds, tb.nominal > 100 ? 3 : 2, label.frames, rate);
-    return text;
+    char text[2 * ELK_DURATION_TEXT_MAX];
+    const int32_t n = ELKDuration_SkippedText(&tb, &label, text, sizeof text);
+    return std::string(text, n > 0 ? size_t(n) : 0);
 }
 
 std::string describeFault(const char* text, size_t length, size_t offset, int8_t fault)

@@ -4,8 +4,9 @@
 #                            metainfo, MIME type and man pages
 #   libhorodex-timecode-dev  the timecode library: headers, libtimecode.a, a
 #                            CMake package (Horodex::timecode) and pkg-config
+#   python3-horodex          the Python module (with HORODEX_PYTHON)
 # Install rules without a COMPONENT fall to horodex. `cpack -G DEB` in the
-# build directory makes both; configure with -DCMAKE_INSTALL_PREFIX=/usr so
+# build directory makes them all; configure with -DCMAKE_INSTALL_PREFIX=/usr so
 # that the library lands in the multiarch directory.
 set(HORODEX_DEV_COMPONENT libhorodex-timecode-dev)
 
@@ -58,7 +59,11 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
   DEPENDS packaging/changelog
   VERBATIM)
 add_custom_target(horodex_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
-foreach(component horodex ${HORODEX_DEV_COMPONENT})
+set(horodex_components horodex ${HORODEX_DEV_COMPONENT})
+if(HORODEX_PYTHON)
+  list(APPEND horodex_components python3-horodex)
+endif()
+foreach(component ${horodex_components})
   install(FILES packaging/copyright ${PROJECT_BINARY_DIR}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component})
 endforeach()
@@ -78,7 +83,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-set(CPACK_COMPONENTS_ALL horodex ${HORODEX_DEV_COMPONENT})
+set(CPACK_COMPONENTS_ALL ${horodex_components})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SOURCE horodex)
@@ -109,5 +114,23 @@ plain records. It needs nothing beyond the C++ standard library.
 This package holds the headers and the static library, a CMake package
 (find_package(HorodexTimecode), target Horodex::timecode) and a pkg-config
 file (horodex-timecode).")
+
+# The module for the system's Python 3, as dh_python3 would ship it: in
+# dist-packages, no byte code, tied to the one version it was built for.
+set(CPACK_DEBIAN_PYTHON3-HORODEX_PACKAGE_NAME python3-horodex)
+set(CPACK_DEBIAN_PYTHON3-HORODEX_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON3-HORODEX_PACKAGE_SHLIBDEPS ON)
+math(EXPR python_next_minor "${Python_VERSION_MINOR} + 1")
+set(CPACK_DEBIAN_PYTHON3-HORODEX_PACKAGE_DEPENDS
+  "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), python3 (<< ${Python_VERSION_MAJOR}.${python_next_minor})")
+set(CPACK_DEBIAN_PYTHON3-HORODEX_DESCRIPTION "Exact video timecode for Python
+The module horodex counts, converts and totals video timecode exactly, at
+film, PAL, NTSC and HD rates, 29.97, 59.94 and 119.88 drop frame included.
+Durations are signed frame counts at exact rational timebases, read from
+every form editors type and written as labels or running time.
+.
+It reads lists of times, CMX3600 EDLs, FCPXML, Final Cut Pro 7 XML,
+OpenTimelineIO and Avid Log Exchange files into their entries, errors and
+totals, as horodex-tc sum does.")
 
 include(CPack)

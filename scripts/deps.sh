@@ -8,6 +8,7 @@ horodex_packages=(
   clang libclang-rt-14-dev
   xvfb xauth python3 python3-xlib libxcb1-dev xclip xdotool
   desktop-file-utils appstream dpkg-dev file lintian
+  pybind11-dev python3-dev python3-pytest python3-setuptools python3-pip
   emscripten chromium # the page (scripts/web.sh) and its browser tests
 )
 # Node and npm for the page's tests: Debian's npm only where no other Node brought its own.

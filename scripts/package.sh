@@ -20,12 +20,14 @@ arch=$(dpkg --print-architecture)
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 app_deb="$dir/horodex_${version}_${arch}.deb"
 dev_deb="$dir/libhorodex-timecode-dev_${version}_${arch}.deb"
+python_deb="$dir/python3-horodex_${version}_${arch}.deb"
 
 failed=0
 fail() { echo "package.sh: $*" >&2; failed=1; }
 
 # 1. lintian, errors and warnings both fatal. Its network checks are off by default.
-lintian --fail-on error,warning --tag-display-limit 0 "$app_deb" "$dev_deb" || fail "lintian found problems"
+lintian --fail-on error,warning --tag-display-limit 0 "$app_deb" "$dev_deb" "$python_deb" \
+  || fail "lintian found problems"
 
 # 2. The layout, from the unpacked packages.
 root=$(mktemp -d)
@@ -99,5 +101,9 @@ else
   echo "package.sh: not a git checkout, licence lines not checked" >&2
 fi
 
+# 5. The Python module: its package unpacked and imported by the system's
+# interpreter, as an installed one is; and pip's build from the checkout.
+scripts/test-python-package.sh "$python_deb" || fail "python3-horodex: the installed module fails"
+
 [ "$failed" -eq 0 ] || exit 1
-echo "Packages checked: $app_deb $dev_deb"
+echo "Packages checked: $app_deb $dev_deb $python_deb"

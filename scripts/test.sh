@@ -36,6 +36,7 @@ esac
 
 cmake -S . -B "$dir" "${opts[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}" >/dev/null
+[ "$tests" != . ] || scripts/test-python.sh "$dir" # with every test, not in the thread pass
 cd "$dir"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -R "$tests"
 if [ "$dir" = build ]; then ../scripts/test-web.sh; fi # the page in Debian's Chromium

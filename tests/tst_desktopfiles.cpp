@@ -179,7 +179,8 @@ void tst_DesktopFiles::tapeOpensEdls()
 
     const QString entry = tapeDir + '/' + tapeId + ".desktop";
     QCOMPARE(desktopValue(QStringLiteral("MimeType"), entry),
-        QStringLiteral("text/x-edl;application/x-fcpxml;application/x-xmeml;application/x-otio;text/x-ale;"));
+        QStringLiteral("text/x-edl;application/x-fcpxml;application/x-xmeml;application/x-otio;text/x-ale;"
+                       "application/x-subrip;text/vtt;"));
     QCOMPARE(desktopValue(QStringLiteral("Exec"), entry), QStringLiteral("horodex-tape %F"));
 }
 

@@ -603,6 +603,65 @@ private slots:
         QCOMPARE(r, result == kUnchanged ? ELK_ERROR : ELK_OK);
         QCOMPARE(d.frames, result == kUnchanged ? frames : result);
     }
+
+    void addSubtract_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<qint64>("a");
+        QTest::addColumn<bool>("subtract");
+        QTest::addColumn<qint64>("b");
+        QTest::addColumn<qint64>("result"); // kUnchanged: ELK_ERROR
+        QTest::newRow("1 + 2") << QByteArray("25") << qint64(1) << false << qint64(2) << qint64(3);
+        QTest::newRow("1 - 2 goes below zero")
+            << QByteArray("25") << qint64(1) << true << qint64(2) << qint64(-1);
+        QTest::newRow("max + 1 overflows")
+            << QByteArray("25") << qint64(INT64_MAX) << false << qint64(1) << kUnchanged;
+        QTest::newRow("0 - min overflows")
+            << QByteArray("25") << qint64(0) << true << qint64(INT64_MIN) << kUnchanged;
+        QTest::newRow("min - -1 fits")
+            << QByteArray("25") << qint64(INT64_MIN) << true << qint64(-1) << qint64(INT64_MIN + 1);
+        QTest::newRow("two rates") << QByteArray("29.97") << qint64(1) << false << qint64(1) << kUnchanged;
+    }
+    void addSubtract()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(qint64, a);
+        QFETCH(bool, subtract);
+        QFETCH(qint64, b);
+        QFETCH(qint64, result);
+        ELKDuration_t x = duration("25", a);
+        const ELKDuration_t y = duration(tb, b);
+        const int8_t r = subtract ? ELKDuration_Subtract(&x, &y) : ELKDuration_Add(&x, &y);
+        QCOMPARE(r, result == kUnchanged ? ELK_ERROR : ELK_OK);
+        QCOMPARE(x.frames, result == kUnchanged ? a : result);
+    }
+
+    void skippedText_data()
+    {
+        QTest::addColumn<QByteArray>("tb");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("29.97df") << QByteArray("29.97df") << QByteArray("00:01:00;00")
+                                 << QByteArray("00:01:00;00 does not exist at 29.97df");
+        QTest::newRow("negative, by a carry") << QByteArray("59.94df") << QByteArray("-00:00:60;03")
+                                              << QByteArray("-00:01:00;03 does not exist at 59.94df");
+        QTest::newRow("three frame digits") << QByteArray("119.88df") << QByteArray("100:01:00;07")
+                                            << QByteArray("100:01:00;007 does not exist at 119.88df");
+    }
+    void skippedText()
+    {
+        QFETCH(QByteArray, tb);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, text);
+        ELKDuration_t d = duration(tb);
+        ELKDurationFields_t skipped;
+        int32_t at;
+        QCOMPARE(ELKDuration_FromTextStrict(&d, input.constData(), -1, &at, &skipped), ELK_ERROR);
+        char out[ELK_DURATION_TEXT_MAX + 32];
+        const int32_t n = ELKDuration_SkippedText(&d.base, &skipped, out, sizeof out);
+        QCOMPARE(QByteArray(out, qMax(n, 0)), text);
+        QCOMPARE(ELKDuration_SkippedText(&d.base, &skipped, out, int32_t(text.size())), ELK_ERROR);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDuration)

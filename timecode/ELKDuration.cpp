@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ELKDuration.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -708,6 +709,40 @@ int8_t ELKDuration_Multiply(ELKDuration_t* d, const char* factor, int32_t length
 int8_t ELKDuration_Divide(ELKDuration_t* d, const char* divisor, int32_t length)
 {
     return scaleBy(d, divisor, length, true);
+}
+
+static int8_t addSigned(ELKDuration_t* a, const ELKDuration_t* b, bool subtract)
+{
+    if (ELKTimebase_Equal(&a->base, &b->base) != ELK_TRUE) return ELK_ERROR;
+    int64_t count;
+    if (subtract ? __builtin_sub_overflow(a->frames, b->frames, &count)
+                 : __builtin_add_overflow(a->frames, b->frames, &count))
+        return ELK_ERROR;
+    a->frames = count;
+    return ELK_OK;
+}
+
+int8_t ELKDuration_Add(ELKDuration_t* a, const ELKDuration_t* b)
+{
+    return addSigned(a, b, false);
+}
+
+int8_t ELKDuration_Subtract(ELKDuration_t* a, const ELKDuration_t* b)
+{
+    return addSigned(a, b, true);
+}
+
+int32_t ELKDuration_SkippedText(
+    const ELKTimebase_t* tb, const ELKDurationFields_t* label, char* out, int32_t capacity)
+{
+    char rate[ELK_DURATION_TEXT_MAX];
+    if (ELKTimebase_ToText(tb, rate, sizeof rate) < 0) rate[0] = '\0';
+    char text[2 * ELK_DURATION_TEXT_MAX];
+    const int n = std::snprintf(text, sizeof text, "%s%02llu:%02u:%02u;%0*u does not exist at %s",
+        label->negative == ELK_TRUE ? "-" : "", static_cast<unsigned long long>(label->hours), label->minutes,
+        label->seconds, tb->nominal > 100 ? 3 : 2, label->frames, rate);
+    if (n < 0 || n >= int(sizeof text)) return ELK_ERROR;
+    return copyOut(text, text + n, out, capacity);
 }
 
 int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* out, int32_t capacity)

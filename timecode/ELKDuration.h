@@ -178,6 +178,17 @@ int8_t ELKDuration_ConvertLabelStrict(
 int8_t ELKDuration_Multiply(ELKDuration_t* d, const char* factor, int32_t length);
 int8_t ELKDuration_Divide(ELKDuration_t* d, const char* divisor, int32_t length);
 
+// Adds b to a, or takes it off; b must be at a's timebase. ELK_ERROR, a
+// unchanged, for another timebase or a count past 64 bits.
+int8_t ELKDuration_Add(ELKDuration_t* a, const ELKDuration_t* b);
+int8_t ELKDuration_Subtract(ELKDuration_t* a, const ELKDuration_t* b);
+
+// Writes why a strict reader refused a label, zero-terminated:
+// "00:01:00;00 does not exist at 29.97df". Returns the length, or ELK_ERROR
+// when capacity is short.
+int32_t ELKDuration_SkippedText(
+    const ELKTimebase_t* tb, const ELKDurationFields_t* label, char* out, int32_t capacity);
+
 // Writes the count as feet and frames "[-]F+FF" at framesPerFoot (16 or 40).
 // Returns the length, or ELK_ERROR for another framesPerFoot or short capacity.
 int32_t ELKDuration_ToFeet(const ELKDuration_t* d, int32_t framesPerFoot, char* out, int32_t capacity);

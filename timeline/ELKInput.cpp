@@ -164,6 +164,18 @@ struct Format {
     int8_t (*read)(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy);
 };
 
+// The library's own text formats, read line by line.
+template <ELKListFormat_t format>
+int8_t lines(ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy)
+{
+    return ELKList_ReadLines(list, format, text, length, policy);
+}
+
+template <ELKListFormat_t format> bool subtitles(const ELKList_t*, const Start& s)
+{
+    return ELKList_IsSubtitles(format, s.text, s.end - s.text) == ELK_TRUE;
+}
+
 const Format kFormats[] = {
     { ELK_FORMAT_FCPXML, [](const ELKList_t*, const Start& s) { return rootIs(s.root, s.end, "fcpxml"); },
         ELKFcpxml_Read },
@@ -183,31 +195,14 @@ const Format kFormats[] = {
     { ELK_FORMAT_NONE,
         [](const ELKList_t*, const Start& s) { return ELKNotTimeline_IsJsonObject(s.root, s.end); },
         ELKNotTimeline_ReadJson },
-    { ELK_FORMAT_SRT,
-        [](const ELKList_t*, const Start& s) {
-            return ELKList_IsSubtitles(ELK_FORMAT_SRT, s.text, s.end - s.text) == ELK_TRUE;
-        },
-        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
-            return ELKList_ReadLines(list, ELK_FORMAT_SRT, text, length, policy);
-        } },
-    { ELK_FORMAT_VTT,
-        [](const ELKList_t*, const Start& s) {
-            return ELKList_IsSubtitles(ELK_FORMAT_VTT, s.text, s.end - s.text) == ELK_TRUE;
-        },
-        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
-            return ELKList_ReadLines(list, ELK_FORMAT_VTT, text, length, policy);
-        } },
+    { ELK_FORMAT_SRT, subtitles<ELK_FORMAT_SRT>, lines<ELK_FORMAT_SRT> },
+    { ELK_FORMAT_VTT, subtitles<ELK_FORMAT_VTT>, lines<ELK_FORMAT_VTT> },
     { ELK_FORMAT_EDL,
         [](const ELKList_t* list, const Start& s) {
             return ELKList_IsEdl(list, s.text, s.end - s.text) == ELK_TRUE;
         },
-        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
-            return ELKList_ReadLines(list, ELK_FORMAT_EDL, text, length, policy);
-        } },
-    { ELK_FORMAT_LIST, [](const ELKList_t*, const Start&) { return true; },
-        [](ELKList_t* list, const char* text, int64_t length, ELKRatePolicy_t policy) {
-            return ELKList_ReadLines(list, ELK_FORMAT_LIST, text, length, policy);
-        } },
+        lines<ELK_FORMAT_EDL> },
+    { ELK_FORMAT_LIST, [](const ELKList_t*, const Start&) { return true; }, lines<ELK_FORMAT_LIST> },
 };
 static_assert(
     std::size(kFormats) == ELK_FORMAT_COUNT - 1 + 2, "a row for every format, and the two refusals");
