@@ -11,6 +11,8 @@
 #include <QMimeData>
 #include <QSettings>
 
+#include "SaveDialogs.h"
+
 namespace
 {
 
@@ -386,8 +388,8 @@ void HorodexTape::openDialog()
     // From the current tab's folder, else from where the last file came.
     const QString current = currentEditor()->tapeDocument()->filePath();
     const QString folder = current.isEmpty() ? m_saver->lastFolder : QFileInfo(current).absolutePath();
-    const QStringList paths = QFileDialog::getOpenFileNames(this, tr("Open lists, EDLs or timelines"), folder,
-        tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        this, tr("Open lists, EDLs or timelines"), folder, SaveDialogs::fileFilter());
     if (paths.isEmpty()) return;
     const QStringList errors = openFiles(paths);
     if (!errors.isEmpty()) QMessageBox::warning(this, m_title, errors.join(QLatin1Char('\n')));

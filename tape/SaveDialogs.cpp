@@ -26,12 +26,17 @@ QString SaveDialogs::encodingName(int encoding)
     }
 }
 
+QString SaveDialogs::fileFilter()
+{
+    return tr("Lists, EDLs, subtitles and timelines (*.edl *.txt *.csv *.srt *.vtt *.fcpxml *.xml *.otio "
+              "*.ale);;All files (*)");
+}
+
 SaveDialogs::Choice SaveDialogs::askSaveAs(
     QWidget* parent, const QString& suggested, int encoding, int lineEnd)
 {
     // Qt's own dialog, which takes two more choices below its file name.
-    QFileDialog dialog(parent, tr("Save the list"), suggested,
-        tr("Lists, EDLs and timelines (*.edl *.txt *.csv *.fcpxml *.xml *.otio *.ale);;All files (*)"));
+    QFileDialog dialog(parent, tr("Save the list"), suggested, fileFilter());
     dialog.setObjectName(QStringLiteral("m_saveAsDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -26,6 +26,8 @@ public:
     static Choice askSaveAs(QWidget* parent, const QString& suggested, int encoding, int lineEnd);
     // Asks what to do with a tab whose file `name` changed on disk. Escape cancels.
     static ChangedAnswer askChanged(QWidget* parent, const QString& title, const QString& name);
+    // The file types the tape reads, for the Open and Save As dialogs.
+    static QString fileFilter();
     // The name of an encoding, as the Save As dialog lists it.
     static QString encodingName(int encoding);
 };
