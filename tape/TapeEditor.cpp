@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "TapeEditor.h"
 
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -119,6 +120,19 @@ void TapeEditor::insertFromMimeData(const QMimeData* source)
     m_settingText = false;
     ensureCursorVisible();
     markErrors();
+}
+
+void TapeEditor::keyPressEvent(QKeyEvent* event)
+{
+    // Select all would also hand a long text to the X11 primary selection,
+    // a copy of it all at once, which costs seconds in a 50 MB list; there it
+    // selects only, and Ctrl+C still copies.
+    if (event == QKeySequence::SelectAll && document()->characterCount() >= backgroundChars) {
+        selectAll();
+        event->accept();
+        return;
+    }
+    ListEditor::keyPressEvent(event);
 }
 
 void TapeEditor::focusInEvent(QFocusEvent* event)

@@ -1020,6 +1020,14 @@ void tst_Tape::longTextReadInBackground()
     QTest::keyClicks(editor, QStringLiteral("c 00:00:00:10"));
     QTRY_COMPARE(total(0, 2), QStringLiteral("2000035"));
     QCOMPARE(m_window->session().list().entryCount, 80002);
+
+    // Select all + Delete empties it, totals and all.
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(editor->textCursor().selectionEnd() - editor->textCursor().selectionStart(),
+        editor->document()->characterCount() - 1);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QVERIFY(editor->document()->isEmpty());
+    QCOMPARE(total(0, 2), QStringLiteral("0"));
 }
 
 // What the calculator makes of a total the tape copied.
