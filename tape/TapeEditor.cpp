@@ -69,6 +69,8 @@ void TapeEditor::flush()
     if (!m_pause.isActive()) return;
     m_pause.stop();
     m_document->setText(listBytes(document()->toRawText()));
+    // The pause would have had it read: the totals still follow.
+    m_session->readLater();
 }
 
 bool TapeEditor::isUntouched() const

@@ -20,7 +20,8 @@ public:
     TapeDocument* tapeDocument() const { return m_document; }
     // Shows the document's text as a new text: nothing to undo, unmodified.
     void showText();
-    // Gives the document the editor's text now, if an edit is still waiting.
+    // Gives the document the editor's text now, if an edit is still waiting
+    // for a pause in typing, and has it read.
     void flush();
     // Empty, unmodified and without a file: a file opened may take its place.
     bool isUntouched() const;

@@ -1015,6 +1015,8 @@ void tst_Tape::longTextReadInBackground()
     TapeEditor* editor = m_window->currentEditor();
     editor->moveCursor(QTextCursor::End);
     QTest::keyClicks(editor, QStringLiteral("b 00:00:01:00"));
+    editor->flush(); // as a save does before the pause is over: the totals follow all the same
+    QCOMPARE(editor->tapeDocument()->text().right(14), QByteArray("\nb 00:00:01:00"));
     QTRY_COMPARE(total(0, 2), QStringLiteral("2000025"));
     QTest::keyClick(editor, Qt::Key_Return);
     QTest::keyClicks(editor, QStringLiteral("c 00:00:00:10"));
