@@ -601,8 +601,8 @@ PyType_Slot kDurationSlots[] = {
 
 PyTypeObject* makeType(const char* name, int size, PyType_Slot* slots)
 {
-    PyType_Spec spec { name, size, 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots };
-    PyObject* type = PyType_FromSpec(&spec);
+    PyType_Spec description { name, size, 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots };
+    PyObject* type = PyType_FromSpec(&description);
     if (!type) throw py::error_already_set();
     return reinterpret_cast<PyTypeObject*>(type);
 }
