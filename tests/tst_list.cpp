@@ -100,6 +100,39 @@ int8_t readExact(ELKList_t* l, const QByteArray& text)
     return ELKList_Read(l, exact.get(), text.size());
 }
 
+// Everything a list holds, pool offsets aside: what a read again after an edit must match.
+QByteArray whole(const ELKList_t& l)
+{
+    QByteArrayList out { entries(l), errors(l), totals(l), inputs(l) };
+    for (int64_t i = 0; i < l.entryCount; ++i)
+        out << QByteArray::number(l.entries[i].input) + '@' + QByteArray::number(l.entries[i].line) + '='
+                + label(l, l.entries[i].running);
+    for (int64_t i = 0; i < l.errorCount; ++i) {
+        const ELKListError_t& e = l.errors[i];
+        out << QByteArray::number(e.input) + ' ' + pool(l, e.text, e.textLength) + " | "
+                + pool(l, e.detail, e.detailLength);
+    }
+    for (int32_t i = 0; i < l.inputs; ++i) {
+        const ELKListInput_t& in = l.inputList[i];
+        out << "lines " + QByteArray::number(in.lines) + " own "
+                + (in.hasOwnLength == ELK_TRUE ? label(l, in.ownLength) : "-");
+    }
+    out << "lines " + QByteArray::number(l.lines) + " length "
+            + (l.hasLength == ELK_TRUE ? label(l, l.length) : "-") + " edl " + QByteArray::number(l.edl);
+    return out.join('\n');
+}
+
+// Reads texts as inputs of one list at rate.
+void readAll(ELKList_t* l, const char* rate, const QByteArrayList& texts)
+{
+    const ELKTimebase_t tb = timebase(rate);
+    ELKList_Init(l, &tb);
+    for (const QByteArray& t : texts) {
+        const ELKText_t text { t.constData(), t.size(), nullptr, ELK_TEXT_UTF8, ELK_LINE_LF, ELK_FALSE };
+        ELKInput_ReadText(l, &text, nullptr);
+    }
+}
+
 const QByteArray kEvent1 = "001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n";
 
 } // namespace
@@ -645,6 +678,144 @@ private slots:
         QCOMPARE(l.inputs + unset.inputs, 1);
         ELKList_Destroy(&unset);
         ELKList_Destroy(&l);
+    }
+
+    // An edit of lines [first, first + removed) of the first text, read
+    // again, leaves the list as a new read of the edited text; or, where
+    // that needs more than the lines, says so and leaves it as it was.
+    void readAgain_data()
+    {
+        QTest::addColumn<QByteArray>("rate");
+        QTest::addColumn<QByteArrayList>("texts");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<bool>("again");
+
+        const QByteArray list
+            = "Act 1 00:12:34:05\nAct 2 00:10:00:00\n# note\nAct 3 00:00:01:00 00:00:05:00\n";
+        const QByteArray edl = "TITLE: REEL 1\nFCM: NON-DROP FRAME\n"
+                               "001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00\n"
+                               "* FROM CLIP NAME: A.MOV\n"
+                               "002  R2  A  C  00:00:00:00 00:00:02:00 01:00:00:12 01:00:02:12\n"
+                               "003  R3  V  D 012  00:00:00:00 00:00:03:00 01:00:01:00 01:00:04:00\n";
+        QTest::newRow("list: a duration changed") << QByteArray("25") << QByteArrayList { list } << 2 << 1
+                                                  << QByteArray("Act 2 00:10:00:01") << true;
+        QTest::newRow("list: a line split in two")
+            << QByteArray("25") << QByteArrayList { list } << 1 << 1
+            << QByteArray("Act 1 00:12:34:05\nAct 1b 00:00:00:10") << true;
+        QTest::newRow("list: two lines joined") << QByteArray("25") << QByteArrayList { list } << 1 << 2
+                                                << QByteArray("Act 1 00:12:34:05Act 2 00:10:00:00") << true;
+        QTest::newRow("list: a good line turns bad, an in and out goes")
+            << QByteArray("25") << QByteArrayList { list } << 3 << 2 << QByteArray("Act 2b 00:61:00:00")
+            << true;
+        QTest::newRow("list: typed on the empty last line")
+            << QByteArray("25") << QByteArrayList { list } << 5 << 1 << QByteArray("Act 4 00:00:00:24")
+            << true;
+        QTest::newRow("list: Enter at the end of the last line")
+            << QByteArray("25") << QByteArrayList { "A 00:00:01:00\nB 00:00:02:00" } << 2 << 1
+            << QByteArray("B 00:00:02:00\n") << true;
+        QTest::newRow("list: all lines deleted")
+            << QByteArray("25") << QByteArrayList { list } << 1 << 5 << QByteArray() << true;
+        QTest::newRow("list: lines pasted before the first")
+            << QByteArray("29.97df") << QByteArrayList { list } << 1 << 1
+            << QByteArray("X 00:01:00;02 00:01:00;10\nY 00:00:10;00\nAct 1 00:12:34:05") << true;
+        QTest::newRow("EDL: a record out moved, lengths and uniques follow")
+            << QByteArray("25") << QByteArrayList { edl } << 3 << 1
+            << QByteArray("001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:09:00") << true;
+        QTest::newRow("EDL: an event deleted")
+            << QByteArray("25") << QByteArrayList { edl } << 6 << 1 << QByteArray() << true;
+        QTest::newRow("EDL: an event of a known track added, one left bad")
+            << QByteArray("25") << QByteArrayList { edl } << 6 << 1
+            << QByteArray(
+                   edl.split('\n')[5] + "\n004  R4  A  C  00:00:00:00 00:00:02:00 01:00:05:00 01:00:07:30")
+            << true;
+        QTest::newRow("EDL: read drop frame after FCM, as the lines before left it")
+            << QByteArray("29.97df")
+            << QByteArrayList { "FCM: NON-DROP FRAME\n001  R1  V  C  00:00:00:00 00:01:00:00 00:01:00:00 "
+                                "00:02:00:00\n"
+                                "FCM: DROP FRAME\n002  R2  V  C  00:00:00:00 00:01:00:00 00:01:00;00 "
+                                "00:02:00;00\n" }
+            << 4 << 1 << QByteArray("002  R2  V  C  00:00:00:00 00:01:00:00 00:01:00;02 00:02:00;02") << true;
+        QTest::newRow("EDL: the first of two inputs edited, the second's running totals follow")
+            << QByteArray("25") << QByteArrayList { edl, edl } << 5 << 1
+            << QByteArray("002  R2  A  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:09:00") << true;
+
+        // Where more than the lines decide, the list is left for a whole read.
+        QTest::newRow("an FCM line among those edited") << QByteArray("29.97df") << QByteArrayList { edl }
+                                                        << 2 << 1 << QByteArray("FCM: DROP FRAME") << false;
+        QTest::newRow("an FCM line typed") << QByteArray("29.97df") << QByteArrayList { edl } << 4 << 1
+                                           << QByteArray("FCM: DROP FRAME") << false;
+        QTest::newRow("an event typed before the FCM: DROP FRAME that declared the rate")
+            << QByteArray("29.97df")
+            << QByteArrayList { "TITLE: X\n\nFCM: DROP FRAME\n001  R1  V  C  00:00:00:00 00:00:01:00 "
+                                "00:00:00:00 00:00:01:00\n" }
+            << 2 << 1 << QByteArray("000  R0  V  C  00:00:00:00 00:00:01:00 00:00:00:00 00:00:01:00")
+            << false;
+        QTest::newRow("a list gains an event line: it is an EDL")
+            << QByteArray("25") << QByteArrayList { list } << 3 << 1 << QByteArray(edl.split('\n')[2])
+            << false;
+        QTest::newRow("an EDL loses its events: it may be a list")
+            << QByteArray("25") << QByteArrayList { edl } << 3 << 4 << QByteArray() << false;
+        QTest::newRow("a track that is new")
+            << QByteArray("25") << QByteArrayList { edl } << 3 << 1
+            << QByteArray("001  R1  A2  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00") << false;
+        QTest::newRow("a track that now comes first")
+            << QByteArray("25") << QByteArrayList { edl } << 3 << 1 << QByteArray("* gone") << false;
+        QTest::newRow("a track's last event deleted")
+            << QByteArray("25") << QByteArrayList { edl } << 5 << 1 << QByteArray() << false;
+        QTest::newRow("a first line that opens XML")
+            << QByteArray("25") << QByteArrayList { list } << 1 << 1 << QByteArray("<xmeml>") << false;
+        QTest::newRow("a first line that may number a SubRip cue")
+            << QByteArray("25") << QByteArrayList { list } << 1 << 1 << QByteArray("1") << false;
+        QTest::newRow("a subtitle file")
+            << QByteArray("25") << QByteArrayList { "WEBVTT\n\n00:01.000 --> 00:02.000\nHi\n" } << 4 << 1
+            << QByteArray("Ho") << false;
+        QTest::newRow("lines past the end")
+            << QByteArray("25") << QByteArrayList { list } << 7 << 1 << QByteArray("X 00:00:01:00") << false;
+    }
+
+    void readAgain()
+    {
+        QFETCH(QByteArray, rate);
+        QFETCH(QByteArrayList, texts);
+        QFETCH(int, first);
+        QFETCH(int, removed);
+        QFETCH(QByteArray, lines);
+        QFETCH(bool, again);
+
+        // The edit, done on the text's lines as an editor holds them.
+        QByteArrayList edited = texts[0].split('\n');
+        const bool follows = first - 1 + removed < edited.size();
+        edited.erase(edited.begin() + std::min<qsizetype>(first - 1, edited.size()),
+            edited.begin() + std::min<qsizetype>(first - 1 + removed, edited.size()));
+        const QByteArrayList added = lines.split('\n');
+        for (qsizetype i = 0; i < added.size() && first - 1 <= edited.size(); ++i)
+            edited.insert(first - 1 + i, added[i]);
+        QByteArrayList after = texts;
+        after[0] = edited.join('\n');
+        const QByteArray replaced = lines + (follows ? "\n" : "");
+
+        ELKList_t l, expected, before;
+        readAll(&l, rate.constData(), texts);
+        readAll(&before, rate.constData(), texts);
+        readAll(&expected, rate.constData(), after);
+        const int8_t result = ELKInput_ReadAgain(&l, 0, first, removed, replaced.constData(), replaced.size(),
+            after[0].constData(), after[0].size());
+        QCOMPARE(result == ELK_OK, again);
+        QCOMPARE(whole(l), whole(again ? expected : before));
+        // And again, back to the text as it was.
+        if (again) {
+            const QByteArrayList old = texts[0].split('\n').mid(first - 1, removed);
+            const QByteArray back = old.join('\n') + (follows ? "\n" : "");
+            QCOMPARE(ELKInput_ReadAgain(&l, 0, first, added.size(), back.constData(), back.size(),
+                         texts[0].constData(), texts[0].size()),
+                ELK_OK);
+            QCOMPARE(whole(l), whole(before));
+        }
+        ELKList_Destroy(&l);
+        ELKList_Destroy(&expected);
+        ELKList_Destroy(&before);
     }
 
     // A shortage of memory is reported as an error on the line it struck, never as success.

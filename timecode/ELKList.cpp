@@ -83,29 +83,6 @@ static_assert(std::size(kReasons) == ELK_FAULT_COUNT, "a reason for every fault"
 // A detail longer than any reason shows is kept only in part.
 constexpr int32_t kDetailMax = ELK_LIST_REASON_MAX;
 
-// Grows an array to hold needed items, doubling; ELK_Alloc sizes are 32-bit.
-template <typename T> bool reserve(T** data, int64_t* capacity, int64_t used, int64_t needed)
-{
-    if (needed <= *capacity) return true;
-    const int64_t most = int64_t(UINT32_MAX) / int64_t(sizeof(T));
-    if (needed > most) return false;
-    int64_t room = std::max<int64_t>(*capacity, 16);
-    while (room < needed) room *= 2;
-    room = std::min(room, most);
-    void* block = ELK_Alloc(uint32_t(room * int64_t(sizeof(T))));
-    if (!block) return false;
-    if (used) ELK_MemCopy(block, *data, uint32_t(used * int64_t(sizeof(T))));
-    ELK_Free(*data);
-    *data = static_cast<T*>(block);
-    *capacity = room;
-    return true;
-}
-
-bool reservePool(ELKList_t* list, int64_t more)
-{
-    return reserve(&list->text, &list->state->capacity[kText], list->textLength, list->textLength + more);
-}
-
 int64_t copyToPool(ELKList_t* list, const char* text, int64_t n)
 {
     const int64_t at = list->textLength;
@@ -274,19 +251,6 @@ bool addEntry(ELKList_t* list, const Line& line, const char* at, Token label, To
     return true;
 }
 
-int64_t unionLength(const ELKListSpan_t* s, int64_t n)
-{
-    int64_t length = 0, in = s[0].in, out = s[0].out;
-    for (int64_t i = 1; i < n; ++i) {
-        if (s[i].in > out) {
-            length += out - in;
-            in = s[i].in;
-        }
-        out = std::max(out, s[i].out);
-    }
-    return length + out - in;
-}
-
 // Unique lengths within the open input: each has its own record timeline.
 // Rows of separate material never overlap: each adds its whole length.
 int64_t addUnique(ELKList_t* list, bool separate)
@@ -382,6 +346,37 @@ RateName rateName(ELKTimebase_t tb, bool dropFrame)
 namespace elklist
 {
 
+bool reservePool(ELKList_t* list, int64_t more)
+{
+    return reserve(&list->text, &list->state->capacity[kText], list->textLength, list->textLength + more);
+}
+
+int32_t trackIndex(ELKList_t* list, const char* name, int64_t length)
+{
+    return list->trackCount ? *trackSlot(list, name, length) - 1 : -1;
+}
+
+int64_t unionLength(const ELKListSpan_t* s, int64_t n)
+{
+    int64_t length = 0, in = s[0].in, out = s[0].out;
+    for (int64_t i = 1; i < n; ++i) {
+        if (s[i].in > out) {
+            length += out - in;
+            in = s[i].in;
+        }
+        out = std::max(out, s[i].out);
+    }
+    return length + out - in;
+}
+
+void mark(Reader& r, int8_t kind)
+{
+    ELKListState_t& s = *r.list->state;
+    if (s.stop) return;
+    if (!reserve(&s.marks, &s.markCapacity, s.markCount, s.markCount + 1)) return outOfMemory(r);
+    s.marks[s.markCount++] = ELKListMark_t { r.list->inputs, r.line, kind };
+}
+
 bool reserveLine(Reader& r)
 {
     if (reservePool(r.list, r.end - r.begin)) return true;
@@ -465,6 +460,7 @@ void ELKList_Destroy(ELKList_t* list)
     if (list->state) {
         ELK_Free(list->state->trackSlots);
         ELK_Free(list->state->spans);
+        ELK_Free(list->state->marks);
         ELK_Free(list->state);
     }
     const ELKTimebase_t base = list->base;
@@ -661,6 +657,12 @@ int8_t ELKList_IsSubtitles(ELKListFormat_t format, const char* text, int64_t len
 int8_t ELKList_ReadLines(
     ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length, ELKRatePolicy_t policy)
 {
+    return readLines(list, format, text, length, policy, -1);
+}
+
+int8_t elklist::readLines(ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length,
+    ELKRatePolicy_t policy, int8_t drop)
+{
     Reader r;
     if (!list || length < 0 || (!text && length) || !startReading(&r, list)) return ELK_ERROR;
     const bool subtitles = format == ELK_FORMAT_SRT || format == ELK_FORMAT_VTT;
@@ -669,6 +671,8 @@ int8_t ELKList_ReadLines(
         : format == ELK_FORMAT_EDL  ? edlReadLine
                                     : plainListReadLine;
     r.policy = policy;
+    // Lines read again after an edit, in the mode the FCM lines before left.
+    if (drop >= 0) r.drop = r.hasDrop && drop == 1;
     if (ELKList_BeginInput(list, format) != ELK_OK) return ELK_ERROR;
     ELKLines_t lines;
     ELKLines_Init(&lines);
@@ -689,6 +693,7 @@ int8_t ELKList_ReadLines(
     }
     ELKLines_Destroy(&lines);
     list->lines += r.line;
+    list->inputList[list->inputs].lines = r.line;
     if (r.own.counted && !r.own.failed) ELKList_SetOwnLength(list, r.own.out - r.own.in);
     return ELKList_EndInput(list);
 }

@@ -166,6 +166,7 @@ struct ELKListInput_t {
     int64_t length; // lone durations and ALE: none; timelines: set by their reader
     int8_t hasOwnLength; // with hasRate and hasLength: the length at the input's own rate,
     int64_t ownLength; // its positions rounded once at that rate (= length at the same rate)
+    int64_t lines; // lines read, for the text formats
 };
 
 struct ELKListState_t; // the library's own bookkeeping

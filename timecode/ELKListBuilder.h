@@ -67,6 +67,18 @@ int8_t ELKList_IsSubtitles(ELKListFormat_t format, const char* text, int64_t len
 int8_t ELKList_ReadLines(
     ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length, ELKRatePolicy_t policy);
 
+// Reads lines [first, first + removed) of input `input`, a plain list or an
+// EDL, again as `text` after an edit: the lines that now stand there, whole,
+// with the line end of the last when lines follow it. Lines after them move
+// with the count. ELK_OK leaves the list as a new read of the whole edited
+// input would; ELK_ERROR, with the list unchanged, where that needs more than
+// these lines (an FCM line among them, a new track, an input that may change
+// format, a total near 64 bits, memory): read everything again then. The
+// caller makes sure the text's first lines still tell the same format, as
+// ELKInput_ReadAgain does.
+int8_t ELKList_ReplaceLines(
+    ELKList_t* list, int32_t input, int64_t first, int64_t removed, const char* text, int64_t length);
+
 // Why a time was refused and where: the byte offset from the start of the
 // text, and the numbers the reason names.
 struct ELKListTimeFault_t {

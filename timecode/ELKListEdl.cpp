@@ -111,6 +111,7 @@ static void readFcm(Reader& r, const char* p)
     }
     if (r.hasDrop && said == kFcmDrop) r.drop = 1;
     if (r.hasDrop && said == kFcmNonDrop) r.drop = 0;
+    mark(r, said == kFcmDrop ? kMarkDrop : said == kFcmNonDrop ? kMarkNonDrop : kMarkFcmOther);
 }
 
 // An EDL read at a frame rate other than the one it declares keeps its
@@ -178,6 +179,7 @@ void edlReadLine(Reader& r)
             if (isTimeLike(t)) return fail(r, ELK_FAULT_TIME_OUTSIDE_EVENT, t.begin);
         return;
     }
+    if (!r.eventSeen) mark(r, kMarkFirstEvent);
     r.eventSeen = true;
     if (!reserveLine(r)) return;
     Event ev;

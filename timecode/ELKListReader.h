@@ -21,6 +21,16 @@ struct ELKListSpan_t {
     int64_t out;
 };
 
+// An EDL line that changes how the lines after it read: an FCM: line, which
+// switches labels between drop frame and non-drop (and before the first
+// event declares the rate), and the first event. A read of lines after an
+// edit starts as they left it.
+struct ELKListMark_t {
+    int32_t input;
+    int64_t line;
+    int8_t kind; // elklist::kMark...
+};
+
 struct ELKListState_t {
     int64_t capacity[5]; // room in entries, errors, tracks, text, inputList
     int32_t* trackSlots; // track names hashed to index + 1, 0 when free
@@ -34,6 +44,9 @@ struct ELKListState_t {
     int64_t entriesBefore; // the list's counts when the input opened
     int64_t errorsBefore;
     int64_t sumBefore;
+    ELKListMark_t* marks; // in the order of inputs and lines
+    int64_t markCount;
+    int64_t markCapacity;
 };
 
 namespace elklist
@@ -255,6 +268,39 @@ void outOfMemory(Reader& r);
 bool addEntry(Reader& r, Token label, Token track, const int64_t* inOut, int64_t duration, const char* at);
 // Gives the last entry of the input, added on an earlier line, its label.
 void labelLastEntry(Reader& r, Token label);
+// Notes a line of the input in hand that changes how later lines read.
+enum : int8_t { kMarkFcmOther = -1, kMarkNonDrop = 0, kMarkDrop = 1, kMarkFirstEvent = 2 };
+void mark(Reader& r, int8_t kind);
+
+// Reads text as one input of format, line by line, as ELKList_ReadLines
+// does; drop, unless negative, is the FCM mode in force at its first line,
+// for lines read again.
+int8_t readLines(ELKList_t* list, ELKListFormat_t format, const char* text, int64_t length,
+    ELKRatePolicy_t policy, int8_t drop);
+
+// The list's own bookkeeping, for the reading of lines again after an edit.
+// Grows an array to hold needed items, doubling; ELK_Alloc sizes are 32-bit.
+template <typename T> bool reserve(T** data, int64_t* capacity, int64_t used, int64_t needed)
+{
+    if (needed <= *capacity) return true;
+    const int64_t most = int64_t(UINT32_MAX) / int64_t(sizeof(T));
+    if (needed > most) return false;
+    int64_t room = *capacity > 16 ? *capacity : 16;
+    while (room < needed) room *= 2;
+    room = room < most ? room : most;
+    void* block = ELK_Alloc(uint32_t(room * int64_t(sizeof(T))));
+    if (!block) return false;
+    if (used) ELK_MemCopy(block, *data, uint32_t(used * int64_t(sizeof(T))));
+    ELK_Free(*data);
+    *data = static_cast<T*>(block);
+    *capacity = room;
+    return true;
+}
+bool reservePool(ELKList_t* list, int64_t more);
+// The index of the track of that name, or -1.
+int32_t trackIndex(ELKList_t* list, const char* name, int64_t length);
+// The length of the union of spans sorted by their in.
+int64_t unionLength(const ELKListSpan_t* spans, int64_t count);
 
 // The next line of text fed whole: ELKLines_Next, then an unfinished last
 // line. ELK_ERROR when memory runs short.

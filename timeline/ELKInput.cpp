@@ -243,6 +243,29 @@ int8_t ELKInput_ReadBytes(ELKList_t* list, const char* bytes, int64_t length, co
     return result;
 }
 
+int8_t ELKInput_ReadAgain(ELKList_t* list, int32_t input, int64_t first, int64_t removed, const char* text,
+    int64_t length, const char* head, int64_t headLength)
+{
+    if (!head || headLength < 0) return ELK_ERROR;
+    // Every format but the EDL and the plain list is told by the first line
+    // that is not blank (SubRip by the next as well, after a cue number):
+    // while that line cannot open one of them, only the lines decide.
+    const char* end = head + headLength;
+    const char* p = head;
+    if (end - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
+    while (p < end && ELKChar_IsBlankOrLineEnd(*p)) ++p;
+    const char* lineEnd = p;
+    while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+    bool digits = true;
+    for (const char* q = p; q < lineEnd; ++q) digits = digits && (ELKChar_IsDigit(*q) || ELKChar_IsBlank(*q));
+    const auto opens = [p, end](const char* word) {
+        return size_t(end - p) >= std::strlen(word) && std::memcmp(p, word, std::strlen(word)) == 0;
+    };
+    if ((p < end && digits) || opens("<") || opens("{") || opens("Heading") || opens("WEBVTT"))
+        return ELK_ERROR;
+    return ELKList_ReplaceLines(list, input, first, removed, text, length);
+}
+
 int8_t ELKInput_ReadText(ELKList_t* list, const ELKText_t* text, const ELKReadOptions_t* options)
 {
     if (!list || !text || text->length < 0 || (!text->utf8 && text->length)) return ELK_ERROR;

@@ -36,6 +36,17 @@ int8_t ELKInput_ReadBytes(
 // another timebase without going back to the file.
 int8_t ELKInput_ReadText(ELKList_t* list, const ELKText_t* text, const ELKReadOptions_t* options);
 
+// Reads again the lines an edit touched, for a program that keeps a list
+// of text it edits: lines [first, first + removed) of input `input` are now
+// `text`, whole, with the last one's line end when lines follow (see
+// ELKList_ReplaceLines). `head` is the edited text's start, through its first
+// line that is not blank (or all of it). ELK_OK leaves the list as
+// ELKInput_ReadText of the whole edited text would; ELK_ERROR, with the list
+// unchanged, when the edit may change more than those lines (the format, an
+// FCM line, a timeline): read the whole text again then.
+int8_t ELKInput_ReadAgain(ELKList_t* list, int32_t input, int64_t first, int64_t removed, const char* text,
+    int64_t length, const char* head, int64_t headLength);
+
 // Reads the file at path; a folder holding Info.fcpxml (an FCPXML bundle,
 // NAME.fcpxmld) through that file. What cannot be read at all is one error
 // about the whole input: ELK_FAULT_CANNOT_OPEN (value[0] the errno),

@@ -1,0 +1,309 @@
+// SPDX-License-Identifier: MIT
+// An edit of a list's text, read without reading the rest again: the lines
+// it touched are read as the input's reader met them, spliced in, and the
+// totals follow. The result is the list a new read of the whole edited text
+// gives; what that needs more than these lines to tell (a format that may
+// change, an FCM line, a total near 64 bits) is refused, for such a read.
+#include <algorithm>
+#include <cstring>
+
+#include "ELKListReader.h"
+
+using namespace elklist;
+
+namespace
+{
+
+// Items of an input whose line is in [first, last), in an array in the order
+// of inputs and lines (entries and errors both are).
+template <typename T>
+void linesOf(
+    const T* items, int64_t count, int32_t input, int64_t first, int64_t last, int64_t* begin, int64_t* end)
+{
+    const auto before = [](const T& item, std::pair<int32_t, int64_t> at) {
+        return item.input != at.first ? item.input < at.first : item.line < at.second;
+    };
+    *begin = std::lower_bound(items, items + count, std::pair(input, first), before) - items;
+    *end = std::lower_bound(items + *begin, items + count, std::pair(input, last), before) - items;
+}
+
+// The list's entries as they will be: [0, a), the new lines' entries, then
+// [b, count) with the edited input's later lines moved by shift.
+struct Splice {
+    ELKList_t* list;
+    const ELKList_t* fresh; // the new lines, read alone
+    int32_t input;
+    int64_t first, shift, a, b, pool;
+    const int32_t* tracks; // a fresh track's index in the list
+
+    int64_t count() const { return list->entryCount - (b - a) + fresh->entryCount; }
+    ELKListEntry_t operator[](int64_t k) const
+    {
+        if (k < a) return list->entries[k];
+        if (k < a + fresh->entryCount) {
+            ELKListEntry_t e = fresh->entries[k - a];
+            e.input = input;
+            e.line += first - 1;
+            e.label += pool;
+            e.track = e.trackLength ? list->tracks[tracks[trackOf(*fresh, e)]].name : e.track + pool;
+            return e;
+        }
+        ELKListEntry_t e = list->entries[k - a - fresh->entryCount + b];
+        if (e.input == input) e.line += shift;
+        return e;
+    }
+    // Tracks' names are in the pool in the order the tracks came.
+    static int32_t trackOf(const ELKList_t& l, const ELKListEntry_t& e)
+    {
+        if (!e.trackLength) return -1;
+        return int32_t(std::lower_bound(l.tracks, l.tracks + l.trackCount, e.track,
+                           [](const ELKListTrack_t& t, int64_t name) { return t.name < name; })
+            - l.tracks);
+    }
+};
+
+// What an input's in-and-out entries add up to, as ELKList_EndInput takes it.
+struct Spans {
+    bool any = false;
+    int64_t unique = 0, length = 0, covered = 0;
+    bool ok = true; // false when memory for the work ran short
+};
+
+// The spans of entries [begin, end) of `at`; per-track unique lengths go into perTrack.
+template <typename At>
+Spans spansOf(const ELKList_t* list, const At& at, int64_t begin, int64_t end, int64_t* perTrack)
+{
+    Spans out;
+    const int64_t n = end - begin, tracks = list->trackCount;
+    if (n <= 0) return out;
+    auto* spans = n <= int64_t(UINT32_MAX / 2 / sizeof(ELKListSpan_t))
+        ? static_cast<ELKListSpan_t*>(ELK_Alloc(uint32_t(2 * n * int64_t(sizeof(ELKListSpan_t)))))
+        : nullptr;
+    auto* place = static_cast<int64_t*>(ELK_Alloc(uint32_t(tracks + 2) * sizeof(int64_t)));
+    if (!spans || !place) {
+        ELK_Free(spans);
+        ELK_Free(place);
+        out.ok = false;
+        return out;
+    }
+    int64_t count = 0, in = 0, last = 0;
+    std::fill(place, place + tracks + 2, 0);
+    for (int64_t k = begin; k < end; ++k) {
+        const ELKListEntry_t e = at[k];
+        if (e.hasInOut != ELK_TRUE) continue;
+        const ELKListSpan_t s { Splice::trackOf(*list, e), e.in, e.in + e.duration };
+        in = count ? std::min(in, s.in) : s.in;
+        last = count ? std::max(last, s.out) : s.out;
+        out.covered += e.duration;
+        ++place[s.track + 2];
+        spans[count++] = s;
+    }
+    const auto byIn = [](const ELKListSpan_t& x, const ELKListSpan_t& y) { return x.in < y.in; };
+    if (count) {
+        out.any = true;
+        out.length = last - in;
+        // Each track's spans in line order, then sorted by in: an EDL's events
+        // mostly come in record order, so the sorts are mostly checks.
+        ELKListSpan_t* byTrack = spans + count;
+        for (int64_t t = 1; t < tracks + 2; ++t) place[t] += place[t - 1];
+        for (int64_t i = 0; i < count; ++i) byTrack[place[spans[i].track + 1]++] = spans[i];
+        for (int64_t t = 0, i = place[0]; t < tracks; i = place[++t]) {
+            const int64_t j = place[t + 1];
+            if (j == i) continue;
+            if (!std::is_sorted(byTrack + i, byTrack + j, byIn)) std::sort(byTrack + i, byTrack + j, byIn);
+            perTrack[t] += unionLength(byTrack + i, j - i);
+        }
+        if (!std::is_sorted(spans, spans + count, byIn)) std::sort(spans, spans + count, byIn);
+        out.unique = unionLength(spans, count);
+    }
+    ELK_Free(spans);
+    ELK_Free(place);
+    return out;
+}
+
+struct Owned {
+    ELKList_t list;
+    int32_t* tracks = nullptr;
+    int64_t* perTrack = nullptr;
+    ~Owned()
+    {
+        ELKList_Destroy(&list);
+        ELK_Free(tracks);
+        ELK_Free(perTrack);
+    }
+};
+
+bool isFault(const ELKListError_t& e)
+{
+    return e.fault == ELK_FAULT_TOTAL_TOO_LARGE || e.fault == ELK_FAULT_NO_MEMORY;
+}
+
+} // namespace
+
+int8_t ELKList_ReplaceLines(
+    ELKList_t* list, int32_t input, int64_t first, int64_t removed, const char* text, int64_t length)
+{
+    if (!list || !list->state || list->state->open || input < 0 || input >= list->inputs || first < 1
+        || removed < 0 || length < 0 || (!text && length))
+        return ELK_ERROR;
+    ELKListState_t& st = *list->state;
+    ELKListInput_t& in = list->inputList[input];
+    const int64_t last = first + removed; // lines [first, last) go
+    if ((in.format != ELK_FORMAT_LIST && in.format != ELK_FORMAT_EDL) || first > in.lines + 1
+        || last > in.lines + 2)
+        return ELK_ERROR;
+    // A length at a rate of its own needs every event read at that rate too.
+    if (in.hasRate == ELK_TRUE && (in.rate.num != list->base.num || in.rate.den != list->base.den))
+        return ELK_ERROR;
+    // A total that passed 64 bits depends on the order of everything before it.
+    if (std::any_of(list->errors, list->errors + list->errorCount, isFault)) return ELK_ERROR;
+
+    // The FCM mode in force at the first line. An FCM line among those that
+    // go is refused; so is a move of the first event where FCM: DROP FRAME
+    // may declare the rate.
+    int8_t drop = list->base.dropFrame == ELK_TRUE ? 1 : 0;
+    bool declares = false;
+    int64_t firstEvent = INT64_MAX;
+    for (int64_t i = 0; i < st.markCount; ++i) {
+        const ELKListMark_t& m = st.marks[i];
+        if (m.input != input) continue;
+        declares = declares || m.kind == kMarkDrop;
+        if (m.kind == kMarkFirstEvent) {
+            firstEvent = m.line;
+        } else if (m.line < first) {
+            if (m.kind != kMarkFcmOther) drop = m.kind;
+        } else if (m.line < last) {
+            return ELK_ERROR;
+        }
+    }
+    if (declares && firstEvent >= first) return ELK_ERROR;
+
+    Owned fresh;
+    ELKList_Init(&fresh.list, &list->base, list->rateFrom);
+    readLines(&fresh.list, in.format, text, length, ELK_RATE_KEEP, drop);
+    const ELKList_t& f = fresh.list;
+    if (f.inputs != 1 || std::any_of(f.errors, f.errors + f.errorCount, isFault)
+        || std::any_of(f.state->marks, f.state->marks + f.state->markCount,
+            [](const ELKListMark_t& m) { return m.kind != kMarkFirstEvent; }))
+        return ELK_ERROR;
+    // A list with an event line becomes an EDL; an EDL without entries may become a list.
+    if (in.format == ELK_FORMAT_LIST && ELKList_IsEdl(list, text, length) == ELK_TRUE) return ELK_ERROR;
+
+    int64_t a, b, c, d, inBegin, inEnd;
+    linesOf(list->entries, list->entryCount, input, first, last, &a, &b);
+    linesOf(list->errors, list->errorCount, input, first, last, &c, &d);
+    linesOf(list->entries, list->entryCount, input, 0, INT64_MAX, &inBegin, &inEnd);
+    const int64_t inNewEnd = inEnd - (b - a) + f.entryCount;
+    if (in.format == ELK_FORMAT_EDL && inNewEnd == inBegin) return ELK_ERROR;
+
+    // Tracks keep the order they came in: a new one, or one that no longer
+    // comes first where it did, is for a whole read.
+    const int32_t tracks = list->trackCount;
+    fresh.tracks = static_cast<int32_t*>(ELK_Alloc(uint32_t(f.trackCount + 1) * sizeof(int32_t)));
+    fresh.perTrack = static_cast<int64_t*>(ELK_Alloc(uint32_t(tracks + 1) * 3 * sizeof(int64_t)));
+    if (!fresh.tracks || !fresh.perTrack) return ELK_ERROR;
+    for (int32_t t = 0; t < f.trackCount; ++t) {
+        fresh.tracks[t] = trackIndex(list, f.text + f.tracks[t].name, f.tracks[t].nameLength);
+        if (fresh.tracks[t] < 0) return ELK_ERROR;
+    }
+    const Splice next { list, &f, input, first, f.inputList[0].lines - removed, a, b, list->textLength,
+        fresh.tracks };
+    const int64_t count = next.count();
+
+    // Every sum, checked before anything changes.
+    int64_t* trackSum = fresh.perTrack;
+    int64_t* uniqueBefore = trackSum + tracks;
+    int64_t* uniqueAfter = uniqueBefore + tracks;
+    std::fill(trackSum, trackSum + 3 * tracks, 0);
+    int64_t running = 0, total = 0;
+    int32_t seen = 0;
+    for (int64_t k = 0; k < count; ++k) {
+        const ELKListEntry_t e = next[k];
+        const int32_t t = Splice::trackOf(*list, e);
+        if (t > seen) return ELK_ERROR;
+        if (t == seen) ++seen;
+        if (__builtin_add_overflow(running, e.duration, &running)
+            || (t >= 0 && __builtin_add_overflow(trackSum[t], e.duration, &trackSum[t]))
+            || (e.input == input && __builtin_add_overflow(total, e.duration, &total)))
+            return ELK_ERROR;
+    }
+    if (seen != tracks) return ELK_ERROR;
+    const Spans before = spansOf(list, list->entries, inBegin, inEnd, uniqueBefore);
+    const Spans after = spansOf(list, next, inBegin, inNewEnd, uniqueAfter);
+    if (!before.ok || !after.ok) return ELK_ERROR;
+    int64_t covered, lengths = 0;
+    if (__builtin_sub_overflow(st.covered, before.covered, &covered)
+        || __builtin_add_overflow(covered, after.covered, &covered))
+        return ELK_ERROR;
+    for (int32_t i = 0; i < list->inputs; ++i) {
+        const bool has = i == input ? after.any : list->inputList[i].hasLength == ELK_TRUE;
+        const int64_t l = i == input ? after.length : list->inputList[i].length;
+        if (has && __builtin_add_overflow(lengths, l, &lengths)) return ELK_ERROR;
+    }
+
+    // Room, then the splice: nothing fails past this point.
+    const int64_t errorCount = list->errorCount - (d - c) + f.errorCount;
+    if (!reserve(&list->entries, &st.capacity[0], list->entryCount, count)
+        || !reserve(&list->errors, &st.capacity[1], list->errorCount, errorCount + 1)
+        || !reservePool(list, f.textLength))
+        return ELK_ERROR;
+    const int64_t pool = list->textLength;
+    if (f.textLength) ELK_MemCopy(list->text + pool, f.text, uint32_t(f.textLength));
+    list->textLength += f.textLength;
+
+    ELKListEntry_t* entries = list->entries;
+    if (list->entryCount > b)
+        std::memmove(entries + a + f.entryCount, entries + b, size_t(list->entryCount - b) * sizeof *entries);
+    for (int64_t k = 0; k < f.entryCount; ++k) entries[a + k] = next[a + k];
+    running = a ? entries[a - 1].running : 0;
+    for (int64_t k = a; k < count; ++k) {
+        if (k >= a + f.entryCount && entries[k].input == input) entries[k].line += next.shift;
+        entries[k].running = running += entries[k].duration;
+    }
+    list->entryCount = count;
+
+    ELKListError_t* errors = list->errors;
+    if (list->errorCount > d)
+        std::memmove(errors + c + f.errorCount, errors + d, size_t(list->errorCount - d) * sizeof *errors);
+    for (int64_t k = 0; k < f.errorCount; ++k) {
+        ELKListError_t e = f.errors[k];
+        e.input = input;
+        e.line += first - 1;
+        e.text += pool;
+        e.detail += pool;
+        errors[c + k] = e;
+    }
+    for (int64_t k = c + f.errorCount; k < errorCount && errors[k].input == input; ++k)
+        errors[k].line += next.shift;
+    list->errorCount = errorCount;
+    for (int64_t i = 0; i < st.markCount; ++i)
+        if (st.marks[i].input == input && st.marks[i].line >= last) st.marks[i].line += next.shift;
+
+    for (int32_t t = 0; t < tracks; ++t) {
+        list->tracks[t].sum = trackSum[t];
+        list->tracks[t].unique += uniqueAfter[t] - uniqueBefore[t];
+    }
+    const int64_t lines
+        = f.inputList[0].lines - std::max<int64_t>(0, std::min(last - 1, in.lines) - first + 1);
+    list->lines += lines;
+    in.lines += lines;
+    in.entries = inNewEnd - inBegin;
+    in.errors += f.errorCount - (d - c);
+    in.total = total;
+    in.hasUnique = after.any ? ELK_TRUE : ELK_FALSE;
+    in.unique = after.unique;
+    in.hasLength = after.any ? ELK_TRUE : 0; // a read leaves it unset, not ELK_FALSE
+    in.length = after.length;
+    in.hasOwnLength = in.hasRate == ELK_TRUE && after.any ? ELK_TRUE : ELK_FALSE;
+    in.ownLength = in.hasOwnLength == ELK_TRUE ? after.length : 0;
+    st.covered = covered;
+    list->sum = running;
+    list->unique += after.unique - before.unique;
+    list->length = lengths;
+    list->hasLength = list->hasUnique = ELK_FALSE;
+    for (int32_t i = 0; i < list->inputs; ++i) {
+        if (list->inputList[i].hasLength == ELK_TRUE) list->hasLength = ELK_TRUE;
+        if (list->inputList[i].hasUnique == ELK_TRUE) list->hasUnique = ELK_TRUE;
+    }
+    return ELK_OK;
+}
