@@ -146,6 +146,25 @@ uint32_t hashOf(const char* p, int64_t n)
     return h;
 }
 
+// A label met lately, kept once in the pool: labels recur (an EDL's reels
+// come back event after event), and a long list holds one a line.
+int64_t keepLabel(ELKList_t* list, Token label)
+{
+    ELKListState_t& s = *list->state;
+    const int64_t n = label.end - label.begin;
+    if (n == 0) return list->textLength;
+    if (!s.labels) {
+        s.labels = static_cast<ELKListLabel_t*>(ELK_Alloc(kLabelSlots * sizeof(ELKListLabel_t)));
+        if (s.labels) ELK_MemSet(s.labels, 0, kLabelSlots * sizeof(ELKListLabel_t));
+    }
+    ELKListLabel_t* slot = s.labels ? &s.labels[hashOf(label.begin, n) & (kLabelSlots - 1)] : nullptr;
+    if (slot && slot->length == n && std::equal(label.begin, label.end, list->text + slot->at))
+        return slot->at;
+    const int64_t at = copyToPool(list, label.begin, n);
+    if (slot) *slot = ELKListLabel_t { at, int32_t(n) };
+    return at;
+}
+
 // The slot that holds the track's index + 1, or the free slot where it belongs.
 int32_t* trackSlot(ELKList_t* list, const char* name, int64_t n)
 {
@@ -222,14 +241,15 @@ bool addEntry(ELKList_t* list, const Line& line, const char* at, Token label, To
     e.input = list->inputs;
     e.line = line.number;
     e.labelLength = int32_t(label.end - label.begin);
-    e.label = copyToPool(list, label.begin, e.labelLength);
+    const int64_t pool = list->textLength;
+    e.label = keepLabel(list, label);
     e.track = list->textLength;
     e.trackLength = 0;
     int32_t index = -1;
     if (track.begin != track.end) {
         index = known ? int32_t(known - list->tracks) : addTrack(list, track);
         if (index < 0) {
-            list->textLength = e.label;
+            list->textLength = pool;
             outOfMemory(list, line);
             return false;
         }
@@ -273,7 +293,13 @@ int64_t addUnique(ELKList_t* list, bool separate)
     });
     for (int64_t i = 0, j = 0; i < n; i = j) {
         while (j < n && s[j].track == s[i].track) ++j;
-        if (s[i].track >= 0) list->tracks[s[i].track].unique += unionLength(s + i, j - i);
+        if (s[i].track < 0) continue;
+        const ELKListShare_t share { list->inputs, s[i].track, unionLength(s + i, j - i) };
+        list->tracks[share.track].unique += share.unique;
+        if (reserve(&st.shares, &st.shareCapacity, st.shareCount, st.shareCount + 1))
+            st.shares[st.shareCount++] = share;
+        else
+            st.sharesLost = true;
     }
     if (s[0].track != s[n - 1].track)
         std::sort(s, s + n, [](const ELKListSpan_t& a, const ELKListSpan_t& b) { return a.in < b.in; });
@@ -461,6 +487,8 @@ void ELKList_Destroy(ELKList_t* list)
         ELK_Free(list->state->trackSlots);
         ELK_Free(list->state->spans);
         ELK_Free(list->state->marks);
+        ELK_Free(list->state->shares);
+        ELK_Free(list->state->labels);
         ELK_Free(list->state);
     }
     const ELKTimebase_t base = list->base;
@@ -609,6 +637,10 @@ int8_t ELKList_EndInput(ELKList_t* list)
     in.entries = list->entryCount - s.entriesBefore;
     in.errors = list->errorCount - s.errorsBefore;
     in.total = list->sum - s.sumBefore;
+    // A list kept for long (the tape's) need not keep its last input's spans.
+    ELK_Free(s.spans);
+    s.spans = nullptr;
+    s.spanCapacity = 0;
     s.spanCount = 0;
     s.open = false;
     list->inputs += 1;

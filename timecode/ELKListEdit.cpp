@@ -69,55 +69,80 @@ struct Spans {
     bool ok = true; // false when memory for the work ran short
 };
 
-// The spans of entries [begin, end) of `at`; per-track unique lengths go into perTrack.
+// The union of spans met in order of their in, taken as they come.
+struct Union {
+    int64_t in = 0, out = 0, length = 0, last = 0;
+    bool any = false, sorted = true;
+    void add(const ELKListSpan_t& s)
+    {
+        sorted = sorted && (!any || s.in >= last);
+        last = s.in;
+        if (any && s.in <= out) {
+            out = std::max(out, s.out);
+            return;
+        }
+        if (any) length += out - in;
+        in = s.in;
+        out = s.out;
+        any = true;
+    }
+    int64_t total() const { return any ? length + out - in : 0; }
+};
+
+// The spans of entries [begin, end) of `at`, as ELKList_EndInput takes them;
+// perTrack gets each track's unique length, or -1 for a track without spans.
+// An EDL's events mostly come in record order: then one pass takes every
+// union, with no copy of the spans; else they are sorted once.
 template <typename At>
 Spans spansOf(const ELKList_t* list, const At& at, int64_t begin, int64_t end, int64_t* perTrack)
 {
     Spans out;
-    const int64_t n = end - begin, tracks = list->trackCount;
-    if (n <= 0) return out;
-    auto* spans = n <= int64_t(UINT32_MAX / 2 / sizeof(ELKListSpan_t))
-        ? static_cast<ELKListSpan_t*>(ELK_Alloc(uint32_t(2 * n * int64_t(sizeof(ELKListSpan_t)))))
-        : nullptr;
-    auto* place = static_cast<int64_t*>(ELK_Alloc(uint32_t(tracks + 2) * sizeof(int64_t)));
-    if (!spans || !place) {
-        ELK_Free(spans);
-        ELK_Free(place);
-        out.ok = false;
-        return out;
-    }
-    int64_t count = 0, in = 0, last = 0;
-    std::fill(place, place + tracks + 2, 0);
-    for (int64_t k = begin; k < end; ++k) {
+    const int64_t tracks = list->trackCount;
+    auto* unions = static_cast<Union*>(ELK_Alloc(uint32_t(tracks + 1) * sizeof(Union)));
+    if (!unions) return out.ok = false, out;
+    const auto take = [&](const ELKListSpan_t& s) {
+        unions[tracks].add(s);
+        if (s.track >= 0) unions[s.track].add(s);
+    };
+    std::fill(unions, unions + tracks + 1, Union {});
+    const auto span = [&](int64_t k, ELKListSpan_t* s) {
         const ELKListEntry_t e = at[k];
-        if (e.hasInOut != ELK_TRUE) continue;
-        const ELKListSpan_t s { Splice::trackOf(*list, e), e.in, e.in + e.duration };
+        *s = ELKListSpan_t { Splice::trackOf(*list, e), e.in, e.in + e.duration };
+        return e.hasInOut == ELK_TRUE;
+    };
+    int64_t count = 0, in = 0, last = 0;
+    ELKListSpan_t s;
+    for (int64_t k = begin; k < end; ++k) {
+        if (!span(k, &s)) continue;
         in = count ? std::min(in, s.in) : s.in;
         last = count ? std::max(last, s.out) : s.out;
-        out.covered += e.duration;
-        ++place[s.track + 2];
-        spans[count++] = s;
+        out.covered += s.out - s.in;
+        ++count;
+        take(s);
     }
-    const auto byIn = [](const ELKListSpan_t& x, const ELKListSpan_t& y) { return x.in < y.in; };
-    if (count) {
-        out.any = true;
-        out.length = last - in;
-        // Each track's spans in line order, then sorted by in: an EDL's events
-        // mostly come in record order, so the sorts are mostly checks.
-        ELKListSpan_t* byTrack = spans + count;
-        for (int64_t t = 1; t < tracks + 2; ++t) place[t] += place[t - 1];
-        for (int64_t i = 0; i < count; ++i) byTrack[place[spans[i].track + 1]++] = spans[i];
-        for (int64_t t = 0, i = place[0]; t < tracks; i = place[++t]) {
-            const int64_t j = place[t + 1];
-            if (j == i) continue;
-            if (!std::is_sorted(byTrack + i, byTrack + j, byIn)) std::sort(byTrack + i, byTrack + j, byIn);
-            perTrack[t] += unionLength(byTrack + i, j - i);
+    out.any = count > 0;
+    out.length = last - in;
+    if (!unions[tracks].sorted) {
+        // Each track's spans are in order within spans sorted by in.
+        auto* spans = count <= int64_t(UINT32_MAX / sizeof(ELKListSpan_t))
+            ? static_cast<ELKListSpan_t*>(ELK_Alloc(uint32_t(count * int64_t(sizeof(ELKListSpan_t)))))
+            : nullptr;
+        if (!spans) {
+            ELK_Free(unions);
+            return out.ok = false, out;
         }
-        if (!std::is_sorted(spans, spans + count, byIn)) std::sort(spans, spans + count, byIn);
-        out.unique = unionLength(spans, count);
+        int64_t n = 0;
+        for (int64_t k = begin; k < end; ++k)
+            if (span(k, &s)) spans[n++] = s;
+        std::sort(
+            spans, spans + n, [](const ELKListSpan_t& x, const ELKListSpan_t& y) { return x.in < y.in; });
+        std::fill(unions, unions + tracks + 1, Union {});
+        for (int64_t i = 0; i < n; ++i) take(spans[i]);
+        ELK_Free(spans);
     }
-    ELK_Free(spans);
-    ELK_Free(place);
+    for (int64_t t = 0; t < tracks; ++t) perTrack[t] = unions[t].any ? unions[t].total() : -1;
+    out.unique = unions[tracks].total();
+    ELK_Free(unions);
     return out;
 }
 
@@ -156,7 +181,8 @@ int8_t ELKList_ReplaceLines(
     if (in.hasRate == ELK_TRUE && (in.rate.num != list->base.num || in.rate.den != list->base.den))
         return ELK_ERROR;
     // A total that passed 64 bits depends on the order of everything before it.
-    if (std::any_of(list->errors, list->errors + list->errorCount, isFault)) return ELK_ERROR;
+    if (st.sharesLost || std::any_of(list->errors, list->errors + list->errorCount, isFault))
+        return ELK_ERROR;
 
     // The FCM mode in force at the first line. An FCM line among those that
     // go is refused; so is a move of the first event where FCM: DROP FRAME
@@ -200,7 +226,7 @@ int8_t ELKList_ReplaceLines(
     // comes first where it did, is for a whole read.
     const int32_t tracks = list->trackCount;
     fresh.tracks = static_cast<int32_t*>(ELK_Alloc(uint32_t(f.trackCount + 1) * sizeof(int32_t)));
-    fresh.perTrack = static_cast<int64_t*>(ELK_Alloc(uint32_t(tracks + 1) * 3 * sizeof(int64_t)));
+    fresh.perTrack = static_cast<int64_t*>(ELK_Alloc(uint32_t(tracks + 1) * 2 * sizeof(int64_t)));
     if (!fresh.tracks || !fresh.perTrack) return ELK_ERROR;
     for (int32_t t = 0; t < f.trackCount; ++t) {
         fresh.tracks[t] = trackIndex(list, f.text + f.tracks[t].name, f.tracks[t].nameLength);
@@ -212,9 +238,8 @@ int8_t ELKList_ReplaceLines(
 
     // Every sum, checked before anything changes.
     int64_t* trackSum = fresh.perTrack;
-    int64_t* uniqueBefore = trackSum + tracks;
-    int64_t* uniqueAfter = uniqueBefore + tracks;
-    std::fill(trackSum, trackSum + 3 * tracks, 0);
+    int64_t* unique = trackSum + tracks;
+    std::fill(trackSum, trackSum + tracks, 0);
     int64_t running = 0, total = 0;
     int32_t seen = 0;
     for (int64_t k = 0; k < count; ++k) {
@@ -228,13 +253,19 @@ int8_t ELKList_ReplaceLines(
             return ELK_ERROR;
     }
     if (seen != tracks) return ELK_ERROR;
-    const Spans before = spansOf(list, list->entries, inBegin, inEnd, uniqueBefore);
-    const Spans after = spansOf(list, next, inBegin, inNewEnd, uniqueAfter);
-    if (!before.ok || !after.ok) return ELK_ERROR;
-    int64_t covered, lengths = 0;
-    if (__builtin_sub_overflow(st.covered, before.covered, &covered)
-        || __builtin_add_overflow(covered, after.covered, &covered))
-        return ELK_ERROR;
+    const Spans after = spansOf(list, next, inBegin, inNewEnd, unique);
+    if (!after.ok) return ELK_ERROR;
+    // The input's share of the totals before: its in-and-out durations, its unique lengths.
+    int64_t covered = st.covered, lengths = 0;
+    for (int64_t k = inBegin; k < inEnd; ++k)
+        if (list->entries[k].hasInOut == ELK_TRUE) covered -= list->entries[k].duration;
+    if (__builtin_add_overflow(covered, after.covered, &covered)) return ELK_ERROR;
+    const auto byInput = [](const ELKListShare_t& x, int32_t i) { return x.input < i; };
+    const int64_t shareBegin
+        = std::lower_bound(st.shares, st.shares + st.shareCount, input, byInput) - st.shares;
+    const int64_t shareEnd
+        = std::lower_bound(st.shares + shareBegin, st.shares + st.shareCount, input + 1, byInput) - st.shares;
+    const int64_t shares = std::count_if(unique, unique + tracks, [](int64_t u) { return u >= 0; });
     for (int32_t i = 0; i < list->inputs; ++i) {
         const bool has = i == input ? after.any : list->inputList[i].hasLength == ELK_TRUE;
         const int64_t l = i == input ? after.length : list->inputList[i].length;
@@ -245,6 +276,8 @@ int8_t ELKList_ReplaceLines(
     const int64_t errorCount = list->errorCount - (d - c) + f.errorCount;
     if (!reserve(&list->entries, &st.capacity[0], list->entryCount, count)
         || !reserve(&list->errors, &st.capacity[1], list->errorCount, errorCount + 1)
+        || !reserve(
+            &st.shares, &st.shareCapacity, st.shareCount, st.shareCount - (shareEnd - shareBegin) + shares)
         || !reservePool(list, f.textLength))
         return ELK_ERROR;
     const int64_t pool = list->textLength;
@@ -279,9 +312,17 @@ int8_t ELKList_ReplaceLines(
     for (int64_t i = 0; i < st.markCount; ++i)
         if (st.marks[i].input == input && st.marks[i].line >= last) st.marks[i].line += next.shift;
 
-    for (int32_t t = 0; t < tracks; ++t) {
+    for (int64_t i = shareBegin; i < shareEnd; ++i)
+        list->tracks[st.shares[i].track].unique -= st.shares[i].unique;
+    if (st.shareCount > shareEnd)
+        std::memmove(st.shares + shareBegin + shares, st.shares + shareEnd,
+            size_t(st.shareCount - shareEnd) * sizeof(ELKListShare_t));
+    st.shareCount += shares - (shareEnd - shareBegin);
+    for (int32_t t = 0, i = 0; t < tracks; ++t) {
         list->tracks[t].sum = trackSum[t];
-        list->tracks[t].unique += uniqueAfter[t] - uniqueBefore[t];
+        if (unique[t] < 0) continue;
+        list->tracks[t].unique += unique[t];
+        st.shares[shareBegin + i++] = ELKListShare_t { input, t, unique[t] };
     }
     const int64_t lines
         = f.inputList[0].lines - std::max<int64_t>(0, std::min(last - 1, in.lines) - first + 1);
@@ -291,6 +332,7 @@ int8_t ELKList_ReplaceLines(
     in.errors += f.errorCount - (d - c);
     in.total = total;
     in.hasUnique = after.any ? ELK_TRUE : ELK_FALSE;
+    list->unique += after.unique - in.unique;
     in.unique = after.unique;
     in.hasLength = after.any ? ELK_TRUE : 0; // a read leaves it unset, not ELK_FALSE
     in.length = after.length;
@@ -298,7 +340,6 @@ int8_t ELKList_ReplaceLines(
     in.ownLength = in.hasOwnLength == ELK_TRUE ? after.length : 0;
     st.covered = covered;
     list->sum = running;
-    list->unique += after.unique - before.unique;
     list->length = lengths;
     list->hasLength = list->hasUnique = ELK_FALSE;
     for (int32_t i = 0; i < list->inputs; ++i) {

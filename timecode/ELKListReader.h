@@ -31,6 +31,21 @@ struct ELKListMark_t {
     int8_t kind; // elklist::kMark...
 };
 
+// What an input's spans of one track add to that track's unique length, kept
+// so that a read of lines again can take an input's share back.
+struct ELKListShare_t {
+    int32_t input;
+    int32_t track;
+    int64_t unique;
+};
+
+// A label in the pool, for the labels met lately.
+struct ELKListLabel_t {
+    int64_t at;
+    int32_t length;
+};
+constexpr uint32_t kLabelSlots = 4096;
+
 struct ELKListState_t {
     int64_t capacity[5]; // room in entries, errors, tracks, text, inputList
     int32_t* trackSlots; // track names hashed to index + 1, 0 when free
@@ -47,6 +62,11 @@ struct ELKListState_t {
     ELKListMark_t* marks; // in the order of inputs and lines
     int64_t markCount;
     int64_t markCapacity;
+    ELKListShare_t* shares; // in the order of inputs
+    int64_t shareCount;
+    int64_t shareCapacity;
+    bool sharesLost; // memory ran short for one
+    ELKListLabel_t* labels; // kLabelSlots of them, by hash
 };
 
 namespace elklist
