@@ -93,15 +93,14 @@ QString TapeDocument::load(const QString& path)
         std::free(bytes);
         return tr("%1 is not a text file.").arg(name);
     }
-    setText(QByteArray(decoded.utf8, qsizetype(decoded.length)));
+    m_path = info.absoluteFilePath();
+    stamp(bytes, length);
+    // The decoded text may be the file's bytes themselves.
+    setLoadedText(QByteArray(decoded.utf8, qsizetype(decoded.length)));
     m_encoding = decoded.encoding;
     m_lineEnd = decoded.lineEnd;
     ELKText_Destroy(&decoded);
-    m_path = info.absoluteFilePath();
-    stamp(bytes, length);
     std::free(bytes);
-    // U+2029 ends a line in the editor, so it does for the reader too.
-    if (m_text.contains("\xE2\x80\xA9")) m_text.replace("\xE2\x80\xA9", "\n");
     return QString();
 }
 
@@ -109,19 +108,20 @@ QString TapeDocument::save(const QString& path, int encoding, int lineEnd, bool*
 {
     if (unencodable) *unencodable = false;
     const QString name = QDir::toNativeSeparators(path);
+    const QByteArray utf8 = text();
     char* out = nullptr;
     int64_t outLength = 0, errorAt = 0;
     if (ELKText_Encode(
-            m_text.constData(), m_text.size(), int8_t(encoding), int8_t(lineEnd), &out, &outLength, &errorAt)
+            utf8.constData(), utf8.size(), int8_t(encoding), int8_t(lineEnd), &out, &outLength, &errorAt)
         != ELK_OK) {
         if (errorAt < 0) return tr("%1 was not saved: the memory ran short.").arg(name);
         if (unencodable) *unencodable = true;
-        const qsizetype start = m_text.lastIndexOf('\n', qsizetype(errorAt) - 1) + 1;
+        const qsizetype start = utf8.lastIndexOf('\n', qsizetype(errorAt) - 1) + 1;
         return tr("%1 was not saved: line %2, column %3 holds a character that the file's encoding, "
                   "Windows-1252, cannot hold.")
             .arg(name)
-            .arg(m_text.left(start).count('\n') + 1)
-            .arg(QString::fromUtf8(m_text.constData() + start, errorAt - start).toUcs4().size() + 1);
+            .arg(utf8.left(start).count('\n') + 1)
+            .arg(QString::fromUtf8(utf8.constData() + start, errorAt - start).toUcs4().size() + 1);
     }
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) && file.write(out, outLength) == outLength;
@@ -140,13 +140,43 @@ QString TapeDocument::save(const QString& path, int encoding, int lineEnd, bool*
 void TapeDocument::restore(
     const QByteArray& text, const QString& path, int encoding, int lineEnd, const TapeDiskStamp& stamp)
 {
-    setText(text);
+    setLoadedText(text);
     m_path = path;
     // A copy from elsewhere is data: an encoding it names that is not one of ours is UTF-8.
     m_encoding = encoding >= ELK_TEXT_UTF8 && encoding <= ELK_TEXT_CP1252 ? encoding : ELK_TEXT_UTF8;
     m_lineEnd = lineEnd >= ELK_LINE_LF && lineEnd <= ELK_LINE_CR ? lineEnd : ELK_LINE_LF;
     m_stamp = stamp;
     watch();
+}
+
+QByteArray TapeDocument::text() const
+{
+    if (m_loaded || !m_textDocument) return m_loaded.value_or(QByteArray());
+    // Raw text keeps one line per block, U+2029 between them: plain text would also break at U+2028.
+    QString text = m_textDocument->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text.toUtf8();
+}
+
+qsizetype TapeDocument::textSize() const
+{
+    if (m_loaded || !m_textDocument) return m_loaded ? m_loaded->size() : 0;
+    return m_textDocument->characterCount();
+}
+
+QByteArray TapeDocument::takeLoadedText()
+{
+    QByteArray text = std::move(m_loaded).value_or(QByteArray());
+    m_loaded.reset();
+    return text;
+}
+
+void TapeDocument::setLoadedText(const QByteArray& utf8)
+{
+    m_loaded = utf8;
+    // U+2029 ends a line in the editor, so it does for the reader too.
+    if (m_loaded->contains("\xE2\x80\xA9")) m_loaded->replace("\xE2\x80\xA9", "\n");
+    m_parses = 0;
 }
 
 QString TapeDocument::canonicalFile(const QString& path)

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
-// One input of the tape: the text of a tab as the reader takes it (decoded
-// once, UTF-8), the file it came from with that file's encoding and line
-// ends, and what the file was when last read or written, so that a change
-// made by another program is seen before a save would overwrite it. The
-// editor shows the text; the session reads it.
+// One input of the tape: the file a tab's text came from with that file's
+// encoding and line ends, and what the file was when last read or written,
+// so that a change made by another program is seen before a save would
+// overwrite it. The text itself is the editor's document, held once; a file
+// just loaded waits here, decoded, until the editor takes it.
 #ifndef TAPEDOCUMENT_H
 #define TAPEDOCUMENT_H
 
 #include <QByteArray>
 #include <QFileSystemWatcher>
 #include <QObject>
+#include <QPointer>
+#include <QTextDocument>
+
+#include <optional>
 
 #include "TapeModel.h"
 
@@ -52,13 +56,15 @@ public:
     static QString canonicalFile(const QString& path);
     DiskState diskState() const;
 
-    // The text as the reader takes it ('\n' or the file's own line ends).
-    const QByteArray& text() const { return m_text; }
-    void setText(const QByteArray& utf8)
-    {
-        m_text = utf8;
-        m_parses = 0;
-    }
+    // The text as the reader takes it, UTF-8: the editor's, '\n' between
+    // lines, or the text loaded while the editor has not taken it.
+    QByteArray text() const;
+    // Its length in characters, about.
+    qsizetype textSize() const;
+    // The editor's document, which holds the text once shown.
+    void setTextDocument(QTextDocument* document) { m_textDocument = document; }
+    // Hands the text loaded to the editor, whose document then holds it alone.
+    QByteArray takeLoadedText();
 
     QString filePath() const { return m_path; }
     // The file's name, or "Untitled", "Untitled 2", ...
@@ -76,8 +82,8 @@ public:
     // Edited since its last autosave copy.
     bool isCopyDue() const { return m_copyDue; }
     void setCopyDue(bool due) { m_copyDue = due; }
-    // How often the reader has read this text since it was set: a file is
-    // read once when opened, and again only for a change of timebase.
+    // How often the reader has read all of this text since it was loaded: a
+    // file is read once when opened, and again only for a change of timebase.
     int parses() const { return m_parses; }
     void countParse() { ++m_parses; }
 
@@ -93,8 +99,12 @@ private:
     void stamp(const char* content, int64_t length);
     void watch();
 
+    // Loaded, not yet shown: the editor's document takes it.
+    void setLoadedText(const QByteArray& utf8);
+
     TapeModel m_model;
-    QByteArray m_text;
+    std::optional<QByteArray> m_loaded;
+    QPointer<QTextDocument> m_textDocument;
     QString m_path; // the file read: a bundle's Info.fcpxml
     int m_encoding = 0;
     int m_lineEnd = 0;

@@ -8,14 +8,17 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
+
+#include "ELKChars.h"
 
 namespace
 {
 
-// Past this many characters a reading takes longer than a keystroke may, so it
-// waits for a pause in typing and runs in the background.
-constexpr qsizetype backgroundChars = 1 << 20;
-constexpr int pauseMs = 150;
+// Past this many characters select all leaves the X11 primary selection alone.
+constexpr qsizetype longText = 1 << 20;
+// A paste at least this long has its totals shown before the editor lays it out.
+constexpr int longPaste = 1 << 16;
 
 // The position in `line` of a column counted in characters from 1.
 int positionOfColumn(const QString& line, int32_t column)
@@ -24,13 +27,6 @@ int positionOfColumn(const QString& line, int32_t column)
     for (int32_t c = 1; c < column && position < line.size(); ++c)
         position += line.at(position).isHighSurrogate() && position + 1 < line.size() ? 2 : 1;
     return std::min(position, int(line.size()));
-}
-
-// U+2029 ends a line in the editor, so it does for the reader too.
-QByteArray listBytes(QString text)
-{
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text.toUtf8();
 }
 
 } // namespace
@@ -46,31 +42,16 @@ TapeEditor::TapeEditor(TapeDocument* document, TapeSession* session, QWidget* pa
                           "Act 2   01:00:00:00 01:11:02:10"));
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(true);
-    m_pause.setSingleShot(true);
-    m_pause.setInterval(pauseMs);
-    connect(this, &QPlainTextEdit::textChanged, this, &TapeEditor::textEdited);
-    connect(&m_pause, &QTimer::timeout, this, [this] {
-        m_document->setText(listBytes(this->document()->toRawText()));
-        m_session->readLater();
-    });
+    m_document->setTextDocument(this->document());
+    connect(this->document(), &QTextDocument::contentsChange, this, &TapeEditor::contentsChanged);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TapeEditor::markErrors);
 }
 
 void TapeEditor::showText()
 {
-    m_pause.stop();
-    setText(m_document->text());
+    setText(m_document->takeLoadedText());
     document()->setModified(false);
     markErrors();
-}
-
-void TapeEditor::flush()
-{
-    if (!m_pause.isActive()) return;
-    m_pause.stop();
-    m_document->setText(listBytes(document()->toRawText()));
-    // The pause would have had it read: the totals still follow.
-    m_session->readLater();
 }
 
 bool TapeEditor::isUntouched() const
@@ -108,18 +89,7 @@ void TapeEditor::insertFromMimeData(const QMimeData* source)
     QString text = source->text();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-
-    // The totals of the whole new text are shown first: the editor takes
-    // longer to lay out a long paste than the list takes to read.
-    const QTextCursor cursor = textCursor();
-    QString whole = document()->toRawText();
-    whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
-    m_pause.stop();
-    m_document->setText(listBytes(whole));
-    m_session->read(nullptr, true);
-    m_settingText = true;
     insertPlainText(text);
-    m_settingText = false;
     ensureCursorVisible();
     markErrors();
 }
@@ -129,7 +99,7 @@ void TapeEditor::keyPressEvent(QKeyEvent* event)
     // Select all would also hand a long text to the X11 primary selection,
     // a copy of it all at once, which costs seconds in a 50 MB list; there it
     // selects only, and Ctrl+C still copies.
-    if (event == QKeySequence::SelectAll && document()->characterCount() >= backgroundChars) {
+    if (event == QKeySequence::SelectAll && document()->characterCount() >= longText) {
         selectAll();
         event->accept();
         return;
@@ -155,23 +125,47 @@ void TapeEditor::resizeEvent(QResizeEvent* event)
     markErrors();
 }
 
-void TapeEditor::textEdited()
+void TapeEditor::contentsChanged(int position, int, int added)
 {
+    const int blocks = document()->blockCount();
+    const int before = std::exchange(m_blocks, blocks);
     if (m_settingText) return;
-    if (document()->characterCount() < backgroundChars) {
-        m_document->setText(listBytes(document()->toRawText()));
-        m_session->read();
-    } else {
-        m_pause.start();
-        markErrors();
+    // The lines the edit left, from the one it began in to the one it ended in;
+    // as many lines went as stood there less the lines it added.
+    const QTextBlock first = document()->findBlock(position);
+    QTextBlock last = document()->findBlock(position + added);
+    if (!last.isValid()) last = document()->lastBlock();
+    const int64_t removed = int64_t(last.blockNumber() - first.blockNumber() + 1) - (blocks - before);
+    QString lines;
+    for (QTextBlock block = first;; block = block.next()) {
+        lines += block.text();
+        if (block == last) break;
+        lines += QLatin1Char('\n');
     }
+    if (last.next().isValid()) lines += QLatin1Char('\n');
+    m_session->edited(
+        m_document, first.blockNumber() + 1, removed, lines.toUtf8(), head(), added >= longPaste);
+    markErrors();
 }
 
-void TapeEditor::setText(const QByteArray& utf8)
+QByteArray TapeEditor::head() const
+{
+    QByteArray head;
+    QTextBlock block = document()->begin();
+    for (int n = 0; block.isValid() && n < 1000; block = block.next(), ++n) {
+        const QByteArray line = block.text().toUtf8();
+        head += line + '\n';
+        if (std::any_of(line.cbegin(), line.cend(), [](char c) { return !ELKChar_IsBlankOrLineEnd(c); }))
+            return head;
+    }
+    return block.isValid() ? QByteArray() : head;
+}
+
+void TapeEditor::setText(QByteArray utf8)
 {
     // In pieces of whole lines, from the end: each piece goes in at the start,
-    // so that the text is never held whole in UTF-16 twice while the document
-    // takes it in.
+    // and what is left of the UTF-8 shrinks, so that the text is never held
+    // whole twice while the document takes it in.
     constexpr qsizetype piece = 1 << 20;
     m_settingText = true;
     holdMarginFor(int(std::min<qsizetype>(utf8.count('\n') + 1, INT_MAX)));
@@ -184,10 +178,13 @@ void TapeEditor::setText(const QByteArray& utf8)
         cursor.setPosition(0);
         cursor.insertText(QString::fromUtf8(utf8.constData() + start, end - start));
         end = start;
+        utf8.truncate(end);
+        utf8.squeeze();
     }
     cursor.endEditBlock();
     document()->setUndoRedoEnabled(true);
     releaseMargin();
+    m_blocks = document()->blockCount();
     m_settingText = false;
     moveCursor(QTextCursor::Start);
 }

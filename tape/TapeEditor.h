@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 // A tab's editor: the text of one document, with the line numbers in the
-// margin and the lines left out of the totals marked. Each edit goes to the
-// document and the session reads it; a long text waits for a pause in typing.
+// margin and the lines left out of the totals marked. Its document holds the
+// text; each edit has the session read again the lines it touched.
 #ifndef TAPEEDITOR_H
 #define TAPEEDITOR_H
-
-#include <QTimer>
 
 #include "ListEditor.h"
 #include "TapeSession.h"
@@ -18,11 +16,8 @@ public:
     TapeEditor(TapeDocument* document, TapeSession* session, QWidget* parent = nullptr);
 
     TapeDocument* tapeDocument() const { return m_document; }
-    // Shows the document's text as a new text: nothing to undo, unmodified.
+    // Shows the text the document loaded as a new text: nothing to undo, unmodified.
     void showText();
-    // Gives the document the editor's text now, if an edit is still waiting
-    // for a pause in typing, and has it read.
-    void flush();
     // Empty, unmodified and without a file: a file opened may take its place.
     bool isUntouched() const;
     // The text as the reader takes it, '\n' between lines.
@@ -44,14 +39,17 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void textEdited();
+    // Has the session read the lines an edit touched.
+    void contentsChanged(int position, int removed, int added);
+    // The text from its start through its first line that is not blank; null past a thousand blank lines.
+    QByteArray head() const;
     // Puts UTF-8 text in the editor as a new text: nothing to undo, nothing to read.
-    void setText(const QByteArray& utf8);
+    void setText(QByteArray utf8);
 
     TapeDocument* m_document;
     TapeSession* m_session;
     bool m_settingText = false; // the text is being set by this class, and read already
-    QTimer m_pause; // a pause in typing before a long text is read
+    int m_blocks = 1; // lines before the edit in hand
 };
 
 #endif

@@ -16,7 +16,7 @@ TapeModel::TapeModel(QObject* parent)
 
 int TapeModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_entryCount + m_errorCount);
 }
 
 int TapeModel::columnCount(const QModelIndex& parent) const
@@ -26,8 +26,8 @@ int TapeModel::columnCount(const QModelIndex& parent) const
 
 QVariant TapeModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_rows.size())) return QVariant();
-    const int64_t i = m_rows[size_t(index.row())];
+    if (!index.isValid() || index.row() >= rowCount()) return QVariant();
+    const int64_t i = itemOf(index.row());
     const int column = index.column();
 
     if (role == Qt::TextAlignmentRole)
@@ -92,7 +92,7 @@ void TapeModel::detach()
     beginResetModel();
     m_list = &empty;
     m_entries = m_entryCount = m_errors = m_errorCount = 0;
-    m_rows.clear();
+    m_errorRows.clear();
 }
 
 void TapeModel::attach(const ELKList_t* list, int32_t firstInput, int32_t inputs)
@@ -126,22 +126,28 @@ void TapeModel::attach(const ELKList_t* list, int32_t firstInput, int32_t inputs
 
 void TapeModel::listRows()
 {
-    // Both arrays come in line order; merging them keeps the table in the editor's order.
-    m_rows.clear();
-    m_rows.reserve(size_t(m_entryCount + m_errorCount));
-    int64_t entry = 0, error = 0;
-    while (entry < m_entryCount || error < m_errorCount) {
-        if (error == m_errorCount || (entry < m_entryCount && entries()[entry].line < errors()[error].line))
-            m_rows.push_back(entry++);
-        else
-            m_rows.push_back(-1 - error++);
+    // Both arrays come in line order; merged, the table keeps the editor's order.
+    m_errorRows.clear();
+    m_errorRows.reserve(size_t(m_errorCount));
+    const ELKListEntry_t* entry = entries();
+    for (int64_t error = 0; error < m_errorCount; ++error) {
+        entry = std::lower_bound(entry, entries() + m_entryCount, errors()[error].line,
+            [](const ELKListEntry_t& e, int64_t line) { return e.line < line; });
+        m_errorRows.push_back(error + (entry - entries()));
     }
 }
 
 int64_t TapeModel::lineOfRow(int row) const
 {
-    if (row < 0 || row >= int(m_rows.size())) return 0;
-    return lineOf(m_rows[size_t(row)]);
+    if (row < 0 || row >= rowCount()) return 0;
+    return lineOf(itemOf(row));
+}
+
+int64_t TapeModel::itemOf(int row) const
+{
+    const auto at = std::lower_bound(m_errorRows.begin(), m_errorRows.end(), row);
+    const int64_t before = at - m_errorRows.begin();
+    return at != m_errorRows.end() && *at == row ? -1 - before : row - before;
 }
 
 QString TapeModel::reasonText(const ELKListError_t& e) const
@@ -335,14 +341,20 @@ QString TapeModel::reasonText(const ELKListError_t& e) const
 
 int TapeModel::rowOfLine(int64_t line) const
 {
-    const auto row = std::lower_bound(
-        m_rows.begin(), m_rows.end(), line, [this](int64_t i, int64_t l) { return lineOf(i) < l; });
-    return row != m_rows.end() && lineOf(*row) == line ? int(row - m_rows.begin()) : -1;
+    int low = 0, high = rowCount(); // the first row at or past the line
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (lineOfRow(middle) < line)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < rowCount() && lineOfRow(low) == line ? low : -1;
 }
 
 int32_t TapeModel::faultColumn(int row) const
 {
-    return isErrorRow(row) ? errors()[-1 - m_rows[size_t(row)]].column : 0;
+    return isErrorRow(row) ? errors()[-1 - itemOf(row)].column : 0;
 }
 
 QString TapeModel::poolText(int64_t offset, int32_t length) const

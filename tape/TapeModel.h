@@ -56,14 +56,13 @@ public:
     // The column (characters from 1) of an error row's fault, else 0.
     int32_t faultColumn(int row) const;
     // Whether a row shows a line left out rather than an entry.
-    bool isErrorRow(int row) const
-    {
-        return row >= 0 && size_t(row) < m_rows.size() && m_rows[size_t(row)] < 0;
-    }
+    bool isErrorRow(int row) const { return row >= 0 && row < rowCount() && itemOf(row) < 0; }
 
 private:
     void listRows();
     int64_t lineOf(int64_t i) const { return i < 0 ? errors()[-1 - i].line : entries()[i].line; }
+    // What a row shows: an entry's index in the range, or -1 - an error's.
+    int64_t itemOf(int row) const;
     QString poolText(int64_t offset, int32_t length) const;
     // An error's reason in the user's language.
     QString reasonText(const ELKListError_t& e) const;
@@ -76,7 +75,9 @@ private:
     int32_t m_firstInput = 0, m_inputs = 0;
     int64_t m_lines = 0, m_sum = 0;
     int64_t m_runningBefore = 0; // the running total of the tabs before this one
-    std::vector<int64_t> m_rows; // an entry's index in the range, or -1 - an error's
+    // The rows that show errors, in order; the others show the entries in
+    // order. A long list has few errors: no row of its own for each entry.
+    std::vector<int64_t> m_errorRows;
 };
 
 #endif

@@ -62,7 +62,6 @@ bool TapeSaver::saveAs(TapeEditor* editor, const QString& path, int encoding, in
                 .arg(QDir::toNativeSeparators(path)));
         return false;
     }
-    editor->flush();
     bool unencodable = false;
     const QString error = document->save(path, encoding, lineEnd, &unencodable);
     if (!error.isEmpty()) {

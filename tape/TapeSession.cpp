@@ -20,6 +20,9 @@ namespace
 
 // How often the window looks whether a reading in the background is done.
 constexpr int pollMs = 10;
+// Past this many characters a whole reading takes longer than a keystroke may,
+// so one that an edit needs runs in the background.
+constexpr qsizetype backgroundChars = 1 << 20;
 
 // Reads the texts in the order of `order`, as horodex-tc sum reads its files,
 // so that the tape has no totals of its own. The first of them may bring
@@ -131,6 +134,31 @@ void TapeSession::readLater()
     startBackgroundRead();
 }
 
+void TapeSession::edited(TapeDocument* document, int64_t first, int64_t removed, const QByteArray& lines,
+    const QByteArray& head, bool ahead)
+{
+    ++m_revision;
+    const qsizetype index = m_documents.indexOf(document);
+    // A reading in the background has yet to show what came before this edit.
+    if (index >= 0 && !m_background.joinable() && !head.isNull()) {
+        const auto [input, inputs] = m_reading->inputs[size_t(index)];
+        if (inputs == 1
+            && ELKInput_ReadAgain(&m_reading->list, input, first, removed, lines.constData(), lines.size(),
+                   head.constData(), head.size())
+                == ELK_OK) {
+            attach();
+            emit listRead(ahead);
+            return;
+        }
+    }
+    qsizetype size = 0;
+    for (const TapeDocument* d : m_documents) size += d->textSize();
+    if (size < backgroundChars)
+        read(nullptr, ahead);
+    else
+        readLater();
+}
+
 const ELKList_t& TapeSession::list() const
 {
     return m_reading->list;
@@ -138,12 +166,17 @@ const ELKList_t& TapeSession::list() const
 
 void TapeSession::adopt(std::shared_ptr<Reading> reading)
 {
+    attach(std::move(reading));
+    for (TapeDocument* document : m_documents) document->countParse();
+}
+
+void TapeSession::attach(std::shared_ptr<Reading> reading)
+{
     for (TapeDocument* document : m_documents) document->model()->detach();
-    m_reading = std::move(reading);
+    if (reading) m_reading = std::move(reading);
     for (int i = 0; i < m_documents.size(); ++i) {
         const auto [first, count] = m_reading->inputs[size_t(i)];
         m_documents[i]->model()->attach(&m_reading->list, first, count);
-        m_documents[i]->countParse();
     }
 }
 

@@ -2,8 +2,9 @@
 // What the tape holds, apart from its widgets: the tabs' documents and one
 // list that reads all their texts at the tape's timebase, as horodex-tc sum
 // reads its files. The totals are that list's; each tab's table shows its
-// own inputs of it. A change of timebase reads the kept texts again, never
-// the files. A long text is read in the background, so that typing in it
+// own inputs of it. An edit reads again only the lines it touched; a change
+// of timebase reads the texts again, never the files. Where more than the
+// lines decide, a long text is read in the background, so that typing in it
 // stays quick.
 #ifndef TAPESESSION_H
 #define TAPESESSION_H
@@ -55,6 +56,12 @@ public:
     void read(TapeDocument* opened = nullptr, bool ahead = false);
     // Reads every document in the background; the latest reading wins.
     void readLater();
+    // Reads again lines [first, first + removed) of `document`, now `lines`
+    // (ELKInput_ReadAgain; `head` is the text through its first line that is
+    // not blank, null for none known). Where more than those lines decide,
+    // every document is read again. `ahead` as for read().
+    void edited(TapeDocument* document, int64_t first, int64_t removed, const QByteArray& lines,
+        const QByteArray& head, bool ahead);
 
     const ELKList_t& list() const;
 
@@ -66,6 +73,8 @@ signals:
 
 private:
     void adopt(std::shared_ptr<Reading> reading);
+    // Shows a new reading, or the one shown changed in place, in the documents' models.
+    void attach(std::shared_ptr<Reading> reading = nullptr);
     void startBackgroundRead();
     void backgroundReadDone();
 
