@@ -37,20 +37,27 @@ struct Splice {
     const int32_t* tracks; // a fresh track's index in the list
 
     int64_t count() const { return list->entryCount - (b - a) + fresh->entryCount; }
-    ELKListEntry_t operator[](int64_t k) const
+    // The new lines' k-th entry, as the list will hold it.
+    ELKListEntry_t added(int64_t k) const
     {
-        if (k < a) return list->entries[k];
-        if (k < a + fresh->entryCount) {
-            ELKListEntry_t e = fresh->entries[k - a];
-            e.input = input;
-            e.line += first - 1;
-            e.label += pool;
-            e.track = e.trackLength ? list->tracks[tracks[trackOf(*fresh, e)]].name : e.track + pool;
-            return e;
-        }
-        ELKListEntry_t e = list->entries[k - a - fresh->entryCount + b];
-        if (e.input == input) e.line += shift;
+        ELKListEntry_t e = fresh->entries[k];
+        e.input = input;
+        e.line += first - 1;
+        e.label += pool;
+        e.track = e.trackLength ? list->tracks[tracks[trackOf(*fresh, e)]].name : e.track + pool;
         return e;
+    }
+    // Calls f with entries [begin, end) of the list as it will be, in order.
+    template <typename F> void each(int64_t begin, int64_t end, F f) const
+    {
+        const int64_t added = a + fresh->entryCount;
+        for (int64_t k = begin; k < std::min(end, a); ++k) f(list->entries[k]);
+        for (int64_t k = std::max(begin, a); k < std::min(end, added); ++k) f(this->added(k - a));
+        for (int64_t k = std::max(begin, added); k < end; ++k) {
+            ELKListEntry_t e = list->entries[k - added + b];
+            if (e.input == input) e.line += shift;
+            f(e);
+        }
     }
     // Tracks' names are in the pool in the order the tracks came.
     static int32_t trackOf(const ELKList_t& l, const ELKListEntry_t& e)
@@ -65,7 +72,7 @@ struct Splice {
 // What an input's in-and-out entries add up to, as ELKList_EndInput takes it.
 struct Spans {
     bool any = false;
-    int64_t unique = 0, length = 0, covered = 0;
+    int64_t unique = 0, length = 0;
     bool ok = true; // false when memory for the work ran short
 };
 
@@ -89,12 +96,11 @@ struct Union {
     int64_t total() const { return any ? length + out - in : 0; }
 };
 
-// The spans of entries [begin, end) of `at`, as ELKList_EndInput takes them;
+// The spans of the entries `each` calls its function with, as ELKList_EndInput takes them;
 // perTrack gets each track's unique length, or -1 for a track without spans.
 // An EDL's events mostly come in record order: then one pass takes every
 // union, with no copy of the spans; else they are sorted once.
-template <typename At>
-Spans spansOf(const ELKList_t* list, const At& at, int64_t begin, int64_t end, int64_t* perTrack)
+template <typename Each> Spans spansOf(const ELKList_t* list, const Each& each, int64_t* perTrack)
 {
     Spans out;
     const int64_t tracks = list->trackCount;
@@ -105,21 +111,18 @@ Spans spansOf(const ELKList_t* list, const At& at, int64_t begin, int64_t end, i
         if (s.track >= 0) unions[s.track].add(s);
     };
     std::fill(unions, unions + tracks + 1, Union {});
-    const auto span = [&](int64_t k, ELKListSpan_t* s) {
-        const ELKListEntry_t e = at[k];
-        *s = ELKListSpan_t { Splice::trackOf(*list, e), e.in, e.in + e.duration };
-        return e.hasInOut == ELK_TRUE;
+    const auto span = [list](const ELKListEntry_t& e) {
+        return ELKListSpan_t { Splice::trackOf(*list, e), e.in, e.in + e.duration };
     };
     int64_t count = 0, in = 0, last = 0;
-    ELKListSpan_t s;
-    for (int64_t k = begin; k < end; ++k) {
-        if (!span(k, &s)) continue;
+    each([&](const ELKListEntry_t& e) {
+        if (e.hasInOut != ELK_TRUE) return;
+        const ELKListSpan_t s = span(e);
         in = count ? std::min(in, s.in) : s.in;
         last = count ? std::max(last, s.out) : s.out;
-        out.covered += s.out - s.in;
         ++count;
         take(s);
-    }
+    });
     out.any = count > 0;
     out.length = last - in;
     if (!unions[tracks].sorted) {
@@ -132,8 +135,9 @@ Spans spansOf(const ELKList_t* list, const At& at, int64_t begin, int64_t end, i
             return out.ok = false, out;
         }
         int64_t n = 0;
-        for (int64_t k = begin; k < end; ++k)
-            if (span(k, &s)) spans[n++] = s;
+        each([&](const ELKListEntry_t& e) {
+            if (e.hasInOut == ELK_TRUE) spans[n++] = span(e);
+        });
         std::sort(
             spans, spans + n, [](const ELKListSpan_t& x, const ELKListSpan_t& y) { return x.in < y.in; });
         std::fill(unions, unions + tracks + 1, Union {});
@@ -236,30 +240,54 @@ int8_t ELKList_ReplaceLines(
         fresh.tracks };
     const int64_t count = next.count();
 
-    // Every sum, checked before anything changes.
+    // Tracks keep the order they first came in, and every one an entry: an
+    // edit past the first entry of each changes neither.
+    int64_t firsts = 0;
+    for (int32_t seen = 0; seen < tracks && firsts < list->entryCount; ++firsts)
+        if (Splice::trackOf(*list, list->entries[firsts]) == seen) ++seen;
+    if (firsts > a) {
+        int32_t seen = 0;
+        bool kept = true;
+        next.each(0, count, [&](const ELKListEntry_t& e) {
+            const int32_t t = Splice::trackOf(*list, e);
+            kept = kept && t <= seen;
+            if (t == seen) ++seen;
+        });
+        if (!kept || seen != tracks) return ELK_ERROR;
+    }
+
+    // Every sum, checked before anything changes: the list's less what the
+    // edit takes out, plus what it puts in.
     int64_t* trackSum = fresh.perTrack;
     int64_t* unique = trackSum + tracks;
-    std::fill(trackSum, trackSum + tracks, 0);
-    int64_t running = 0, total = 0;
-    int32_t seen = 0;
-    for (int64_t k = 0; k < count; ++k) {
-        const ELKListEntry_t e = next[k];
-        const int32_t t = Splice::trackOf(*list, e);
-        if (t > seen) return ELK_ERROR;
-        if (t == seen) ++seen;
-        if (__builtin_add_overflow(running, e.duration, &running)
-            || (t >= 0 && __builtin_add_overflow(trackSum[t], e.duration, &trackSum[t]))
-            || (e.input == input && __builtin_add_overflow(total, e.duration, &total)))
-            return ELK_ERROR;
+    __int128 diff = 0, covered = st.covered;
+    auto* trackDiff = static_cast<__int128*>(ELK_Alloc(uint32_t(tracks + 1) * sizeof(__int128)));
+    if (!trackDiff) return ELK_ERROR;
+    std::fill(trackDiff, trackDiff + tracks, 0);
+    const auto tally = [&](const ELKListEntry_t& e, int sign) {
+        diff += sign * __int128(e.duration);
+        if (e.hasInOut == ELK_TRUE) covered += sign * __int128(e.duration);
+        if (const int32_t t = Splice::trackOf(*list, e); t >= 0) trackDiff[t] += sign * __int128(e.duration);
+    };
+    for (int64_t k = a; k < b; ++k) tally(list->entries[k], -1);
+    for (int64_t k = 0; k < f.entryCount; ++k) tally(next.added(k), 1);
+    const auto fits = [](__int128 v) { return v >= INT64_MIN && v <= INT64_MAX; };
+    bool fit = fits(covered) && fits(in.total + diff);
+    for (int32_t t = 0; t < tracks; ++t) {
+        fit = fit && fits(list->tracks[t].sum + trackDiff[t]);
+        trackSum[t] = int64_t(list->tracks[t].sum + trackDiff[t]);
     }
-    if (seen != tracks) return ELK_ERROR;
-    const Spans after = spansOf(list, next, inBegin, inNewEnd, unique);
+    ELK_Free(trackDiff);
+    // The running totals: the new lines' from the one before them, the later ones moved by diff.
+    const int64_t before = a ? list->entries[a - 1].running : 0;
+    for (int64_t k = 0; k < f.entryCount; ++k) fit = fit && fits(before + __int128(f.entries[k].running));
+    for (int64_t k = b; k < list->entryCount; ++k) fit = fit && fits(list->entries[k].running + diff);
+    if (!fit) return ELK_ERROR;
+    const int64_t total = int64_t(in.total + diff);
+    const Spans after = spansOf(
+        list, [&](const auto& visit) { next.each(inBegin, inNewEnd, visit); }, unique);
     if (!after.ok) return ELK_ERROR;
-    // The input's share of the totals before: its in-and-out durations, its unique lengths.
-    int64_t covered = st.covered, lengths = 0;
-    for (int64_t k = inBegin; k < inEnd; ++k)
-        if (list->entries[k].hasInOut == ELK_TRUE) covered -= list->entries[k].duration;
-    if (__builtin_add_overflow(covered, after.covered, &covered)) return ELK_ERROR;
+    int64_t lengths = 0;
     const auto byInput = [](const ELKListShare_t& x, int32_t i) { return x.input < i; };
     const int64_t shareBegin
         = std::lower_bound(st.shares, st.shares + st.shareCount, input, byInput) - st.shares;
@@ -285,10 +313,10 @@ int8_t ELKList_ReplaceLines(
     list->textLength += f.textLength;
 
     ELKListEntry_t* entries = list->entries;
-    if (list->entryCount > b)
+    if (list->entryCount > b && a + f.entryCount != b)
         std::memmove(entries + a + f.entryCount, entries + b, size_t(list->entryCount - b) * sizeof *entries);
-    for (int64_t k = 0; k < f.entryCount; ++k) entries[a + k] = next[a + k];
-    running = a ? entries[a - 1].running : 0;
+    for (int64_t k = 0; k < f.entryCount; ++k) entries[a + k] = next.added(k);
+    int64_t running = before;
     for (int64_t k = a; k < count; ++k) {
         if (k >= a + f.entryCount && entries[k].input == input) entries[k].line += next.shift;
         entries[k].running = running += entries[k].duration;
@@ -338,7 +366,7 @@ int8_t ELKList_ReplaceLines(
     in.length = after.length;
     in.hasOwnLength = in.hasRate == ELK_TRUE && after.any ? ELK_TRUE : ELK_FALSE;
     in.ownLength = in.hasOwnLength == ELK_TRUE ? after.length : 0;
-    st.covered = covered;
+    st.covered = int64_t(covered);
     list->sum = running;
     list->length = lengths;
     list->hasLength = list->hasUnique = ELK_FALSE;
