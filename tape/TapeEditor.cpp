@@ -17,7 +17,7 @@ namespace
 
 // Past this many characters select all leaves the X11 primary selection alone.
 constexpr qsizetype longText = 1 << 20;
-// A paste at least this long has its totals shown before the editor lays it out.
+// A paste at least this long is read whole before the editor lays it out.
 constexpr int longPaste = 1 << 16;
 
 // The position in `line` of a column counted in characters from 1.
@@ -89,7 +89,21 @@ void TapeEditor::insertFromMimeData(const QMimeData* source)
     QString text = source->text();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    insertPlainText(text);
+    if (text.size() < longPaste) {
+        insertPlainText(text);
+    } else {
+        // The totals of the whole new text are shown first: the editor takes
+        // longer to lay out a long paste than the list takes to read.
+        const QTextCursor cursor = textCursor();
+        QString whole = document()->toRawText();
+        whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
+        whole.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        m_session->readAhead(m_document, whole.toUtf8());
+        whole.clear();
+        m_settingText = true;
+        insertPlainText(text);
+        m_settingText = false;
+    }
     ensureCursorVisible();
     markErrors();
 }
@@ -143,8 +157,7 @@ void TapeEditor::contentsChanged(int position, int, int added)
         lines += QLatin1Char('\n');
     }
     if (last.next().isValid()) lines += QLatin1Char('\n');
-    m_session->edited(
-        m_document, first.blockNumber() + 1, removed, lines.toUtf8(), head(), added >= longPaste);
+    m_session->edited(m_document, first.blockNumber() + 1, removed, lines.toUtf8(), head());
     markErrors();
 }
 

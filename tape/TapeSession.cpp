@@ -106,6 +106,16 @@ void TapeSession::setTimebase(const ELKTimebase_t& base, ELKRateFrom_t rateFrom,
 
 void TapeSession::read(TapeDocument* opened, bool ahead)
 {
+    readWith(opened, ahead, nullptr, QByteArray());
+}
+
+void TapeSession::readAhead(TapeDocument* document, const QByteArray& text)
+{
+    readWith(nullptr, true, document, text);
+}
+
+void TapeSession::readWith(TapeDocument* opened, bool ahead, TapeDocument* document, const QByteArray& text)
+{
     ++m_revision;
     m_readAgain = false;
     // Only the first file to bring entries sets the timebase; later ones never move it.
@@ -113,7 +123,7 @@ void TapeSession::read(TapeDocument* opened, bool ahead)
         && std::none_of(m_documents.cbegin(), m_documents.cend(),
             [opened](const TapeDocument* d) { return d != opened && d->model()->entryCount() > 0; });
     std::vector<QByteArray> texts;
-    for (const TapeDocument* document : m_documents) texts.push_back(document->text());
+    for (const TapeDocument* d : m_documents) texts.push_back(d == document ? text : d->text());
     adopt(readAll(texts, m_base, m_rateFrom, mayMove ? int(m_documents.indexOf(opened)) : -1));
     const bool moved = ELKTimebase_Equal(&m_reading->list.base, &m_base) != ELK_TRUE;
     if (moved) {
@@ -134,8 +144,8 @@ void TapeSession::readLater()
     startBackgroundRead();
 }
 
-void TapeSession::edited(TapeDocument* document, int64_t first, int64_t removed, const QByteArray& lines,
-    const QByteArray& head, bool ahead)
+void TapeSession::edited(
+    TapeDocument* document, int64_t first, int64_t removed, const QByteArray& lines, const QByteArray& head)
 {
     ++m_revision;
     const qsizetype index = m_documents.indexOf(document);
@@ -147,14 +157,14 @@ void TapeSession::edited(TapeDocument* document, int64_t first, int64_t removed,
                    head.constData(), head.size())
                 == ELK_OK) {
             attach();
-            emit listRead(ahead);
+            emit listRead(false);
             return;
         }
     }
     qsizetype size = 0;
     for (const TapeDocument* d : m_documents) size += d->textSize();
     if (size < backgroundChars)
-        read(nullptr, ahead);
+        read();
     else
         readLater();
 }

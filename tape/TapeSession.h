@@ -54,14 +54,17 @@ public:
     // timebaseMoved signal then says so. `ahead` when an editor does not hold
     // the new text yet.
     void read(TapeDocument* opened = nullptr, bool ahead = false);
+    // Reads every document now, `document` as `text`, which its editor is
+    // about to hold: a long paste's totals come before the editor lays it out.
+    void readAhead(TapeDocument* document, const QByteArray& text);
     // Reads every document in the background; the latest reading wins.
     void readLater();
     // Reads again lines [first, first + removed) of `document`, now `lines`
     // (ELKInput_ReadAgain; `head` is the text through its first line that is
     // not blank, null for none known). Where more than those lines decide,
-    // every document is read again. `ahead` as for read().
+    // every document is read again, a long text in the background.
     void edited(TapeDocument* document, int64_t first, int64_t removed, const QByteArray& lines,
-        const QByteArray& head, bool ahead);
+        const QByteArray& head);
 
     const ELKList_t& list() const;
 
@@ -72,6 +75,7 @@ signals:
     void timebaseMoved(TapeDocument* document);
 
 private:
+    void readWith(TapeDocument* opened, bool ahead, TapeDocument* document, const QByteArray& text);
     void adopt(std::shared_ptr<Reading> reading);
     // Shows a new reading, or the one shown changed in place, in the documents' models.
     void attach(std::shared_ptr<Reading> reading = nullptr);

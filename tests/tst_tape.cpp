@@ -923,6 +923,8 @@ void tst_Tape::saveAsEncoding()
         QCOMPARE(lineEnds->currentData().toInt(), int(ELK_LINE_CRLF));
         if (encoding >= 0) encodings->setCurrentIndex(encodings->findData(encoding));
         if (lineEnd >= 0) lineEnds->setCurrentIndex(lineEnds->findData(lineEnd));
+        // Qt's dialog leaves its name field alone while that field has the focus.
+        if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();
         dialog->selectFile(path);
         // Qt's dialog takes a path in another folder once it has listed that folder: accepting
         // before then would save under the name it suggested.
