@@ -76,77 +76,110 @@ struct Spans {
     bool ok = true; // false when memory for the work ran short
 };
 
-// The union of spans met in order of their in, taken as they come.
-struct Union {
-    int64_t in = 0, out = 0, length = 0, last = 0;
-    bool any = false, sorted = true;
-    void add(const ELKListSpan_t& s)
-    {
-        sorted = sorted && (!any || s.in >= last);
-        last = s.in;
-        if (any && s.in <= out) {
-            out = std::max(out, s.out);
-            return;
-        }
-        if (any) length += out - in;
-        in = s.in;
-        out = s.out;
-        any = true;
+// The union of the spans of a track (all with kAnyTrack), cut to [lo, hi),
+// in scratch; zero-length spans add nothing.
+constexpr int32_t kAnyTrack = INT32_MIN;
+int64_t unionWithin(
+    const ELKListSpan_t* spans, int64_t n, int64_t lo, int64_t hi, int32_t track, ELKListSpan_t* scratch)
+{
+    int64_t m = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        const ELKListSpan_t& s = spans[i];
+        if ((track == kAnyTrack || s.track == track) && std::max(s.in, lo) < std::min(s.out, hi))
+            scratch[m++] = ELKListSpan_t { s.track, std::max(s.in, lo), std::min(s.out, hi) };
     }
-    int64_t total() const { return any ? length + out - in : 0; }
+    std::sort(
+        scratch, scratch + m, [](const ELKListSpan_t& x, const ELKListSpan_t& y) { return x.in < y.in; });
+    return m ? unionLength(scratch, m) : 0;
+}
+
+// Spans in an array that grows.
+struct SpanArray {
+    ELKListSpan_t* at = nullptr;
+    int64_t count = 0, capacity = 0;
+    ~SpanArray() { ELK_Free(at); }
+    bool add(const ELKListSpan_t& s)
+    {
+        if (!reserve(&at, &capacity, count, count + 1)) return false;
+        at[count++] = s;
+        return true;
+    }
 };
 
-// The spans of the entries `each` calls its function with, as ELKList_EndInput takes them;
-// perTrack gets each track's unique length, or -1 for a track without spans.
-// An EDL's events mostly come in record order: then one pass takes every
-// union, with no copy of the spans; else they are sorted once.
-template <typename Each> Spans spansOf(const ELKList_t* list, const Each& each, int64_t* perTrack)
+// The input's spans after the edit, as ELKList_EndInput would take them:
+// perTrack gets each track's share of the unique length, -1 for a track
+// without spans. A union can change only within the hull [lo, hi) of the
+// spans the edit takes out and puts in, so beside the input's unique
+// lengths before (`in`, its `shares`) it needs only the spans reaching into
+// that hull: no sort of them all.
+Spans spansAfter(const ELKList_t* list, const Splice& next, int64_t inBegin, int64_t inEnd,
+    const ELKListShare_t* shares, int64_t shareCount, int64_t* perTrack)
 {
-    Spans out;
-    const int64_t tracks = list->trackCount;
-    auto* unions = static_cast<Union*>(ELK_Alloc(uint32_t(tracks + 1) * sizeof(Union)));
-    if (!unions) return out.ok = false, out;
-    const auto take = [&](const ELKListSpan_t& s) {
-        unions[tracks].add(s);
-        if (s.track >= 0) unions[s.track].add(s);
-    };
-    std::fill(unions, unions + tracks + 1, Union {});
+    const ELKListInput_t& in = list->inputList[next.input];
+    const int32_t tracks = list->trackCount;
     const auto span = [list](const ELKListEntry_t& e) {
         return ELKListSpan_t { Splice::trackOf(*list, e), e.in, e.in + e.duration };
     };
-    int64_t count = 0, in = 0, last = 0;
-    each([&](const ELKListEntry_t& e) {
-        if (e.hasInOut != ELK_TRUE) return;
+    Spans out;
+    SpanArray edit, near; // the edit's spans (those out, then those in), and the others near them
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    for (int64_t k = 0; k < next.fresh->entryCount + next.b - next.a; ++k) {
+        const ELKListEntry_t e
+            = k < next.b - next.a ? list->entries[next.a + k] : next.added(k - (next.b - next.a));
+        if (e.hasInOut != ELK_TRUE) continue;
         const ELKListSpan_t s = span(e);
-        in = count ? std::min(in, s.in) : s.in;
-        last = count ? std::max(last, s.out) : s.out;
-        ++count;
-        take(s);
-    });
-    out.any = count > 0;
-    out.length = last - in;
-    if (!unions[tracks].sorted) {
-        // Each track's spans are in order within spans sorted by in.
-        auto* spans = count <= int64_t(UINT32_MAX / sizeof(ELKListSpan_t))
-            ? static_cast<ELKListSpan_t*>(ELK_Alloc(uint32_t(count * int64_t(sizeof(ELKListSpan_t)))))
-            : nullptr;
-        if (!spans) {
-            ELK_Free(unions);
-            return out.ok = false, out;
-        }
-        int64_t n = 0;
-        each([&](const ELKListEntry_t& e) {
-            if (e.hasInOut == ELK_TRUE) spans[n++] = span(e);
-        });
-        std::sort(
-            spans, spans + n, [](const ELKListSpan_t& x, const ELKListSpan_t& y) { return x.in < y.in; });
-        std::fill(unions, unions + tracks + 1, Union {});
-        for (int64_t i = 0; i < n; ++i) take(spans[i]);
-        ELK_Free(spans);
+        lo = std::min(lo, s.in);
+        hi = std::max(hi, s.out);
+        if (!edit.add(s)) return out.ok = false, out;
     }
-    for (int64_t t = 0; t < tracks; ++t) perTrack[t] = unions[t].any ? unions[t].total() : -1;
-    out.unique = unions[tracks].total();
-    ELK_Free(unions);
+    const int64_t taken = std::count_if(list->entries + next.a, list->entries + next.b,
+        [](const ELKListEntry_t& e) { return e.hasInOut == ELK_TRUE; });
+    auto* count = static_cast<int64_t*>(ELK_Alloc(uint32_t(tracks + 1) * sizeof(int64_t)));
+    if (!count) return out.ok = false, out;
+    std::fill(count, count + tracks + 1, 0);
+    int64_t first = INT64_MAX, last = INT64_MIN;
+    const auto keep = [&](const ELKListSpan_t& s) {
+        first = std::min(first, s.in);
+        last = std::max(last, s.out);
+        ++count[s.track + 1];
+    };
+    for (int64_t k = taken; k < edit.count; ++k) keep(edit.at[k]);
+    for (int64_t k = inBegin; k < inEnd; ++k) {
+        if (k == next.a) k = next.b;
+        if (k == inEnd) break;
+        const ELKListEntry_t& e = list->entries[k];
+        if (e.hasInOut != ELK_TRUE) continue;
+        const ELKListSpan_t s = span(e);
+        keep(s);
+        if (s.in < hi && s.out > lo && !near.add(s)) out.ok = false;
+    }
+    // Before: the spans near and those taken out; after: near and those put in.
+    const int64_t room = near.count + std::max(taken, edit.count - taken);
+    auto* spans = static_cast<ELKListSpan_t*>(ELK_Alloc(uint32_t(2 * room + 2) * sizeof(ELKListSpan_t)));
+    if (!spans || !out.ok) {
+        ELK_Free(count);
+        ELK_Free(spans);
+        return out.ok = false, out;
+    }
+    ELKListSpan_t* scratch = spans + room + 1;
+    const auto change = [&](int32_t track) {
+        std::copy(near.at, near.at + near.count, spans);
+        std::copy(edit.at, edit.at + taken, spans + near.count);
+        const int64_t before = unionWithin(spans, near.count + taken, lo, hi, track, scratch);
+        std::copy(edit.at + taken, edit.at + edit.count, spans + near.count);
+        return unionWithin(spans, near.count + edit.count - taken, lo, hi, track, scratch) - before;
+    };
+    out.any = std::any_of(count, count + tracks + 1, [](int64_t n) { return n > 0; });
+    out.length = out.any ? last - first : 0;
+    out.unique = in.unique + (edit.count ? change(kAnyTrack) : 0);
+    for (int32_t t = 0; t < tracks; ++t) {
+        int64_t share = 0;
+        for (int64_t i = 0; i < shareCount; ++i)
+            if (shares[i].track == t) share = shares[i].unique;
+        perTrack[t] = count[t + 1] ? share + (edit.count ? change(t) : 0) : -1;
+    }
+    ELK_Free(count);
+    ELK_Free(spans);
     return out;
 }
 
@@ -223,8 +256,7 @@ int8_t ELKList_ReplaceLines(
     linesOf(list->entries, list->entryCount, input, first, last, &a, &b);
     linesOf(list->errors, list->errorCount, input, first, last, &c, &d);
     linesOf(list->entries, list->entryCount, input, 0, INT64_MAX, &inBegin, &inEnd);
-    const int64_t inNewEnd = inEnd - (b - a) + f.entryCount;
-    if (in.format == ELK_FORMAT_EDL && inNewEnd == inBegin) return ELK_ERROR;
+    if (in.format == ELK_FORMAT_EDL && inEnd - inBegin - (b - a) + f.entryCount == 0) return ELK_ERROR;
 
     // Tracks keep the order they came in: a new one, or one that no longer
     // comes first where it did, is for a whole read.
@@ -284,15 +316,15 @@ int8_t ELKList_ReplaceLines(
     for (int64_t k = b; k < list->entryCount; ++k) fit = fit && fits(list->entries[k].running + diff);
     if (!fit) return ELK_ERROR;
     const int64_t total = int64_t(in.total + diff);
-    const Spans after = spansOf(
-        list, [&](const auto& visit) { next.each(inBegin, inNewEnd, visit); }, unique);
-    if (!after.ok) return ELK_ERROR;
-    int64_t lengths = 0;
     const auto byInput = [](const ELKListShare_t& x, int32_t i) { return x.input < i; };
     const int64_t shareBegin
         = std::lower_bound(st.shares, st.shares + st.shareCount, input, byInput) - st.shares;
     const int64_t shareEnd
         = std::lower_bound(st.shares + shareBegin, st.shares + st.shareCount, input + 1, byInput) - st.shares;
+    const Spans after
+        = spansAfter(list, next, inBegin, inEnd, st.shares + shareBegin, shareEnd - shareBegin, unique);
+    if (!after.ok) return ELK_ERROR;
+    int64_t lengths = 0;
     const int64_t shares = std::count_if(unique, unique + tracks, [](int64_t u) { return u >= 0; });
     for (int32_t i = 0; i < list->inputs; ++i) {
         const bool has = i == input ? after.any : list->inputList[i].hasLength == ELK_TRUE;
@@ -356,7 +388,7 @@ int8_t ELKList_ReplaceLines(
         = f.inputList[0].lines - std::max<int64_t>(0, std::min(last - 1, in.lines) - first + 1);
     list->lines += lines;
     in.lines += lines;
-    in.entries = inNewEnd - inBegin;
+    in.entries = inEnd - inBegin - (b - a) + f.entryCount;
     in.errors += f.errorCount - (d - c);
     in.total = total;
     in.hasUnique = after.any ? ELK_TRUE : ELK_FALSE;
