@@ -239,7 +239,18 @@ int64_t encode(const uint8_t* s, int64_t n, int8_t encoding, int8_t lineEnd, cha
         return k > 0;
     };
     if (encoding != ELK_TEXT_UTF8 && encoding != ELK_TEXT_CP1252) put(0xFEFF);
+    // ASCII is itself in UTF-8 and Windows-1252: a run of it is copied whole.
+    const bool asciiKept
+        = encoding == ELK_TEXT_UTF8 || encoding == ELK_TEXT_UTF8_BOM || encoding == ELK_TEXT_CP1252;
     for (int64_t i = 0; i < n;) {
+        int64_t run = i;
+        while (asciiKept && run < n && s[run] < 0x80 && s[run] != '\r' && s[run] != '\n') ++run;
+        if (run > i) {
+            if (out) std::memcpy(out + w, s + i, size_t(run - i));
+            w += run - i;
+            i = run;
+            continue;
+        }
         if (s[i] == '\r' || s[i] == '\n') {
             i += s[i] == '\r' && i + 1 < n && s[i + 1] == '\n' ? 2 : 1;
             if (lineEnd != ELK_LINE_LF) put('\r');
