@@ -29,6 +29,7 @@
 #include <unistd.h>
 #endif
 
+#include "ELKInput.h"
 #include "ELKText.h"
 #include "HorodexTape.h"
 #include "TimeEntry_w.h"
@@ -94,6 +95,8 @@ private slots:
     void minimumSize();
     void defaultTimebaseSaid();
     void longTextReadAgain();
+    void editsReadAgain_data();
+    void editsReadAgain();
     void copiedTotalInCalculator_data();
     void copiedTotalInCalculator();
 
@@ -1038,9 +1041,11 @@ void tst_Tape::longTextReadAgain()
     // Every line but the event is then a time outside an event: one second counted.
     editor->moveCursor(QTextCursor::End);
     QTest::keyClick(editor, Qt::Key_Return);
-    QTest::keyClicks(editor, QStringLiteral("001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00"));
+    QTest::keyClicks(
+        editor, QStringLiteral("001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00"));
     QTest::keyClick(editor, Qt::Key_Return);
-    QTest::keyClicks(editor, QStringLiteral("002  R2  V  C  00:00:00:00 00:00:02:00 01:00:01:00 01:00:03:00"));
+    QTest::keyClicks(
+        editor, QStringLiteral("002  R2  V  C  00:00:00:00 00:00:02:00 01:00:01:00 01:00:03:00"));
     QTRY_COMPARE(total(0, 2), QStringLiteral("75"));
     QCOMPARE(m_window->session().list().inputList[0].format, ELK_FORMAT_EDL);
     QCOMPARE(m_window->session().list().errorCount, 80002);
@@ -1052,6 +1057,140 @@ void tst_Tape::longTextReadAgain()
     QTest::keyClick(editor, Qt::Key_Delete);
     QVERIFY(editor->document()->isEmpty());
     QCOMPARE(total(0, 2), QStringLiteral("0"));
+}
+
+// Everything a list holds that a reading decides, pool offsets aside.
+QString described(const ELKList_t& l)
+{
+    const auto text = [&l](int64_t at, int32_t n) { return QString::fromUtf8(l.text + at, n); };
+    QStringList out { QStringLiteral("sum %1 unique %2 %3 length %4 %5 lines %6")
+                          .arg(l.sum)
+                          .arg(l.hasUnique)
+                          .arg(l.unique)
+                          .arg(l.hasLength)
+                          .arg(l.length)
+                          .arg(l.lines) };
+    for (int64_t i = 0; i < l.entryCount; ++i) {
+        const ELKListEntry_t& e = l.entries[i];
+        out << QStringLiteral("%1:%2 %3/%4 %5-%6 %7 %8")
+                   .arg(e.input)
+                   .arg(e.line)
+                   .arg(text(e.label, e.labelLength), text(e.track, e.trackLength))
+                   .arg(e.in)
+                   .arg(e.out)
+                   .arg(e.duration)
+                   .arg(e.running);
+    }
+    for (int64_t i = 0; i < l.errorCount; ++i) {
+        const ELKListError_t& e = l.errors[i];
+        out << QStringLiteral("%1:%2:%3 fault %4 %5")
+                   .arg(e.input)
+                   .arg(e.line)
+                   .arg(e.column)
+                   .arg(e.fault)
+                   .arg(text(e.text, e.textLength));
+    }
+    for (int32_t i = 0; i < l.trackCount; ++i)
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(text(l.tracks[i].name, l.tracks[i].nameLength))
+                   .arg(l.tracks[i].sum)
+                   .arg(l.tracks[i].unique);
+    for (int32_t i = 0; i < l.inputs; ++i) {
+        const ELKListInput_t& in = l.inputList[i];
+        out << QStringLiteral("input %1 %2/%3 %4 %5 %6 lines %7")
+                   .arg(in.format)
+                   .arg(in.entries)
+                   .arg(in.errors)
+                   .arg(in.total)
+                   .arg(in.unique)
+                   .arg(in.length)
+                   .arg(in.lines);
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
+// Whatever an edit is, typed, pasted, deleted across lines or undone, the
+// totals after it are those a whole reading of the editor's text gives.
+// Steps: "at LINE COLUMN", "select LINE COLUMN LINE COLUMN", "type TEXT",
+// "paste TEXT" ('|' for a line end), and the keys "enter", "back", "del",
+// "undo", "redo".
+void tst_Tape::editsReadAgain_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("steps");
+
+    QTest::newRow("a record out mistyped, then mended")
+        << edl << QStringList { "at 4 62", "type 7", "back", "at 6 0", "type 1" };
+    QTest::newRow("an event split by Enter, joined by Backspace")
+        << edl << QStringList { "at 4 20", "enter", "back", "at 5 0", "enter", "enter", "back" };
+    QTest::newRow("lines deleted across events, then undone and redone")
+        << edl
+        << QStringList { "select 4 10 6 5", "del", "undo", "redo", "type 002  R9  A2 C", "undo", "undo" };
+    QTest::newRow("events pasted over a selection")
+        << edl
+        << QStringList {
+               "select 4 0 5 3",
+               "paste 010  AX  V  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00|"
+               "011  AX  A2  C  00:00:00:00 00:00:01:00 01:00:02:00 01:00:03:00|",
+               "undo",
+           };
+    QTest::newRow("list lines typed at the end, then typed over")
+        << acts
+        << QStringList { "at 3 0", "type Act 3 00:00:01:00", "enter", "type x 00:61:00:00", "select 1 0 2 5",
+               "type Y" };
+    QTest::newRow("the first line, then a first line that opens XML")
+        << edl << QStringList { "at 1 0", "type X", "type <", "back", "back" };
+    QTest::newRow("a list that gains an event line is an EDL")
+        << acts
+        << QStringList { "at 3 0", "type 001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
+               "back" };
+}
+
+void tst_Tape::editsReadAgain()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, steps);
+    paste(text);
+    TapeEditor* editor = m_window->currentEditor();
+    const auto cursorAt = [editor](const QStringList& words, int at) {
+        const QTextBlock block = editor->document()->findBlockByNumber(words[at].toInt() - 1);
+        return block.position() + std::min(words[at + 1].toInt(), block.length() - 1);
+    };
+    for (const QString& step : steps) {
+        const QStringList words = step.split(QLatin1Char(' '));
+        const QString rest = step.section(QLatin1Char(' '), 1);
+        QTextCursor cursor = editor->textCursor();
+        if (words[0] == QLatin1String("at")) {
+            cursor.setPosition(cursorAt(words, 1));
+            editor->setTextCursor(cursor);
+        } else if (words[0] == QLatin1String("select")) {
+            cursor.setPosition(cursorAt(words, 1));
+            cursor.setPosition(cursorAt(words, 3), QTextCursor::KeepAnchor);
+            editor->setTextCursor(cursor);
+        } else if (words[0] == QLatin1String("type")) {
+            QTest::keyClicks(editor, rest);
+        } else if (words[0] == QLatin1String("paste")) {
+            QGuiApplication::clipboard()->setText(QString(rest).replace(QLatin1Char('|'), QLatin1Char('\n')));
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            const QHash<QString, QKeySequence> keys { { "enter", Qt::Key_Return },
+                { "back", Qt::Key_Backspace }, { "del", Qt::Key_Delete }, { "undo", QKeySequence::Undo },
+                { "redo", QKeySequence::Redo } };
+            QVERIFY2(keys.contains(words[0]), qPrintable(step));
+            QTest::keySequence(editor, keys[words[0]]);
+        }
+        ELKList_t whole;
+        ELKList_Init(&whole, &m_window->session().list().base);
+        for (const TapeDocument* document : m_window->session().documents()) {
+            const QByteArray bytes = document->text();
+            const ELKText_t t { bytes.constData(), bytes.size(), nullptr, ELK_TEXT_UTF8, ELK_LINE_LF,
+                ELK_FALSE };
+            ELKInput_ReadText(&whole, &t, nullptr);
+        }
+        const QString expected = described(whole);
+        ELKList_Destroy(&whole);
+        QCOMPARE(described(m_window->session().list()), expected);
+    }
 }
 
 // What the calculator makes of a total the tape copied.
