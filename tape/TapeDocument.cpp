@@ -174,8 +174,10 @@ QByteArray TapeDocument::takeLoadedText()
 void TapeDocument::setLoadedText(const QByteArray& utf8)
 {
     m_loaded = utf8;
-    // U+2029 ends a line in the editor, so it does for the reader too.
-    if (m_loaded->contains("\xE2\x80\xA9")) m_loaded->replace("\xE2\x80\xA9", "\n");
+    // What ends a line in the editor (U+2029, and U+FDD0 and U+FDD1, Qt's
+    // frame marks) ends it for the reader too, so that their lines agree.
+    for (const char* end : { "\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91" })
+        if (m_loaded->contains(end)) m_loaded->replace(end, "\n");
     m_parses = 0;
 }
 

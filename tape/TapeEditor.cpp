@@ -88,7 +88,9 @@ void TapeEditor::insertFromMimeData(const QMimeData* source)
     // inserting it, which doubles the cost of a paste of 100,000 lines.
     QString text = source->text();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // Every character that ends a line in the editor, so that the reading ahead sees its lines.
+    for (const QChar end : { QChar(u'\r'), QChar(QChar::ParagraphSeparator), QChar(0xFDD0), QChar(0xFDD1) })
+        text.replace(end, QLatin1Char('\n'));
     if (text.size() < longPaste) {
         insertPlainText(text);
     } else {

@@ -766,6 +766,8 @@ private slots:
             << QByteArray("25") << QByteArrayList { edl } << 5 << 1 << QByteArray() << false;
         QTest::newRow("a first line that opens XML")
             << QByteArray("25") << QByteArrayList { list } << 1 << 1 << QByteArray("<xmeml>") << false;
+        QTest::newRow("a first line that may head an ALE, in any case")
+            << QByteArray("25") << QByteArrayList { list } << 1 << 1 << QByteArray("heading") << false;
         QTest::newRow("a first line that may number a SubRip cue")
             << QByteArray("25") << QByteArrayList { list } << 1 << 1 << QByteArray("1") << false;
         QTest::newRow("a subtitle file")

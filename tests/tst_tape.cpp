@@ -1116,18 +1116,20 @@ QString described(const ELKList_t& l)
 // "undo", "redo".
 void tst_Tape::editsReadAgain_data()
 {
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("text"); // pasted; or the bytes of a file opened
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("steps");
 
     QTest::newRow("a record out mistyped, then mended")
-        << edl << QStringList { "at 4 62", "type 7", "back", "at 6 0", "type 1" };
+        << edl << QByteArray() << QStringList { "at 4 62", "type 7", "back", "at 6 0", "type 1" };
     QTest::newRow("an event split by Enter, joined by Backspace")
-        << edl << QStringList { "at 4 20", "enter", "back", "at 5 0", "enter", "enter", "back" };
+        << edl << QByteArray()
+        << QStringList { "at 4 20", "enter", "back", "at 5 0", "enter", "enter", "back" };
     QTest::newRow("lines deleted across events, then undone and redone")
-        << edl
+        << edl << QByteArray()
         << QStringList { "select 4 10 6 5", "del", "undo", "redo", "type 002  R9  A2 C", "undo", "undo" };
     QTest::newRow("events pasted over a selection")
-        << edl
+        << edl << QByteArray()
         << QStringList {
                "select 4 0 5 3",
                "paste 010  AX  V  C  00:00:00:00 00:00:02:00 01:00:00:00 01:00:02:00|"
@@ -1135,22 +1137,43 @@ void tst_Tape::editsReadAgain_data()
                "undo",
            };
     QTest::newRow("list lines typed at the end, then typed over")
-        << acts
+        << acts << QByteArray()
         << QStringList { "at 3 0", "type Act 3 00:00:01:00", "enter", "type x 00:61:00:00", "select 1 0 2 5",
                "type Y" };
     QTest::newRow("the first line, then a first line that opens XML")
-        << edl << QStringList { "at 1 0", "type X", "type <", "back", "back" };
+        << edl << QByteArray() << QStringList { "at 1 0", "type X", "type <", "back", "back" };
     QTest::newRow("a list that gains an event line is an EDL")
-        << acts
+        << acts << QByteArray()
         << QStringList { "at 3 0", "type 001  R1  V  C  00:00:00:00 00:00:01:00 01:00:00:00 01:00:01:00",
                "back" };
+
+    // Files whose line ends the editor splits as the reader does.
+    const QStringList typeOnLine3 { "at 3 0", "type 1" };
+    const char* const lineEnds[][2] = { { "CRLF", "\r\n" }, { "CR", "\r" }, { "U+2029", "\xE2\x80\xA9" },
+        { "U+2028, inside a line", "\xE2\x80\xA8" }, { "U+FDD0", "\xEF\xB7\x90" },
+        { "U+FDD1", "\xEF\xB7\x91" } };
+    for (const auto& [name, end] : lineEnds)
+        QTest::newRow(name) << QString()
+                            << QByteArray("A 00:00:01:00") + end + "B 00:00:02:00\nC 00:00:03:00\n"
+                            << typeOnLine3;
+    QTest::newRow("a long paste with U+FDD0 in it") << QStringLiteral("a 00:00:01:00\n").repeated(6000)
+            + QStringLiteral("b 00:00:02:00\uFDD0c 00:00:03:00\n")
+                                                    << QByteArray() << QStringList { "at 6002 0", "type 1" };
+    QTest::newRow("a heading in capitals that becomes an ALE")
+        << QString()
+        << QByteArray("HEADING\nFPS\t25\n\nCOLUMN\nName\tStart\tDuration\n\nA\t01:00:00:00\t00:00:01:00\n")
+        << QStringList { "at 6 0", "type DATA" };
 }
 
 void tst_Tape::editsReadAgain()
 {
     QFETCH(QString, text);
+    QFETCH(QByteArray, file);
     QFETCH(QStringList, steps);
-    paste(text);
+    if (file.isEmpty())
+        paste(text);
+    else
+        QCOMPARE(m_window->openFiles({ writeFile(QStringLiteral("edited.txt"), file) }), QStringList());
     TapeEditor* editor = m_window->currentEditor();
     const auto cursorAt = [editor](const QStringList& words, int at) {
         const QTextBlock block = editor->document()->findBlockByNumber(words[at].toInt() - 1);

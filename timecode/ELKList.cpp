@@ -250,6 +250,8 @@ bool addEntry(ELKList_t* list, const Line& line, const char* at, Token label, To
         index = known ? int32_t(known - list->tracks) : addTrack(list, track);
         if (index < 0) {
             list->textLength = pool;
+            // The label taken back may be the one the cache keeps.
+            if (s.labels) ELK_MemSet(s.labels, 0, kLabelSlots * sizeof(ELKListLabel_t));
             outOfMemory(list, line);
             return false;
         }

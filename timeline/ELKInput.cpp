@@ -258,8 +258,12 @@ int8_t ELKInput_ReadAgain(ELKList_t* list, int32_t input, int64_t first, int64_t
     while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
     bool digits = true;
     for (const char* q = p; q < lineEnd; ++q) digits = digits && (ELKChar_IsDigit(*q) || ELKChar_IsBlank(*q));
+    // As the detectors read them: an ALE heading in any case.
     const auto opens = [p, end](const char* word) {
-        return size_t(end - p) >= std::strlen(word) && std::memcmp(p, word, std::strlen(word)) == 0;
+        const size_t n = std::strlen(word);
+        return size_t(end - p) >= n && std::equal(p, p + n, word, [](char a, char b) {
+            return ELKChar_ToUpper(a) == ELKChar_ToUpper(b);
+        });
     };
     if ((p < end && digits) || opens("<") || opens("{") || opens("Heading") || opens("WEBVTT"))
         return ELK_ERROR;
