@@ -152,10 +152,15 @@ void TapeDocument::restore(
 QByteArray TapeDocument::text() const
 {
     if (m_loaded || !m_textDocument) return m_loaded.value_or(QByteArray());
+    return listText(m_textDocument).toUtf8();
+}
+
+QString TapeDocument::listText(const QTextDocument* document)
+{
     // Raw text keeps one line per block, U+2029 between them: plain text would also break at U+2028.
-    QString text = m_textDocument->toRawText();
+    QString text = document->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text.toUtf8();
+    return text;
 }
 
 qsizetype TapeDocument::textSize() const

@@ -65,6 +65,8 @@ public:
     void setTextDocument(QTextDocument* document) { m_textDocument = document; }
     // Hands the text loaded to the editor, whose document then holds it alone.
     QByteArray takeLoadedText();
+    // An editor's text as the reader takes it, '\n' between its lines.
+    static QString listText(const QTextDocument* document);
 
     QString filePath() const { return m_path; }
     // The file's name, or "Untitled", "Untitled 2", ...

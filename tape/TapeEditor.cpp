@@ -61,10 +61,7 @@ bool TapeEditor::isUntouched() const
 
 QString TapeEditor::listText() const
 {
-    // Raw text keeps one line per block: plain text would also break at U+2028.
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
+    return TapeDocument::listText(document());
 }
 
 void TapeEditor::pasteAtCursor()
@@ -97,9 +94,8 @@ void TapeEditor::insertFromMimeData(const QMimeData* source)
         // The totals of the whole new text are shown first: the editor takes
         // longer to lay out a long paste than the list takes to read.
         const QTextCursor cursor = textCursor();
-        QString whole = document()->toRawText();
+        QString whole = TapeDocument::listText(document());
         whole.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(), text);
-        whole.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         m_session->readAhead(m_document, whole.toUtf8());
         whole.clear();
         m_settingText = true;
