@@ -33,6 +33,7 @@
 #include "ELKText.h"
 #include "HorodexTape.h"
 #include "TimeEntry_w.h"
+#include "list_description.h"
 
 namespace
 {
@@ -1059,56 +1060,6 @@ void tst_Tape::longTextReadAgain()
     QCOMPARE(total(0, 2), QStringLiteral("0"));
 }
 
-// Everything a list holds that a reading decides, pool offsets aside.
-QString described(const ELKList_t& l)
-{
-    const auto text = [&l](int64_t at, int32_t n) { return QString::fromUtf8(l.text + at, n); };
-    QStringList out { QStringLiteral("sum %1 unique %2 %3 length %4 %5 lines %6")
-                          .arg(l.sum)
-                          .arg(l.hasUnique)
-                          .arg(l.unique)
-                          .arg(l.hasLength)
-                          .arg(l.length)
-                          .arg(l.lines) };
-    for (int64_t i = 0; i < l.entryCount; ++i) {
-        const ELKListEntry_t& e = l.entries[i];
-        out << QStringLiteral("%1:%2 %3/%4 %5-%6 %7 %8")
-                   .arg(e.input)
-                   .arg(e.line)
-                   .arg(text(e.label, e.labelLength), text(e.track, e.trackLength))
-                   .arg(e.in)
-                   .arg(e.out)
-                   .arg(e.duration)
-                   .arg(e.running);
-    }
-    for (int64_t i = 0; i < l.errorCount; ++i) {
-        const ELKListError_t& e = l.errors[i];
-        out << QStringLiteral("%1:%2:%3 fault %4 %5")
-                   .arg(e.input)
-                   .arg(e.line)
-                   .arg(e.column)
-                   .arg(e.fault)
-                   .arg(text(e.text, e.textLength));
-    }
-    for (int32_t i = 0; i < l.trackCount; ++i)
-        out << QStringLiteral("%1 %2 %3")
-                   .arg(text(l.tracks[i].name, l.tracks[i].nameLength))
-                   .arg(l.tracks[i].sum)
-                   .arg(l.tracks[i].unique);
-    for (int32_t i = 0; i < l.inputs; ++i) {
-        const ELKListInput_t& in = l.inputList[i];
-        out << QStringLiteral("input %1 %2/%3 %4 %5 %6 lines %7")
-                   .arg(in.format)
-                   .arg(in.entries)
-                   .arg(in.errors)
-                   .arg(in.total)
-                   .arg(in.unique)
-                   .arg(in.length)
-                   .arg(in.lines);
-    }
-    return out.join(QLatin1Char('\n'));
-}
-
 // Whatever an edit is, typed, pasted, deleted across lines or undone, the
 // totals after it are those a whole reading of the editor's text gives.
 // Steps: "at LINE COLUMN", "select LINE COLUMN LINE COLUMN", "type TEXT",
@@ -1210,9 +1161,9 @@ void tst_Tape::editsReadAgain()
                 ELK_FALSE };
             ELKInput_ReadText(&whole, &t, nullptr);
         }
-        const QString expected = described(whole);
+        const QString expected = QString::fromStdString(describeList(whole));
         ELKList_Destroy(&whole);
-        QCOMPARE(described(m_window->session().list()), expected);
+        QCOMPARE(QString::fromStdString(describeList(m_window->session().list())), expected);
     }
 }
 

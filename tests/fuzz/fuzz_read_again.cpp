@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../list_description.h"
 #include "ELKInput.h"
 
 namespace
@@ -17,45 +18,6 @@ namespace
 void check(bool ok)
 {
     if (!ok) std::abort();
-}
-
-std::string pool(const ELKList_t& l, int64_t at, int32_t length)
-{
-    return std::string(l.text + at, size_t(std::max(length, 0)));
-}
-
-// Everything the list holds but where its pool keeps the text.
-std::string describe(const ELKList_t& l)
-{
-    std::string s = std::to_string(l.sum) + ' ' + std::to_string(l.hasUnique) + std::to_string(l.unique) + ' '
-        + std::to_string(l.hasLength) + std::to_string(l.length) + ' ' + std::to_string(l.lines) + '\n';
-    for (int64_t i = 0; i < l.entryCount; ++i) {
-        const ELKListEntry_t& e = l.entries[i];
-        s += std::to_string(e.input) + ':' + std::to_string(e.line) + ' ' + pool(l, e.label, e.labelLength)
-            + '/' + pool(l, e.track, e.trackLength) + ' ' + std::to_string(e.hasInOut) + std::to_string(e.in)
-            + '-' + std::to_string(e.out) + ' ' + std::to_string(e.duration) + ' ' + std::to_string(e.running)
-            + '\n';
-    }
-    for (int64_t i = 0; i < l.errorCount; ++i) {
-        const ELKListError_t& e = l.errors[i];
-        s += std::to_string(e.input) + ':' + std::to_string(e.line) + ':' + std::to_string(e.column) + ' '
-            + std::to_string(e.fault) + ' ' + pool(l, e.text, e.textLength) + '|'
-            + pool(l, e.detail, e.detailLength);
-        for (uint64_t v : e.value) s += ' ' + std::to_string(v);
-        s += '\n';
-    }
-    for (int32_t i = 0; i < l.trackCount; ++i)
-        s += pool(l, l.tracks[i].name, l.tracks[i].nameLength) + ' ' + std::to_string(l.tracks[i].sum) + ' '
-            + std::to_string(l.tracks[i].unique) + '\n';
-    for (int32_t i = 0; i < l.inputs; ++i) {
-        const ELKListInput_t& in = l.inputList[i];
-        for (int64_t v : { int64_t(in.format), int64_t(in.hasRate), in.entries, in.errors, in.total,
-                 int64_t(in.hasUnique), in.unique, int64_t(in.hasLength), in.length, int64_t(in.hasOwnLength),
-                 in.ownLength, in.lines })
-            s += std::to_string(v) + ' ';
-        s += '\n';
-    }
-    return s;
 }
 
 // Text as the tape's editor holds it: decoded, one '\n' between lines.
@@ -132,9 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int8_t result = ELKInput_ReadAgain(&l, 0, int64_t(first), int64_t(removed), replaced.data(),
         int64_t(replaced.size()), edited.data(), int64_t(edited.size()));
     if (std::getenv("FUZZ_DEBUG"))
-        std::fprintf(stderr, "%d\n--- got\n%s--- want\n%s", result, describe(l).c_str(),
-            describe(result == ELK_OK ? after : before).c_str());
-    check(describe(l) == describe(result == ELK_OK ? after : before));
+        std::fprintf(stderr, "%d\n--- got\n%s--- want\n%s", result, describeList(l).c_str(),
+            describeList(result == ELK_OK ? after : before).c_str());
+    check(describeList(l) == describeList(result == ELK_OK ? after : before));
     ELKList_Destroy(&l);
     ELKList_Destroy(&before);
     ELKList_Destroy(&after);
